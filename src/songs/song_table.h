@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// The columns of the song table, in display order.
+enum class SongColumn : int { Code, Name, Singer, Category, Language, FilePath };
+inline constexpr int songColumnCount = 6;
+
+// A slice of the table's bytes.
+struct ByteSpan
+{
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+};
+
+using SongRowSpans = std::array<ByteSpan, songColumnCount>;
+
+// The songs of one analysed search file and a check mark per song. It keeps the file's bytes
+// once and every cell as a slice of them, so a million songs cost little beyond the file.
+// Rows are addressed by a 0-based index; check marks belong to the rows, whatever a view shows.
+class SongTable
+{
+public:
+    SongTable() = default;
+    // The single row shown before any analysis: "无内容：", "请浏览搜歌文件后点分析！".
+    static SongTable placeholder();
+
+    // Takes over `bytes` (shared, not copied) and one entry of spans per row.
+    SongTable(QByteArray bytes, std::vector<SongRowSpans> rows, bool cellsEndWithLineBreak = true);
+
+    qsizetype rowCount() const { return static_cast<qsizetype>(m_rows.size()); }
+
+    // The cell's text as shown: the field without a line break.
+    QByteArrayView field(qsizetype row, SongColumn column) const;
+    // The cell's stored text as its readers (exports, the player) receive it: the field followed
+    // by CR LF for analysed rows; the placeholder's cells carry no line break.
+    QByteArray cell(qsizetype row, SongColumn column) const;
+    bool cellsEndWithLineBreak() const { return m_cellsEndWithLineBreak; }
+
+    bool isChecked(qsizetype row) const { return m_checked[static_cast<std::size_t>(row)] != 0; }
+    void setChecked(qsizetype row, bool checked);
+    void setAllChecked(bool checked);
+    qsizetype checkedCount() const;
+
+private:
+    QByteArray m_bytes;
+    std::vector<SongRowSpans> m_rows;
+    std::vector<std::uint8_t> m_checked;
+    bool m_cellsEndWithLineBreak = true;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+// Every question the app asks the user goes through here, so window tests can answer them
+// without a person at the keyboard.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    // filter: pairs of description and pattern separated by "|", e.g. "文本文档(*.txt)|*.txt".
+    // Returns the chosen full path, or nothing when the user cancelled.
+    virtual std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) = 0;
+    virtual std::optional<QString> askSaveFile(QWidget *parent, const QString &filter) = 0;
+    // A text and one OK button; returns when dismissed.
+    virtual void showMessage(QWidget *parent, const QString &text) = 0;
+    // Shows a window modally and returns its result when closed.
+    virtual int showModal(QDialog &window) = 0;
+};
+
+// "文本文档(*.txt)|*.txt" in the form QFileDialog takes: "文本文档(*.txt)".
+QString toQtFileFilter(const QString &filter);

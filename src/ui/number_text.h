@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace NumberText {
+
+// The text read as a decimal number and truncated towards zero ("12.5" gives 12). Text that is
+// not a number reads as 0; values beyond int are clamped.
+int toInteger(QStringView text);
+
+// Decimal without trailing zeros and without a point for whole values: 12 -> "12", 12.5 -> "12.5".
+QString fromReal(double value);
+
+} // namespace NumberText

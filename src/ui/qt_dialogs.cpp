@@ -1,0 +1,67 @@
+#include "ui/qt_dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QRegularExpression>
+
+QString toQtFileFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString &description = parts[i];
+        const QString &pattern = parts[i + 1];
+        // QFileDialog reads the patterns from the last parentheses of each entry.
+        filters << (description.endsWith(u')') ? description : description + u" ("_qs + pattern + u')');
+    }
+    if (parts.size() % 2 == 1 && !parts.last().isEmpty())
+        filters << parts.last();
+    return filters.join(u";;"_qs);
+}
+
+namespace {
+
+QString defaultSuffix(const QString &filter)
+{
+    static const QRegularExpression extension(uR"(\*\.(\w+))"_qs);
+    const QRegularExpressionMatch match = extension.match(filter);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+} // namespace
+
+std::optional<QString> QtDialogs::askOpenFile(QWidget *parent, const QString &filter)
+{
+    const QString path = QFileDialog::getOpenFileName(parent, {}, m_lastFolder, toQtFileFilter(filter));
+    if (path.isEmpty())
+        return std::nullopt;
+    m_lastFolder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+std::optional<QString> QtDialogs::askSaveFile(QWidget *parent, const QString &filter)
+{
+    QFileDialog dialog(parent, {}, m_lastFolder, toQtFileFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().constFirst();
+    m_lastFolder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+void QtDialogs::showMessage(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+int QtDialogs::showModal(QDialog &window)
+{
+    return window.exec();
+}

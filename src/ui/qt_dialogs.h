@@ -1,0 +1,17 @@
+#pragma once
+
+#include "ui/dialogs.h"
+
+// The real dialogs. Remembers the last folder used in this run, so the save dialog opens where
+// the search file came from.
+class QtDialogs : public Dialogs
+{
+public:
+    std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) override;
+    std::optional<QString> askSaveFile(QWidget *parent, const QString &filter) override;
+    void showMessage(QWidget *parent, const QString &text) override;
+    int showModal(QDialog &window) override;
+
+private:
+    QString m_lastFolder;
+};

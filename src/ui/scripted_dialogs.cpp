@@ -1,0 +1,44 @@
+#include "ui/scripted_dialogs.h"
+
+#include <QDialog>
+
+namespace {
+
+std::optional<QString> nextAnswer(std::deque<std::optional<QString>> &answers,
+                                  QStringList &unscripted, const QString &question)
+{
+    if (answers.empty()) {
+        unscripted << question;
+        return std::nullopt;
+    }
+    const std::optional<QString> &front = answers.front();
+    const QString answer = front.value_or(QString());
+    const bool confirmed = front.has_value();
+    answers.pop_front();
+    return confirmed ? std::optional<QString>(answer) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> ScriptedDialogs::askOpenFile(QWidget *, const QString &filter)
+{
+    openFilters << filter;
+    return nextAnswer(openAnswers, unscripted, u"open: "_qs + filter);
+}
+
+std::optional<QString> ScriptedDialogs::askSaveFile(QWidget *, const QString &filter)
+{
+    saveFilters << filter;
+    return nextAnswer(saveAnswers, unscripted, u"save: "_qs + filter);
+}
+
+void ScriptedDialogs::showMessage(QWidget *, const QString &text)
+{
+    messages << text;
+}
+
+int ScriptedDialogs::showModal(QDialog &window)
+{
+    modalWindows << window.objectName();
+    return onModal ? onModal(window) : QDialog::Rejected;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ui/dialogs.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+// The test double of the dialogs: answers come from queues the test fills, and every question
+// asked is recorded. An unscripted file question is answered with a cancel and recorded in
+// `unscripted`, so a test can tell a missing answer from an intended cancel.
+class ScriptedDialogs : public Dialogs
+{
+public:
+    std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) override;
+    std::optional<QString> askSaveFile(QWidget *parent, const QString &filter) override;
+    void showMessage(QWidget *parent, const QString &text) override;
+    int showModal(QDialog &window) override;
+
+    std::deque<std::optional<QString>> openAnswers;
+    std::deque<std::optional<QString>> saveAnswers;
+    // Runs on each modal window in place of a person; the default closes it with reject().
+    std::function<int(QDialog &)> onModal;
+
+    QStringList openFilters;
+    QStringList saveFilters;
+    QStringList messages;
+    QStringList modalWindows; // object names, in the order shown
+    QStringList unscripted;
+};

@@ -1,0 +1,28 @@
+#include "ui/gbk_text.h"
+
+#include <gtest/gtest.h>
+
+TEST(GbkText, ChineseWordsDecodeAndEncodeBothWays)
+{
+    // 澜杉 歌名 東 in GBK.
+    const QByteArray bytes("\xC0\xBD\xC9\xBC \xB8\xE8\xC3\xFB \x96\x7C");
+    const QString text = u"澜杉 歌名 東"_qs;
+    EXPECT_EQ(Gbk::decode(bytes), text);
+    EXPECT_EQ(Gbk::encode(text), bytes);
+}
+
+TEST(GbkText, InvalidBytesAndNulShowAsOneReplacementEach)
+{
+    // A lone 0x80, a NUL, a lead byte before an invalid trail, and a lead byte at the end.
+    const QByteArray bytes("a\x80" "b" "\0" "c\x81\x20" "d\xC0", 9);
+    const QString expected = u"a\uFFFDb\uFFFDc\uFFFD d\uFFFD"_qs;
+    EXPECT_EQ(Gbk::decode(bytes), expected);
+}
+
+TEST(GbkText, CharacterLengthKeepsPipeTrailBytesInsideTheCharacter)
+{
+    const QByteArray bytes("\x96\x7C|");
+    EXPECT_EQ(Gbk::characterLength(bytes, 0), 2);
+    EXPECT_EQ(Gbk::characterLength(bytes, 2), 1);
+    EXPECT_EQ(Gbk::characterLength(QByteArray("\x96"), 0), 1);
+}
