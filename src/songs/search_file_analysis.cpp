@@ -1,0 +1,115 @@
+#include "songs/search_file_analysis.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr int usedFieldCount = 9;
+// The field each column shows, in column order: code, name, singer, category, language, path.
+constexpr std::array<int, songColumnCount> fieldOfColumn { 1, 3, 8, 6, 7, 2 };
+
+struct FieldBounds
+{
+    const char *begin = nullptr;
+    const char *end = nullptr;
+};
+using LineFields = std::array<FieldBounds, usedFieldCount>;
+
+bool isLeadByte(char byte)
+{
+    const auto value = static_cast<unsigned char>(byte);
+    return value >= 0x81 && value <= 0xFE;
+}
+
+// True when the '|' at `bar` is the second byte of a double-byte character. `boundary` is a known
+// character start at or before it. A byte that cannot lead a character always ends one, so only
+// the run of lead-range bytes right before the bar needs pairing up.
+bool isTrailByte(const char *boundary, const char *bar)
+{
+    const char *runStart = bar;
+    while (runStart > boundary && isLeadByte(runStart[-1]))
+        --runStart;
+    return (bar - runStart) % 2 == 1;
+}
+
+// Fills the first nine fields of a line (without its line break); false for fewer. Scanning stops
+// at the end of field 8, so long tails of extra fields cost nothing.
+bool splitLine(const char *begin, const char *end, LineFields &fields)
+{
+    int field = 0;
+    const char *fieldStart = begin;
+    const char *boundary = begin;
+    while (
+        const void *found = std::memchr(boundary, '|', static_cast<std::size_t>(end - boundary))) {
+        const char *bar = static_cast<const char *>(found);
+        if (isTrailByte(boundary, bar) || bar + 1 == end || bar[1] != '|') {
+            boundary = bar + 1;
+            continue;
+        }
+        fields[static_cast<std::size_t>(field)] = { fieldStart, bar };
+        if (++field == usedFieldCount)
+            return true;
+        fieldStart = boundary = bar + 2;
+    }
+    if (field != usedFieldCount - 1)
+        return false;
+    fields[usedFieldCount - 1] = { fieldStart, end };
+    return true;
+}
+
+} // namespace
+
+SearchFileAnalysis analyseSearchFile(const QByteArray &text)
+{
+    SearchFileAnalysis analysis;
+    // Cells are 32-bit offsets into the text.
+    if (static_cast<quint64>(text.size()) > std::numeric_limits<std::uint32_t>::max()) {
+        analysis.error
+            = QCoreApplication::translate("SearchFileAnalysis", "文件大于 4 GB，无法分析。");
+        return analysis;
+    }
+
+    const char *const data = text.constData();
+    const char *const textEnd = data + text.size();
+    std::vector<SongRowSpans> rows;
+    rows.reserve(static_cast<std::size_t>(std::count(data, textEnd, '\n')) + 1);
+
+    LineFields fields;
+    qsizetype lineNumber = 0;
+    const char *lineStart = data;
+    while (lineStart < textEnd) {
+        ++lineNumber;
+        const auto *newline = static_cast<const char *>(
+            std::memchr(lineStart, '\n', static_cast<std::size_t>(textEnd - lineStart)));
+        const char *lineEnd = newline ? newline : textEnd;
+        const char *const nextLine = newline ? newline + 1 : textEnd;
+        // A lone CR at the very end is a CR LF cut short, not part of the last field.
+        if (lineEnd > lineStart && lineEnd[-1] == '\r')
+            --lineEnd;
+
+        if (lineEnd == lineStart) {
+            lineStart = nextLine;
+            continue;
+        }
+        if (!splitLine(lineStart, lineEnd, fields)) {
+            if (analysis.skippedLineCount++ < SearchFileAnalysis::maxListedSkippedLines)
+                analysis.firstSkippedLines.push_back(lineNumber);
+            lineStart = nextLine;
+            continue;
+        }
+        SongRowSpans &row = rows.emplace_back();
+        for (int column = 0; column < songColumnCount; ++column) {
+            const FieldBounds bounds = fields[static_cast<std::size_t>(fieldOfColumn[column])];
+            row[column] = { static_cast<std::uint32_t>(bounds.begin - data),
+                static_cast<std::uint32_t>(bounds.end - bounds.begin) };
+        }
+        lineStart = nextLine;
+    }
+
+    analysis.table = SongTable(text, std::move(rows));
+    return analysis;
+}

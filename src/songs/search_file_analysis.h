@@ -1,0 +1,28 @@
+#pragma once
+
+#include "songs/song_table.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+// The outcome of reading a search file's text into songs: one row per line with nine or more
+// fields, in file order, all unchecked.
+struct SearchFileAnalysis
+{
+    SongTable table;
+    // Lines with one to eight fields; empty lines are skipped silently and not counted.
+    qsizetype skippedLineCount = 0;
+    // 1-based line numbers of the first skipped lines, at most maxListedSkippedLines.
+    std::vector<qsizetype> firstSkippedLines;
+    // Non-empty when the text cannot be analysed at all; the table is then empty.
+    QString error;
+
+    static constexpr qsizetype maxListedSkippedLines = 10;
+};
+
+// Lines end at LF, and a CR before it is dropped, so both Windows and LF-only files read alike.
+// Fields 1, 3, 8, 6, 7, 2 become the columns; "||" only separates at a GBK character boundary.
+// The table shares `text`; nothing is copied.
+SearchFileAnalysis analyseSearchFile(const QByteArray &text);

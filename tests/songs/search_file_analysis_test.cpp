@@ -1,0 +1,156 @@
+#include "songs/search_file_analysis.h"
+
+#include "ui/gbk_text.h"
+
+#include <QByteArrayList>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A line with the nine used fields; the name and singer come from `name` and `singer`.
+QByteArray songLine(const QByteArray &code, const QByteArray &name, const QByteArray &singer)
+{
+    return QByteArrayList { "x", code, "a\\" + code + ".mpg", name, "x", "x", "Pop", "Mandarin",
+        singer }
+        .join("||");
+}
+
+std::vector<QByteArray> row(const SearchFileAnalysis &analysis, qsizetype index)
+{
+    std::vector<QByteArray> cells;
+    for (int column = 0; column < songColumnCount; ++column)
+        cells.push_back(analysis.table.field(index, static_cast<SongColumn>(column)).toByteArray());
+    return cells;
+}
+
+} // namespace
+
+TEST(SearchFileAnalysis, ThreeLineFileGivesThreeSongsWithCellsEndingInLineBreaks)
+{
+    const QByteArray text = songLine("10000001", "Song A", "Singer A") + "\r\n"
+        + songLine("10000002", "Song B", "Singer B") + "\r\n"
+        + songLine("10000003", "Song C", "Singer C");
+    const SearchFileAnalysis analysis = analyseSearchFile(text);
+
+    ASSERT_EQ(analysis.table.rowCount(), 3);
+    EXPECT_TRUE(analysis.error.isEmpty());
+    EXPECT_EQ(analysis.skippedLineCount, 0);
+    const std::vector<QByteArray> expected { "10000001\r\n", "Song A\r\n", "Singer A\r\n",
+        "Pop\r\n", "Mandarin\r\n", "a\\10000001.mpg\r\n" };
+    for (int column = 0; column < songColumnCount; ++column)
+        EXPECT_EQ(analysis.table.cell(0, static_cast<SongColumn>(column)), expected[column]);
+    EXPECT_EQ(analysis.table.field(2, SongColumn::Code), "10000003");
+    EXPECT_EQ(analysis.table.checkedCount(), 0);
+}
+
+TEST(SearchFileAnalysis, FieldsAfterTheEighthAndUnusedFieldsAreIgnored)
+{
+    const SearchFileAnalysis analysis
+        = analyseSearchFile("f0||code||path||name||f4||f5||cat||lang||singer||f9||f10\r\n");
+    ASSERT_EQ(analysis.table.rowCount(), 1);
+    EXPECT_EQ(row(analysis, 0),
+        (std::vector<QByteArray> { "code", "name", "singer", "cat", "lang", "path" }));
+}
+
+TEST(SearchFileAnalysis, FieldsAreTakenAsTheyAreIncludingSpacesEmptiesAndSingleBars)
+{
+    const SearchFileAnalysis analysis = analyseSearchFile(" 0 || 1 ||a|b||||||||cat|||| s \r\n");
+    ASSERT_EQ(analysis.table.rowCount(), 1);
+    EXPECT_EQ(row(analysis, 0), (std::vector<QByteArray> { " 1 ", "", " s ", "cat", "", "a|b" }));
+}
+
+TEST(SearchFileAnalysis, LfOnlyLinesAndAFinalLineBreakAddNoEmptySong)
+{
+    const QByteArray line = songLine("1", "n", "s");
+    for (const QByteArray &text :
+        { line + "\n" + line + "\n", line + "\r\n" + line + "\r\n", line + "\n" + line + "\r\n" }) {
+        const SearchFileAnalysis analysis = analyseSearchFile(text);
+        EXPECT_EQ(analysis.table.rowCount(), 2);
+        EXPECT_EQ(analysis.skippedLineCount, 0);
+        EXPECT_EQ(analysis.table.field(1, SongColumn::Singer), "s");
+    }
+}
+
+TEST(SearchFileAnalysis, EmptyTextGivesNoSongsAndNoComplaint)
+{
+    for (const QByteArray &text : { QByteArray(), QByteArray("\r\n\r\n"), QByteArray("\n") }) {
+        const SearchFileAnalysis analysis = analyseSearchFile(text);
+        EXPECT_EQ(analysis.table.rowCount(), 0);
+        EXPECT_EQ(analysis.skippedLineCount, 0);
+        EXPECT_TRUE(analysis.error.isEmpty());
+    }
+}
+
+TEST(SearchFileAnalysis, ShortLinesAreSkippedAndCountedWhileEmptyLinesAreSkippedSilently)
+{
+    const QByteArray text = songLine("1", "n", "s") + "\r\n" // line 1
+        + "\r\n" // 2: empty
+        + "a||b||c\r\n" // 3: three fields
+        + songLine("2", "n", "s") + "\r\n" // 4
+        + "0||1||2||3||4||5||6||7\r\n" // 5: eight fields
+        + "\r\n" // 6: empty
+        + "just text"; // 7: one field, no line break
+    const SearchFileAnalysis analysis = analyseSearchFile(text);
+    ASSERT_EQ(analysis.table.rowCount(), 2);
+    EXPECT_EQ(analysis.table.field(0, SongColumn::Code), "1");
+    EXPECT_EQ(analysis.table.field(1, SongColumn::Code), "2");
+    EXPECT_EQ(analysis.skippedLineCount, 3);
+    EXPECT_EQ(analysis.firstSkippedLines, (std::vector<qsizetype> { 3, 5, 7 }));
+}
+
+TEST(SearchFileAnalysis, OnlyTheFirstTenSkippedLinesAreListedButAllAreCounted)
+{
+    QByteArray text;
+    for (int line = 1; line <= 30; ++line)
+        text += (line % 2 == 0 ? songLine("1", "n", "s") : QByteArray("short")) + "\r\n";
+    const SearchFileAnalysis analysis = analyseSearchFile(text);
+    EXPECT_EQ(analysis.table.rowCount(), 15);
+    EXPECT_EQ(analysis.skippedLineCount, 15);
+    EXPECT_EQ(
+        analysis.firstSkippedLines, (std::vector<qsizetype> { 1, 3, 5, 7, 9, 11, 13, 15, 17, 19 }));
+}
+
+TEST(SearchFileAnalysis, CharactersWhoseSecondByteIsABarDoNotSplitFields)
+{
+    const QByteArray east = Gbk::encode(u"東");
+    const QByteArray hundredMillion = Gbk::encode(u"億");
+    const QByteArray wei = Gbk::encode(u"瑋");
+    ASSERT_EQ(east, QByteArray("\x96\x7C"));
+    ASSERT_TRUE(hundredMillion.endsWith('|') && wei.endsWith('|'));
+
+    const QByteArray name = Gbk::encode(u"東方之東");
+    const QByteArray singer = Gbk::encode(u"陳億瑋");
+    const QByteArray text = songLine("10000001", name, singer) + "||" + east + "\r\n"
+        + songLine("10000002", east, east);
+    const SearchFileAnalysis analysis = analyseSearchFile(text);
+
+    ASSERT_EQ(analysis.table.rowCount(), 2);
+    EXPECT_EQ(analysis.table.field(0, SongColumn::Name), name);
+    EXPECT_EQ(analysis.table.field(0, SongColumn::Singer), singer);
+    EXPECT_EQ(analysis.table.field(0, SongColumn::Category), "Pop");
+    EXPECT_EQ(analysis.table.field(1, SongColumn::Name), east);
+    EXPECT_EQ(analysis.table.field(1, SongColumn::Singer), east);
+    EXPECT_EQ(Gbk::decode(analysis.table.field(0, SongColumn::Singer)), u"陳億瑋");
+}
+
+TEST(SearchFileAnalysis, ABarAfterAnEvenRunOfDoubleByteCharactersStillSeparates)
+{
+    // 0x81 0x81 is one character, so the bar after it is a separator; after 0x81 alone it is not.
+    const SearchFileAnalysis even = analyseSearchFile("0||1||2||\x81\x81||4||5||6||7||8");
+    ASSERT_EQ(even.table.rowCount(), 1);
+    EXPECT_EQ(even.table.field(0, SongColumn::Name), "\x81\x81");
+
+    const SearchFileAnalysis odd = analyseSearchFile("0||1||2||\x81||4||5||6||7||8||9");
+    ASSERT_EQ(odd.table.rowCount(), 1);
+    EXPECT_EQ(odd.table.field(0, SongColumn::Name), "\x81||4");
+    EXPECT_EQ(odd.table.field(0, SongColumn::Singer), "9");
+}
+
+TEST(SearchFileAnalysis, TheTableSharesTheTextInsteadOfCopyingIt)
+{
+    const QByteArray text = songLine("10000001", "n", "s") + "\r\n";
+    const SearchFileAnalysis analysis = analyseSearchFile(text);
+    ASSERT_EQ(analysis.table.rowCount(), 1);
+    EXPECT_EQ(analysis.table.field(0, SongColumn::Code).data(), text.constData() + 3);
+}

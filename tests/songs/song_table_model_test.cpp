@@ -1,0 +1,157 @@
+#include "songs/search_file_analysis.h"
+#include "songs/song_table_model.h"
+
+#include "ui/gbk_text.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+SongTable threeSongs()
+{
+    return analyseSearchFile(QByteArray("x||10000001||a\\1.mpg||") + Gbk::encode(u"東方之珠")
+        + "||x||x||Pop||Mandarin||" + Gbk::encode(u"羅大佑") + "\r\n"
+        + "x||10000002||b||B||x||x||c||l||s\r\n" + "x||10000003||c||C||x||x||c||l||s\r\n")
+        .table;
+}
+
+// Records the model's signals as the view would receive them.
+struct SignalLog
+{
+    explicit SignalLog(SongTableModel &model)
+    {
+        QObject::connect(&model, &QAbstractItemModel::dataChanged,
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                const QList<int> &roles) {
+                changes.push_back(
+                    { topLeft.row(), topLeft.column(), bottomRight.row(), bottomRight.column() });
+                changedRoles = roles;
+            });
+        QObject::connect(&model, &QAbstractItemModel::modelReset, [this] { ++resets; });
+    }
+
+    std::vector<std::array<int, 4>> changes; // top, left, bottom, right
+    QList<int> changedRoles;
+    int resets = 0;
+};
+
+std::vector<bool> checkMarks(const SongTable &table)
+{
+    std::vector<bool> marks;
+    for (qsizetype row = 0; row < table.rowCount(); ++row)
+        marks.push_back(table.isChecked(row));
+    return marks;
+}
+
+} // namespace
+
+TEST(SongListDisplay, StartsWithThePlaceholderRowWhoseCellsHaveNoLineBreak)
+{
+    SongTableModel model;
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.columnCount(), 6);
+    EXPECT_EQ(model.data(model.index(0, 0)).toString(), u"无内容：");
+    EXPECT_EQ(model.data(model.index(0, 1)).toString(), u"请浏览搜歌文件后点分析！");
+    for (int column = 2; column < 6; ++column)
+        EXPECT_EQ(model.data(model.index(0, column)).toString(), QString());
+    EXPECT_EQ(model.table().cell(0, SongColumn::Code), Gbk::encode(u"无内容："));
+    EXPECT_EQ(model.data(model.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+}
+
+TEST(SongListDisplay, ShowsDecodedCellsWithoutTheStoredLineBreak)
+{
+    SongTableModel model;
+    model.setTable(threeSongs());
+    EXPECT_EQ(model.data(model.index(0, 0)).toString(), u"10000001");
+    EXPECT_EQ(model.data(model.index(0, 1)).toString(), u"東方之珠");
+    EXPECT_EQ(model.data(model.index(0, 2)).toString(), u"羅大佑");
+    EXPECT_EQ(model.data(model.index(0, 5)).toString(), u"a\\1.mpg");
+    EXPECT_EQ(model.table().cell(0, SongColumn::Singer), Gbk::encode(u"羅大佑") + "\r\n");
+}
+
+TEST(SongListDisplay, HasTheSixTitlesAndACheckBoxOnlyInFrontOfTheCode)
+{
+    SongTableModel model;
+    const QStringList titles { u"编码"_qs, u"歌名"_qs, u"歌手"_qs, u"类别"_qs, u"语种"_qs,
+        u"文件路径"_qs };
+    const std::vector<int> widths { 80, 220, 110, 90, 80, 50 };
+    for (int column = 0; column < 6; ++column) {
+        EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), titles[column]);
+        EXPECT_EQ(SongTableModel::defaultColumnWidth(column), widths[column]);
+        EXPECT_EQ(
+            model.flags(model.index(0, column)).testFlag(Qt::ItemIsUserCheckable), column == 0);
+        EXPECT_FALSE(model.flags(model.index(0, column)).testFlag(Qt::ItemIsEditable));
+    }
+}
+
+TEST(SongListDisplay, ANewTableResetsTheViewAndStartsUnchecked)
+{
+    SongTableModel model;
+    model.setTable(threeSongs());
+    model.setAllChecked(true);
+    SignalLog log(model);
+
+    model.setTable(analyseSearchFile("x||10000009||p||n||x||x||c||l||s").table);
+
+    EXPECT_EQ(log.resets, 1);
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.data(model.index(0, 0)).toString(), u"10000009");
+    EXPECT_EQ(model.data(model.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+}
+
+TEST(CheckMarks, CheckingAllIsOneUpdateOverColumnZero)
+{
+    SongTableModel model;
+    model.setTable(threeSongs());
+    SignalLog log(model);
+
+    model.setAllChecked(true);
+    EXPECT_EQ(checkMarks(model.table()), (std::vector<bool> { true, true, true }));
+    model.setAllChecked(false);
+    EXPECT_EQ(checkMarks(model.table()), (std::vector<bool> { false, false, false }));
+
+    const std::array<int, 4> wholeColumn { 0, 0, 2, 0 };
+    EXPECT_EQ(log.changes, (std::vector<std::array<int, 4>> { wholeColumn, wholeColumn }));
+    EXPECT_EQ(log.changedRoles, QList<int> { Qt::CheckStateRole });
+}
+
+TEST(CheckMarks, CheckingAllBeforeAnyAnalysisChecksThePlaceholder)
+{
+    SongTableModel model;
+    model.setAllChecked(true);
+    EXPECT_EQ(model.data(model.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
+}
+
+TEST(CheckMarks, CheckingRowsKeepsEarlierChecksAndIsOneUpdate)
+{
+    SongTableModel model;
+    model.setTable(threeSongs());
+    model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole);
+    SignalLog log(model);
+
+    const std::vector<qsizetype> rows { 2, 0 };
+    model.checkRows(rows);
+
+    EXPECT_EQ(checkMarks(model.table()), (std::vector<bool> { true, true, true }));
+    EXPECT_EQ(log.changes, (std::vector<std::array<int, 4>> { { 0, 0, 2, 0 } }));
+}
+
+TEST(CheckMarks, ClickingTheCheckBoxTogglesOnlyThatSong)
+{
+    SongTableModel model;
+    model.setTable(threeSongs());
+    SignalLog log(model);
+
+    EXPECT_TRUE(model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(checkMarks(model.table()), (std::vector<bool> { false, true, false }));
+    EXPECT_EQ(log.changes, (std::vector<std::array<int, 4>> { { 1, 0, 1, 0 } }));
+
+    EXPECT_TRUE(model.setData(model.index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_EQ(model.table().checkedCount(), 0);
+
+    EXPECT_FALSE(model.setData(model.index(1, 1), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_FALSE(model.setData(model.index(1, 0), u"text"_qs, Qt::EditRole));
+    EXPECT_EQ(model.table().checkedCount(), 0);
+}
