@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QByteArray>
+
+class SongTable;
+
+// The six stored cells of every checked row, in table and column order, joined without
+// separators. Each cell keeps its CR LF, so a song adds six lines.
+QByteArray collectCheckedDetails(const SongTable &table);

@@ -1,0 +1,205 @@
+#include "export/workbook_writer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <xlsxwriter.h>
+
+#include <filesystem>
+#include <system_error>
+
+static_assert(WorkbookWriter::maxSheetRows == LXW_ROW_MAX);
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("WorkbookWriter", text);
+}
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Readers turn "_xHHHH_" into the character HHHH; such text has to reach them with its
+// underscore escaped to read back as written.
+bool startsEscapeSequence(QByteArrayView text, qsizetype index)
+{
+    if (index + 7 > text.size() || text[index] != '_' || text[index + 1] != 'x'
+        || text[index + 6] != '_')
+        return false;
+    for (qsizetype digit = index + 2; digit < index + 6; ++digit) {
+        if (!isHexDigit(text[digit]))
+            return false;
+    }
+    return true;
+}
+
+void copyCellText(QByteArrayView text, QByteArray &buffer)
+{
+    // resize(0) keeps the buffer's capacity, so plain cells cost no allocation.
+    buffer.resize(0);
+    if (!text.contains(QByteArrayView("_x"))) {
+        buffer.append(text);
+        return;
+    }
+    for (qsizetype index = 0; index < text.size(); ++index) {
+        if (startsEscapeSequence(text, index))
+            buffer.append("_x005F");
+        buffer.append(text[index]);
+    }
+}
+
+std::filesystem::path fileSystemPath(const QString &path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+} // namespace
+
+WorkbookWriter::WorkbookWriter(const QString &path, WorkbookWriterOptions options)
+    : m_options(options)
+{
+    Q_ASSERT(options.rowsPerSheet > 0 && options.rowsPerSheet <= maxSheetRows);
+    const QFileInfo target(path);
+    if (target.isDir()) {
+        m_error = tr("这是一个文件夹，不是文件");
+        return;
+    }
+    // Replacing a link would cut it; write where it points instead.
+    m_targetPath = target.isSymLink() && target.exists() ? target.canonicalFilePath()
+                                                         : target.absoluteFilePath();
+
+    const QFileInfo resolved(m_targetPath);
+    const QDir folder = resolved.absoluteDir();
+    for (int attempt = 0; attempt < 8 && m_tempPath.isEmpty(); ++attempt) {
+        const QString name
+            = QStringLiteral(".%1.%2.part")
+                  .arg(resolved.fileName())
+                  .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+        QFile file(folder.filePath(name));
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            m_tempPath = file.fileName();
+        } else if (!file.exists()) {
+            m_error = tr("无法在文件夹“%1”中创建文件：%2")
+                          .arg(QDir::toNativeSeparators(folder.path()), file.errorString());
+            return;
+        }
+    }
+    if (m_tempPath.isEmpty()) {
+        m_error = tr("无法在文件夹“%1”中创建临时文件").arg(QDir::toNativeSeparators(folder.path()));
+        return;
+    }
+
+    // The sheets' own scratch files follow TMPDIR, unlike tmpfile().
+    m_tempDirectory = QFile::encodeName(QDir::tempPath());
+    lxw_workbook_options workbookOptions {};
+    workbookOptions.constant_memory = LXW_TRUE;
+    workbookOptions.tmpdir = m_tempDirectory.data();
+    workbookOptions.use_zip64 = m_options.largeParts ? LXW_TRUE : LXW_FALSE;
+    m_workbook = workbook_new_opt(QFile::encodeName(m_tempPath).constData(), &workbookOptions);
+    if (!m_workbook) {
+        m_error = tr("无法创建工作簿：内存不足");
+        discard();
+        return;
+    }
+    startSheet();
+}
+
+WorkbookWriter::~WorkbookWriter()
+{
+    discard();
+}
+
+bool WorkbookWriter::startSheet()
+{
+    m_sheet = workbook_add_worksheet(m_workbook, nullptr);
+    m_rowsInSheet = 0;
+    if (!m_sheet) {
+        m_error = tr("无法为工作表创建临时文件（文件夹“%1”）")
+                      .arg(QDir::toNativeSeparators(QDir::tempPath()));
+        discard();
+        return false;
+    }
+    return true;
+}
+
+bool WorkbookWriter::appendRow(std::span<const QByteArrayView> cells)
+{
+    if (!m_workbook)
+        return false;
+    if (m_rowsInSheet == m_options.rowsPerSheet && !startSheet())
+        return false;
+    for (std::size_t column = 0; column < cells.size(); ++column) {
+        if (cells[column].isEmpty())
+            continue;
+        Q_ASSERT(!cells[column].contains('\0'));
+        copyCellText(cells[column], m_cellBuffer);
+        const lxw_error result
+            = worksheet_write_string(m_sheet, static_cast<lxw_row_t>(m_rowsInSheet),
+                static_cast<lxw_col_t>(column), m_cellBuffer.constData(), nullptr);
+        if (result == LXW_NO_ERROR)
+            continue;
+        if (result == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED) {
+            m_error = tr("第 %1 行第 %2 列的文字超过单元格能容纳的 %3 个字符")
+                          .arg(m_rowsWritten + 1)
+                          .arg(column + 1)
+                          .arg(maxCellCharacters);
+        } else {
+            m_error = tr("无法写入第 %1 行：%2")
+                          .arg(m_rowsWritten + 1)
+                          .arg(QString::fromUtf8(lxw_strerror(result)));
+        }
+        discard();
+        return false;
+    }
+    ++m_rowsInSheet;
+    ++m_rowsWritten;
+    return true;
+}
+
+QString WorkbookWriter::finish()
+{
+    if (!m_workbook)
+        return m_error.isEmpty() ? tr("工作簿已经保存过") : m_error;
+    // workbook_close() frees the workbook whatever its outcome.
+    const lxw_error result = workbook_close(m_workbook);
+    m_workbook = nullptr;
+    m_sheet = nullptr;
+    if (result != LXW_NO_ERROR) {
+        m_error = tr("无法保存工作簿：%1").arg(QString::fromUtf8(lxw_strerror(result)));
+        discard();
+        return m_error;
+    }
+
+    if (QFileInfo(m_targetPath).isFile())
+        QFile::setPermissions(m_tempPath, QFile::permissions(m_targetPath));
+    std::error_code failure;
+    std::filesystem::rename(fileSystemPath(m_tempPath), fileSystemPath(m_targetPath), failure);
+    if (failure) {
+        m_error = tr("无法把工作簿存为“%1”：%2")
+                      .arg(QDir::toNativeSeparators(m_targetPath),
+                          QString::fromLocal8Bit(failure.message()));
+        discard();
+        return m_error;
+    }
+    m_tempPath.clear();
+    return {};
+}
+
+void WorkbookWriter::discard()
+{
+    if (m_workbook) {
+        lxw_workbook_free(m_workbook);
+        m_workbook = nullptr;
+        m_sheet = nullptr;
+    }
+    if (!m_tempPath.isEmpty()) {
+        QFile::remove(m_tempPath);
+        m_tempPath.clear();
+    }
+}

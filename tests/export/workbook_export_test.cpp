@@ -1,0 +1,266 @@
+#include "export/song_workbook.h"
+
+#include "test_song_tables.h"
+#include "ui/gbk_text.h"
+#include "workbook_reading.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList row(std::initializer_list<const char16_t *> cells)
+{
+    QStringList texts;
+    for (const char16_t *cell : cells)
+        texts.append(QString::fromUtf16(cell));
+    return texts;
+}
+
+SongFields numberedSong(int number)
+{
+    const QByteArray text = QByteArray::number(number);
+    return { text.rightJustified(8, '0'), "Song " + text, "Singer", "Pop", "Mandarin", "" };
+}
+
+QList<SongFields> numberedSongs(int count)
+{
+    QList<SongFields> songs;
+    for (int number = 1; number <= count; ++number)
+        songs.append(numberedSong(number));
+    return songs;
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+class WorkbookExport : public testing::Test
+{
+protected:
+    QString path(const QString &name = QStringLiteral("songs.xlsx")) const
+    {
+        return m_folder.filePath(name);
+    }
+    QStringList folderEntries() const
+    {
+        return QDir(m_folder.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir m_folder;
+};
+
+TEST_F(WorkbookExport, WritesEveryRowCheckedOrNotAsSixColumnsWithoutLineBreaks)
+{
+    SongTable table = makeSongTable({
+        { "10000001", "Song A", "Singer A", "Pop", "Mandarin", "a\\001.mpg" },
+        { "10000002", "Song B", "Singer B", "Rock", "Cantonese", "b\\002.mpg" },
+    });
+    table.setChecked(1, true);
+
+    ASSERT_EQ(writeSongWorkbook(table, path()), QString());
+
+    const WorkbookContent content = readWorkbook(path());
+    ASSERT_EQ(content.error, QString());
+    ASSERT_EQ(content.sheets.size(), 1u);
+    const std::vector<QStringList> expected {
+        row({ u"10000001", u"Song A", u"Singer A", u"Pop", u"Mandarin", u"a\\001.mpg" }),
+        row({ u"10000002", u"Song B", u"Singer B", u"Rock", u"Cantonese", u"b\\002.mpg" }),
+    };
+    EXPECT_EQ(content.sheets[0], expected);
+}
+
+TEST_F(WorkbookExport, ShowsChineseTextDecodedFromGbk)
+{
+    const SongTable table = makeSongTable({ {
+        "20000001",
+        Gbk::encode(u"七里香"),
+        Gbk::encode(u"周杰伦"),
+        Gbk::encode(u"流行"),
+        Gbk::encode(u"国语"),
+        Gbk::encode(u"歌曲\\周杰伦-七里香.mpg"),
+    } });
+
+    ASSERT_EQ(writeSongWorkbook(table, path()), QString());
+
+    const WorkbookContent content = readWorkbook(path());
+    ASSERT_EQ(content.error, QString());
+    EXPECT_EQ(content.sheets.at(0).at(0),
+        row({ u"20000001", u"七里香", u"周杰伦", u"流行", u"国语", u"歌曲\\周杰伦-七里香.mpg" }));
+}
+
+TEST_F(WorkbookExport, KeepsCodesWithLeadingZerosAsText)
+{
+    const SongTable table = makeSongTable({ { "00012345", "1999", "0", "07", "1e5", "0.50" } });
+
+    ASSERT_EQ(writeSongWorkbook(table, path()), QString());
+
+    const WorkbookContent content = readWorkbook(path());
+    ASSERT_EQ(content.error, QString());
+    EXPECT_EQ(content.nonTextCells, 0);
+    EXPECT_EQ(
+        content.sheets.at(0).at(0), row({ u"00012345", u"1999", u"0", u"07", u"1e5", u"0.50" }));
+}
+
+TEST_F(WorkbookExport, ReadsBackTextThatSpreadsheetMarkupWouldAlter)
+{
+    const SongTable table = makeSongTable({ {
+        "_x0041_",
+        "a\rb\nc\td",
+        "  padded  ",
+        "Tom & Jerry <live> \"1\" 'x'",
+        "_x005F_x0041_",
+        "__x12_",
+    } });
+
+    ASSERT_EQ(writeSongWorkbook(table, path()), QString());
+
+    const WorkbookContent content = readWorkbook(path());
+    ASSERT_EQ(content.error, QString());
+    EXPECT_EQ(content.sheets.at(0).at(0),
+        row({ u"_x0041_", u"a\rb\nc\td", u"  padded  ", u"Tom & Jerry <live> \"1\" 'x'",
+            u"_x005F_x0041_", u"__x12_" }));
+}
+
+TEST_F(WorkbookExport, ShowsBytesThatAreNotGbkAsReplacementCharacters)
+{
+    const SongTable table = makeSongTable({ { QByteArray("12\0"
+                                                         "34",
+                                                  5),
+        "\xFF"
+        "A",
+        "B\x81", "", "", "" } });
+
+    ASSERT_EQ(writeSongWorkbook(table, path()), QString());
+
+    const WorkbookContent content = readWorkbook(path());
+    ASSERT_EQ(content.error, QString());
+    EXPECT_EQ(
+        content.sheets.at(0).at(0), row({ u"12\uFFFD34", u"\uFFFDA", u"B\uFFFD", u"", u"", u"" }));
+}
+
+TEST_F(WorkbookExport, EmptyTableGivesAWorkbookWithOneEmptySheet)
+{
+    ASSERT_EQ(writeSongWorkbook(SongTable(), path()), QString());
+
+    const WorkbookContent content = readWorkbook(path());
+    ASSERT_EQ(content.error, QString());
+    ASSERT_EQ(content.sheets.size(), 1u);
+    EXPECT_TRUE(content.sheets[0].empty());
+}
+
+TEST_F(WorkbookExport, RowsBeyondAFullSheetContinueOnTheNextSheetInOrder)
+{
+    ASSERT_EQ(writeSongWorkbook(makeSongTable(numberedSongs(7)), path(), {}, 3), QString());
+
+    const WorkbookContent content = readWorkbook(path());
+    ASSERT_EQ(content.error, QString());
+    ASSERT_EQ(content.sheets.size(), 3u);
+    EXPECT_EQ(content.sheets[0].size(), 3u);
+    EXPECT_EQ(content.sheets[1].size(), 3u);
+    ASSERT_EQ(content.sheets[2].size(), 1u);
+    EXPECT_EQ(content.sheets[0][0][0], u"00000001");
+    EXPECT_EQ(content.sheets[1][0][0], u"00000004");
+    EXPECT_EQ(content.sheets[1][2][1], u"Song 6");
+    EXPECT_EQ(content.sheets[2][0][0], u"00000007");
+}
+
+TEST_F(WorkbookExport, ATableThatFillsItsLastSheetAddsNoEmptySheet)
+{
+    ASSERT_EQ(writeSongWorkbook(makeSongTable(numberedSongs(6)), path(), {}, 3), QString());
+
+    const WorkbookContent content = readWorkbook(path());
+    ASSERT_EQ(content.error, QString());
+    EXPECT_EQ(content.sheets.size(), 2u);
+}
+
+TEST_F(WorkbookExport, ReplacesAnExistingFileAndLeavesNothingElse)
+{
+    writeFile(path(), "an older file");
+
+    ASSERT_EQ(writeSongWorkbook(makeSongTable(numberedSongs(2)), path()), QString());
+
+    EXPECT_EQ(readWorkbook(path()).error, QString());
+    EXPECT_EQ(folderEntries(), QStringList { QStringLiteral("songs.xlsx") });
+}
+
+TEST_F(WorkbookExport, AMissingFolderLeavesNoFileAndNamesTheFolder)
+{
+    const QString target = path(QStringLiteral("missing/songs.xlsx"));
+
+    const QString error = writeSongWorkbook(makeSongTable(numberedSongs(2)), target);
+
+    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(path(QStringLiteral("missing")))))
+        << error.toStdString();
+    EXPECT_TRUE(folderEntries().isEmpty());
+}
+
+TEST_F(WorkbookExport, AFolderAsTargetIsRefusedAndLeftAlone)
+{
+    ASSERT_TRUE(QDir(m_folder.path()).mkdir(QStringLiteral("songs.xlsx")));
+
+    EXPECT_FALSE(writeSongWorkbook(makeSongTable(numberedSongs(2)), path()).isEmpty());
+
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+    EXPECT_TRUE(QDir(path()).isEmpty());
+    EXPECT_EQ(folderEntries(), QStringList { QStringLiteral("songs.xlsx") });
+}
+
+TEST_F(WorkbookExport, CancellingLeavesNoFileAndKeepsAnExistingOneWhole)
+{
+    writeFile(path(QStringLiteral("old.xlsx")), "an older file");
+    const SongTable table = makeSongTable(numberedSongs(5));
+    const auto cancel = [](qsizetype, qsizetype) { return false; };
+
+    EXPECT_FALSE(writeSongWorkbook(table, path(), cancel).isEmpty());
+    EXPECT_FALSE(writeSongWorkbook(table, path(QStringLiteral("old.xlsx")), cancel).isEmpty());
+    EXPECT_FALSE(writeSongWorkbook(SongTable(), path(), cancel).isEmpty());
+
+    EXPECT_EQ(folderEntries(), QStringList { QStringLiteral("old.xlsx") });
+    EXPECT_EQ(contentOf(path(QStringLiteral("old.xlsx"))), QByteArray("an older file"));
+}
+
+TEST_F(WorkbookExport, ReportsGrowingProgressThatEndsAtTheRowCount)
+{
+    const SongTable table = makeSongTable(numberedSongs(10000));
+    std::vector<qsizetype> reported;
+    const auto record = [&](qsizetype written, qsizetype count) {
+        EXPECT_EQ(count, 10000);
+        reported.push_back(written);
+        return true;
+    };
+
+    ASSERT_EQ(writeSongWorkbook(table, path(), record), QString());
+
+    ASSERT_GE(reported.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+    EXPECT_EQ(std::adjacent_find(reported.begin(), reported.end()), reported.end());
+    EXPECT_EQ(reported.back(), 10000);
+}
+
+TEST_F(WorkbookExport, ACellOverTheSheetLimitFailsNamingItsRowAndLeavesNoFile)
+{
+    QList<SongFields> songs = numberedSongs(3);
+    songs[0][1] = QByteArray(WorkbookWriter::maxCellCharacters, 'a');
+    songs[1][1] = QByteArray(WorkbookWriter::maxCellCharacters + 1, 'a');
+
+    const QString error = writeSongWorkbook(makeSongTable(songs), path());
+
+    EXPECT_TRUE(error.contains(QStringLiteral("第 2 行"))) << error.toStdString();
+    EXPECT_TRUE(folderEntries().isEmpty());
+}
+
+} // namespace
