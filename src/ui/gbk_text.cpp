@@ -8,7 +8,10 @@ namespace {
 
 constexpr QChar replacementCharacter(QChar::ReplacementCharacter);
 
-bool isLead(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+bool isLead(unsigned char byte)
+{
+    return byte >= 0x81 && byte <= 0xFE;
+}
 
 // Length of the valid character at index, or 0 when the byte there cannot start one.
 qsizetype validCharacterLength(QByteArrayView bytes, qsizetype index)

@@ -100,7 +100,8 @@ QByteArray ProfileFile::value(QByteArrayView section, QByteArrayView key) const
     return text.sliced(text.indexOf('=') + 1).trimmed().toByteArray();
 }
 
-QString ProfileFile::setValue(QByteArrayView section, QByteArrayView key, QByteArrayView value) const
+QString ProfileFile::setValue(
+    QByteArrayView section, QByteArrayView key, QByteArrayView value) const
 {
     QByteArray bytes;
     if (QFile::exists(m_path)) {

@@ -15,7 +15,8 @@ QString toQtFileFilter(const QString &filter)
         const QString &description = parts[i];
         const QString &pattern = parts[i + 1];
         // QFileDialog reads the patterns from the last parentheses of each entry.
-        filters << (description.endsWith(u')') ? description : description + u" ("_qs + pattern + u')');
+        filters << (description.endsWith(u')') ? description
+                                               : description + u" ("_qs + pattern + u')');
     }
     if (parts.size() % 2 == 1 && !parts.last().isEmpty())
         filters << parts.last();
@@ -35,7 +36,8 @@ QString defaultSuffix(const QString &filter)
 
 std::optional<QString> QtDialogs::askOpenFile(QWidget *parent, const QString &filter)
 {
-    const QString path = QFileDialog::getOpenFileName(parent, {}, m_lastFolder, toQtFileFilter(filter));
+    const QString path
+        = QFileDialog::getOpenFileName(parent, {}, m_lastFolder, toQtFileFilter(filter));
     if (path.isEmpty())
         return std::nullopt;
     m_lastFolder = QFileInfo(path).absolutePath();
@@ -56,8 +58,8 @@ std::optional<QString> QtDialogs::askSaveFile(QWidget *parent, const QString &fi
 
 void QtDialogs::showMessage(QWidget *parent, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
-                    QMessageBox::Ok, parent);
+    QMessageBox box(
+        QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
     box.exec();
 }
 

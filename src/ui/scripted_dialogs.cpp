@@ -4,8 +4,8 @@
 
 namespace {
 
-std::optional<QString> nextAnswer(std::deque<std::optional<QString>> &answers,
-                                  QStringList &unscripted, const QString &question)
+std::optional<QString> nextAnswer(
+    std::deque<std::optional<QString>> &answers, QStringList &unscripted, const QString &question)
 {
     if (answers.empty()) {
         unscripted << question;

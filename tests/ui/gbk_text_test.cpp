@@ -14,7 +14,12 @@ TEST(GbkText, ChineseWordsDecodeAndEncodeBothWays)
 TEST(GbkText, InvalidBytesAndNulShowAsOneReplacementEach)
 {
     // A lone 0x80, a NUL, a lead byte before an invalid trail, and a lead byte at the end.
-    const QByteArray bytes("a\x80" "b" "\0" "c\x81\x20" "d\xC0", 9);
+    const QByteArray bytes("a\x80"
+                           "b"
+                           "\0"
+                           "c\x81\x20"
+                           "d\xC0",
+        9);
     const QString expected = u"a\uFFFDb\uFFFDc\uFFFD d\uFFFD"_qs;
     EXPECT_EQ(Gbk::decode(bytes), expected);
 }

@@ -9,7 +9,10 @@ class ProfileFileTest : public testing::Test
 {
 protected:
     QByteArray fileBytes() const { return readWholeFile(m_path).bytes; }
-    void writeFile(const QByteArray &bytes) { ASSERT_EQ(writeFileAtomically(m_path, bytes), QString()); }
+    void writeFile(const QByteArray &bytes)
+    {
+        ASSERT_EQ(writeFileAtomically(m_path, bytes), QString());
+    }
 
     QTemporaryDir m_dir;
     QString m_path = m_dir.filePath(u"config.ini"_qs);
@@ -33,7 +36,8 @@ TEST_F(ProfileFileTest, WritingCreatesTheFileWithCrLfLines)
 
 TEST_F(ProfileFileTest, WritingAKeyKeepsEveryOtherByte)
 {
-    const QByteArray before = "; \xC5\xE4\xD6\xC3\r\n[a]\r\nx = 1\r\n\r\n[DATA]\r\nopen=old\r\nother=\xB8\xE8\r\n";
+    const QByteArray before
+        = "; \xC5\xE4\xD6\xC3\r\n[a]\r\nx = 1\r\n\r\n[DATA]\r\nopen=old\r\nother=\xB8\xE8\r\n";
     writeFile(before);
     ASSERT_EQ(m_profile.setValue("data", "open", "no one"), QString());
     QByteArray expected = before;

@@ -1,0 +1,48 @@
+#include "app/song_table_view.h"
+
+#include "songs/song_table_model.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+
+SongTableView::SongTableView(QWidget *parent)
+    : QTableView(parent)
+{
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setShowGrid(false);
+    setAlternatingRowColors(true);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setHighlightSections(false);
+}
+
+void SongTableView::setSongModel(SongTableModel *model)
+{
+    setModel(model);
+    for (int column = 0; column < model->columnCount(); ++column)
+        setColumnWidth(column, SongTableModel::defaultColumnWidth(column));
+}
+
+int SongTableView::selectedRow() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
+void SongTableView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QPoint position = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        const QModelIndex index = indexAt(viewport()->mapFromGlobal(position));
+        if (index.isValid())
+            selectRow(index.row());
+    } else if (currentIndex().isValid()) {
+        position = viewport()->mapToGlobal(visualRect(currentIndex()).center());
+    }
+    Q_EMIT contextMenuRequested(position);
+    event->accept();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QByteArray>
+
+#include <vector>
+
+// The loaded search file as a list of its lines, for the source view. It keeps the bytes once
+// and an index of line starts; a line is decoded from GBK only when a view asks for it, so a
+// 100 MB file shows at once and costs little beyond its bytes.
+class SourceTextModel : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    explicit SourceTextModel(QObject *parent = nullptr);
+
+    // Replaces the whole text; the bytes are shared, not copied.
+    void setBytes(QByteArray bytes);
+    const QByteArray &bytes() const { return m_bytes; }
+
+    // The row with the most bytes, to size a view's items without measuring every line.
+    int longestRow() const { return m_longestRow; }
+    QByteArrayView line(int row) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+private:
+    QByteArray m_bytes;
+    std::vector<qsizetype> m_lineStarts;
+    int m_longestRow = 0;
+};

@@ -1,0 +1,68 @@
+#include "app/about_window.h"
+#include "app/first_use_notice.h"
+#include "ui/file_io.h"
+#include "ui/scripted_dialogs.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+class FirstUseNoticeTest : public testing::Test
+{
+protected:
+    QTemporaryDir m_dir;
+    QString m_settings = m_dir.filePath(u"config.ini"_qs);
+    ScriptedDialogs m_dialogs;
+};
+
+TEST_F(FirstUseNoticeTest, FirstStartWritesTheSettingsAndShowsTheNoticeModally)
+{
+    showFirstUseNotice(m_settings, nullptr, m_dialogs);
+    EXPECT_EQ(m_dialogs.modalWindows, QStringList { u"AboutWindow"_qs });
+    EXPECT_EQ(readWholeFile(m_settings).bytes, "[data]\r\nopen=no one\r\n");
+
+    showFirstUseNotice(m_settings, nullptr, m_dialogs);
+    EXPECT_EQ(m_dialogs.modalWindows.size(), 1) << "the second start shows no notice";
+}
+
+TEST_F(FirstUseNoticeTest, AnyRememberedValueMeansNoNoticeAndAnUntouchedFile)
+{
+    const QByteArray settings = "[data]\nopen=x\n[other]\nkey=1";
+    ASSERT_EQ(writeFileAtomically(m_settings, settings), QString());
+    showFirstUseNotice(m_settings, nullptr, m_dialogs);
+    EXPECT_TRUE(m_dialogs.modalWindows.isEmpty());
+    EXPECT_EQ(readWholeFile(m_settings).bytes, settings);
+}
+
+TEST_F(FirstUseNoticeTest, UnwritableSettingsShowTheNoticeAtEveryStart)
+{
+    // A file where the settings folder should be: no user, root included, can create it.
+    ASSERT_EQ(writeFileAtomically(m_dir.filePath(u"folder"_qs), "not a folder"), QString());
+    const QString settings = m_dir.filePath(u"folder/config.ini"_qs);
+    showFirstUseNotice(settings, nullptr, m_dialogs);
+    showFirstUseNotice(settings, nullptr, m_dialogs);
+    EXPECT_EQ(m_dialogs.modalWindows.size(), 2);
+}
+
+TEST(AboutWindowTest, ShowsTheNoticeAndOpensTheMakersPage)
+{
+    QUrl opened;
+    AboutWindow about(nullptr, [&](const QUrl &url) {
+        opened = url;
+        return true;
+    });
+    EXPECT_EQ(about.windowTitle(), u"关于"_qs);
+    EXPECT_EQ(about.size(), QSize(331, 335));
+    const auto *notice = about.findChild<QLabel *>(u"标签1"_qs);
+    ASSERT_NE(notice, nullptr);
+    EXPECT_TRUE(notice->text().endsWith(u"\n\n               V1.1"_qs));
+    const auto *maker = about.findChild<QLabel *>(u"标签4"_qs);
+    ASSERT_NE(maker, nullptr);
+    EXPECT_TRUE(maker->text().contains(AboutWindow::makerPage.toString()));
+    EXPECT_FALSE(about.findChild<QLabel *>(u"图片框1"_qs)->pixmap().isNull());
+
+    about.findChild<QPushButton *>(u"按钮1"_qs)->click();
+    EXPECT_EQ(opened, AboutWindow::makerPage);
+}

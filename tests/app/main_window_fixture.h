@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/main_window.h"
+#include "app/song_table_view.h"
+#include "songs/song_table_model.h"
+#include "ui/file_io.h"
+#include "ui/scripted_dialogs.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// The real main window, driven offscreen: controls are found by their names and every question
+// is answered by the scripted dialogs.
+class MainWindowTest : public testing::Test
+{
+protected:
+    template <typename Control> Control *control(const char *name) const
+    {
+        auto *found = m_window.findChild<Control *>(QString::fromUtf8(name));
+        if (!found)
+            ADD_FAILURE() << "no control named " << name;
+        return found;
+    }
+
+    void click(const char *name) { control<QPushButton>(name)->click(); }
+    void trigger(const char *name) { control<QAction>(name)->trigger(); }
+    QString text(const char *name) const { return control<QLabel>(name)->text(); }
+
+    QString writeFile(const QString &name, const QByteArray &bytes) const
+    {
+        const QString path = m_dir.filePath(name);
+        EXPECT_EQ(writeFileAtomically(path, bytes), QString());
+        return path;
+    }
+
+    void browse(const QString &path)
+    {
+        m_dialogs.openAnswers.push_back(path);
+        click("按钮2");
+    }
+
+    void browseAndAnalyse(const QByteArray &searchFile)
+    {
+        browse(writeFile(u"songs.txt"_qs, searchFile));
+        click("按钮1");
+    }
+
+    SongTableModel *songModel() const
+    {
+        return static_cast<SongTableModel *>(control<SongTableView>("超级列表框1")->model());
+    }
+
+    void setChecked(int row, bool checked)
+    {
+        songModel()->setData(
+            songModel()->index(row, 0), checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+    }
+
+    std::vector<int> checkedRows() const
+    {
+        std::vector<int> rows;
+        for (int row = 0; row < songModel()->rowCount(); ++row)
+            if (songModel()->table().isChecked(row))
+                rows.push_back(row);
+        return rows;
+    }
+
+    QTemporaryDir m_dir;
+    ScriptedDialogs m_dialogs;
+    MainWindow m_window { m_dialogs };
+};
+
+// Nine fields: x, code, path, name, x, x, category, language, singer.
+inline QByteArray songLine(
+    const QByteArray &code, const QByteArray &name = "Song", const QByteArray &path = "a\\001.mpg")
+{
+    return "x||" + code + "||" + path + "||" + name + "||x||x||Pop||Mandarin||Singer";
+}
+
+inline QByteArray threeSongs()
+{
+    return songLine("10000001", "Song A") + "\r\n" + songLine("10000002", "Song B") + "\r\n"
+        + songLine("10000003", "Song C");
+}

@@ -1,0 +1,292 @@
+#include "main_window_fixture.h"
+
+#include "preview/player_window.h"
+#include "preview/song_dir_window.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <set>
+
+using StartState = MainWindowTest;
+using SearchFileImport = MainWindowTest;
+using Analysis = MainWindowTest;
+using Selection = MainWindowTest;
+using CodeExport = MainWindowTest;
+using Preview = MainWindowTest;
+using HiddenCommands = MainWindowTest;
+
+TEST_F(StartState, OnlyBrowseCanStartAndThePlaceholderRowShows)
+{
+    EXPECT_EQ(m_window.windowTitle(), u"澜杉V1.1"_qs);
+    EXPECT_FALSE(control<QPushButton>("按钮1")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>("按钮2")->isEnabled());
+    EXPECT_FALSE(control<QAction>("播放选中项")->isEnabled());
+    EXPECT_FALSE(control<QProgressBar>("渐变进度条1")->isVisibleTo(&m_window));
+    EXPECT_EQ(m_window.findChild<QMenuBar *>(), nullptr);
+
+    ASSERT_EQ(songModel()->rowCount(), 1);
+    EXPECT_EQ(songModel()->index(0, 0).data().toString(), u"无内容："_qs);
+    EXPECT_EQ(songModel()->index(0, 1).data().toString(), u"请浏览搜歌文件后点分析！"_qs);
+    QStringList titles;
+    for (int column = 0; column < songModel()->columnCount(); ++column)
+        titles << songModel()->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(titles,
+        (QStringList {
+            u"编码"_qs, u"歌名"_qs, u"歌手"_qs, u"类别"_qs, u"语种"_qs, u"文件路径"_qs }));
+    EXPECT_EQ(control<SongTableView>("超级列表框1")->columnWidth(1), 220);
+}
+
+TEST_F(SearchFileImport, NonEmptyFileFillsTheViewAndEnablesAnalysis)
+{
+    const QString path = writeFile(u"list.txt"_qs, threeSongs());
+    browse(path);
+    EXPECT_EQ(m_dialogs.openFilters, QStringList { u"文本文档(*.txt)|*.txt"_qs });
+    EXPECT_EQ(text("标签1"), QDir::toNativeSeparators(path));
+    EXPECT_EQ(text("标签7"), QDir::toNativeSeparators(m_dir.path()) + QDir::separator());
+    EXPECT_TRUE(control<QPushButton>("按钮1")->isEnabled());
+    EXPECT_TRUE(control<QAction>("播放选中项")->isEnabled());
+    const auto *source = control<QAbstractItemView>("编辑框1")->model();
+    ASSERT_EQ(source->rowCount(), 3);
+    EXPECT_EQ(
+        source->index(2, 0).data().toString(), QString::fromLatin1(songLine("10000003", "Song C")));
+    EXPECT_EQ(songModel()->rowCount(), 1) << "browsing leaves the table alone";
+}
+
+TEST_F(SearchFileImport, EmptyFileDisablesAnalysisAndShowsItsPathAsTheSongFolder)
+{
+    browse(writeFile(u"list.txt"_qs, threeSongs()));
+    const QString empty = writeFile(u"empty.txt"_qs, {});
+    browse(empty);
+    EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->rowCount(), 0);
+    EXPECT_EQ(text("标签1"), QDir::toNativeSeparators(empty));
+    EXPECT_EQ(text("标签7"), QDir::toNativeSeparators(empty));
+    EXPECT_FALSE(control<QPushButton>("按钮1")->isEnabled());
+    EXPECT_FALSE(control<QAction>("播放选中项")->isEnabled());
+}
+
+TEST_F(SearchFileImport, CancelOrUnreadableFileChangesNothing)
+{
+    browse(writeFile(u"list.txt"_qs, threeSongs()));
+    const QString label1 = text("标签1");
+    const QString label7 = text("标签7");
+
+    m_dialogs.openAnswers.push_back(std::nullopt);
+    click("按钮2");
+    const QString folder = m_dir.filePath(u"a folder.txt"_qs);
+    ASSERT_TRUE(QDir().mkdir(folder));
+    browse(folder);
+
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains(QDir::toNativeSeparators(folder)));
+    EXPECT_EQ(text("标签1"), label1);
+    EXPECT_EQ(text("标签7"), label7);
+    EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->rowCount(), 3);
+    EXPECT_TRUE(control<QPushButton>("按钮1")->isEnabled());
+}
+
+TEST_F(SearchFileImport, NulAndInvalidBytesAreKeptAndShownAsReplacements)
+{
+    browse(writeFile(u"list.txt"_qs, QByteArray("a\0b\x80\r\n", 6) + songLine("10000001")));
+    const auto *source = control<QAbstractItemView>("编辑框1")->model();
+    ASSERT_EQ(source->rowCount(), 2);
+    EXPECT_EQ(source->index(0, 0).data().toString(), u"a\uFFFDb\uFFFD"_qs);
+}
+
+TEST_F(Analysis, ThreeLinesBecomeThreeSongsAndHalfIsProposed)
+{
+    browseAndAnalyse(threeSongs());
+    ASSERT_EQ(songModel()->rowCount(), 3);
+    const SongTable &table = songModel()->table();
+    EXPECT_EQ(table.cell(0, SongColumn::Code), "10000001\r\n");
+    EXPECT_EQ(table.cell(0, SongColumn::Name), "Song A\r\n");
+    EXPECT_EQ(table.cell(0, SongColumn::Singer), "Singer\r\n");
+    EXPECT_EQ(table.cell(0, SongColumn::FilePath), "a\\001.mpg\r\n");
+    EXPECT_EQ(songModel()->index(2, 0).data().toString(), u"10000003"_qs);
+    EXPECT_EQ(text("标签4"), u"3"_qs);
+    EXPECT_EQ(control<QLineEdit>("编辑框3")->text(), u"1.5"_qs);
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
+
+TEST_F(Analysis, AgainReplacesTheTableUncheckedAndClearsCheckAll)
+{
+    browseAndAnalyse(threeSongs());
+    control<QCheckBox>("选择框1")->click();
+    click("按钮1");
+    EXPECT_EQ(songModel()->rowCount(), 3);
+    EXPECT_EQ(text("标签4"), u"3"_qs);
+    EXPECT_TRUE(checkedRows().empty());
+    EXPECT_FALSE(control<QCheckBox>("选择框1")->isChecked());
+}
+
+TEST_F(Analysis, ShortLinesAreSkippedWithOneMessage)
+{
+    browseAndAnalyse(
+        songLine("10000001") + "\r\nonly||three||fields\r\n\r\n" + songLine("10000002") + "\r\n");
+    EXPECT_EQ(songModel()->rowCount(), 2);
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains(u"2"_qs));
+}
+
+TEST_F(Selection, CheckAllCoversEveryRowThePlaceholderIncluded)
+{
+    control<QCheckBox>("选择框1")->click();
+    EXPECT_EQ(checkedRows(), std::vector<int> { 0 });
+    browseAndAnalyse(threeSongs());
+    control<QCheckBox>("选择框1")->click();
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 1, 2 }));
+    control<QCheckBox>("选择框1")->click();
+    EXPECT_TRUE(checkedRows().empty());
+}
+
+TEST_F(Selection, RandomPickChecksDistinctRowsAndKeepsEarlierChecks)
+{
+    QByteArray lines;
+    for (int song = 0; song < 25; ++song)
+        lines += songLine(QByteArray::number(10000000 + song)) + "\r\n";
+    browseAndAnalyse(lines);
+    ASSERT_EQ(control<QLineEdit>("编辑框3")->text(), u"12.5"_qs);
+    setChecked(0, true);
+    click("按钮6");
+    const std::vector<int> rows = checkedRows();
+    EXPECT_GE(rows.size(), 12u);
+    EXPECT_LE(rows.size(), 13u);
+    EXPECT_EQ(rows.front(), 0);
+
+    control<QLineEdit>("编辑框3")->setText(u"25"_qs);
+    click("按钮6");
+    EXPECT_EQ(checkedRows().size(), 25u) << "a count equal to the song count checks every song";
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
+
+TEST_F(Selection, TooLargeOrMeaninglessCountsCheckNothing)
+{
+    browseAndAnalyse(threeSongs());
+    control<QLineEdit>("编辑框3")->setText(u"4"_qs);
+    click("按钮6");
+    EXPECT_EQ(m_dialogs.messages, QStringList { u"您输入的数值大于实际歌曲数量，请检查数值！"_qs });
+    for (const QString &count : { u"0"_qs, u"-2"_qs, u"abc"_qs }) {
+        control<QLineEdit>("编辑框3")->setText(count);
+        click("按钮6");
+    }
+    EXPECT_TRUE(checkedRows().empty());
+    EXPECT_EQ(m_dialogs.messages.size(), 1);
+}
+
+TEST_F(CodeExport, WritesExactlyTheCheckedCodesEveryTime)
+{
+    browseAndAnalyse(threeSongs());
+    setChecked(0, true);
+    setChecked(2, true);
+    const QString first = m_dir.filePath(u"first.txt"_qs);
+    const QString second = m_dir.filePath(u"second.txt"_qs);
+    m_dialogs.saveAnswers = { std::nullopt, first, second };
+    click("按钮3");
+    EXPECT_FALSE(QFileInfo::exists(first)) << "a cancelled export writes nothing";
+    click("按钮3");
+    click("按钮3");
+    EXPECT_EQ(m_dialogs.saveFilters.constFirst(), u"文本文档(*.txt)|*.txt"_qs);
+    EXPECT_EQ(readWholeFile(first).bytes, "10000001\r\n10000003\r\n");
+    EXPECT_EQ(readWholeFile(second).bytes, "10000001\r\n10000003\r\n");
+
+    setChecked(0, false);
+    m_dialogs.saveAnswers = { second };
+    click("按钮3");
+    EXPECT_EQ(readWholeFile(second).bytes, "10000003\r\n");
+}
+
+TEST_F(CodeExport, UnwritableTargetIsReportedAndTheOldFileStays)
+{
+    browseAndAnalyse(threeSongs());
+    setChecked(1, true);
+    const QString folder = m_dir.filePath(u"taken"_qs);
+    ASSERT_TRUE(QDir().mkdir(folder));
+    m_dialogs.saveAnswers = { folder };
+    click("按钮3");
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains(QDir::toNativeSeparators(folder)));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
+TEST_F(Preview, PopUpMenuOffersPlayOnlyAfterAFileIsLoaded)
+{
+    auto *table = control<SongTableView>("超级列表框1");
+    auto *menu = control<QMenu>("菜单");
+    m_window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
+    Q_EMIT table->contextMenuRequested(table->mapToGlobal(QPoint(10, 10)));
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_FALSE(control<QAction>("播放选中项")->isEnabled());
+    EXPECT_TRUE(control<QAction>("关于")->isEnabled());
+    menu->hide();
+
+    control<QAction>("关于")->trigger();
+    click("按钮8");
+    EXPECT_EQ(m_dialogs.modalWindows, (QStringList { u"AboutWindow"_qs, u"AboutWindow"_qs }));
+}
+
+TEST_F(Preview, PlayGivesTheSongFolderAndPathAndTitlesTheWindow)
+{
+    browseAndAnalyse(threeSongs());
+    trigger("播放选中项");
+    EXPECT_EQ(m_window.findChild<PlayerWindow *>(), nullptr) << "no selected row plays nothing";
+
+    control<SongTableView>("超级列表框1")->selectRow(1);
+    trigger("播放选中项");
+    auto *player = m_window.findChild<PlayerWindow *>();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->windowTitle(), u"正在预览  Song B"_qs);
+    EXPECT_EQ(player->requestedAddress(), text("标签7") + u"a\\001.mpg"_qs);
+
+    trigger("播放选中项");
+    EXPECT_EQ(m_window.findChildren<PlayerWindow *>().size(), 1) << "an open player is reused";
+}
+
+TEST_F(Preview, SongFolderIsSetOnlyBySetting)
+{
+    const QString before = text("标签7");
+    m_dialogs.onModal = [](QDialog &) { return int(QDialog::Rejected); };
+    click("按钮9");
+    EXPECT_EQ(text("标签7"), before);
+
+    m_dialogs.onModal = [](QDialog &chooser) {
+        chooser.findChild<QPushButton *>(u"按钮1"_qs)->click();
+        return chooser.result();
+    };
+    click("按钮9");
+    EXPECT_EQ(m_dialogs.modalWindows, (QStringList { u"SongDirWindow"_qs, u"SongDirWindow"_qs }));
+    EXPECT_EQ(text("标签7"), QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator());
+}
+
+TEST_F(HiddenCommands, CollectionsGatherTheCheckedRows)
+{
+    browseAndAnalyse(threeSongs());
+    setChecked(1, true);
+    trigger("按钮5");
+    EXPECT_EQ(m_window.codeBuffer(), "10000002\r\n");
+    trigger("按钮7");
+    trigger("按钮7");
+    const QByteArray details = "10000002\r\nSong B\r\nSinger\r\nPop\r\nMandarin\r\na\\001.mpg\r\n";
+    EXPECT_EQ(m_window.detailBuffer(), details + details);
+}
+
+TEST_F(HiddenCommands, WorkbookExportWritesTheFileWithTheBarShownMeanwhile)
+{
+    browseAndAnalyse(threeSongs());
+    const QString path = m_dir.filePath(u"songs.xlsx"_qs);
+    m_dialogs.saveAnswers = { std::nullopt, path };
+    trigger("按钮4");
+    EXPECT_FALSE(control<QProgressBar>("渐变进度条1")->isVisibleTo(&m_window));
+    trigger("按钮4");
+    EXPECT_TRUE(control<QProgressBar>("渐变进度条1")->isVisibleTo(&m_window));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !control<QProgressBar>("渐变进度条1")->isVisibleTo(&m_window); }, 10000));
+    EXPECT_TRUE(QFileInfo(path).size() > 0);
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
