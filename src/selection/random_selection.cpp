@@ -6,20 +6,35 @@
 
 namespace {
 
-// Open addressing with linear probing, sized for a known number of rows: at most half full, so
-// probes stay short, and no rehashing.
+// The rows drawn so far. A pick of a good share of the table marks them in a bitmap of the table,
+// the smallest choice then; a few rows from a big table go into an open-addressing hash set
+// sized for the pick, at most half full so probes stay short. Either way memory is bounded by a
+// small multiple of the count.
 class PickedRows
 {
 public:
-    explicit PickedRows(qsizetype capacity)
-        : m_slots(std::bit_ceil(static_cast<std::size_t>(capacity) * 2), emptySlot)
-        , m_shift(64 - std::countr_zero(m_slots.size()))
+    PickedRows(qsizetype rowCount, qsizetype count)
     {
+        const auto bitmapWords = static_cast<std::size_t>(rowCount / 64 + 1);
+        const std::size_t slotCount = std::bit_ceil(static_cast<std::size_t>(count) * 2);
+        if (bitmapWords * 2 <= slotCount) {
+            m_bitmap.assign(bitmapWords, 0);
+        } else {
+            m_slots.assign(slotCount, emptySlot);
+            m_shift = 64 - std::countr_zero(slotCount);
+        }
     }
 
     // False when the row was there already.
     bool insert(qsizetype row)
     {
+        if (!m_bitmap.empty()) {
+            std::uint64_t &word = m_bitmap[static_cast<std::size_t>(row / 64)];
+            const std::uint64_t bit = std::uint64_t(1) << (row % 64);
+            const bool added = !(word & bit);
+            word |= bit;
+            return added;
+        }
         const std::size_t mask = m_slots.size() - 1;
         std::size_t slot = (static_cast<std::uint64_t>(row) * 0x9E3779B97F4A7C15ull) >> m_shift;
         while (m_slots[slot] != emptySlot) {
@@ -33,8 +48,9 @@ public:
 
 private:
     static constexpr qsizetype emptySlot = -1;
+    std::vector<std::uint64_t> m_bitmap;
     std::vector<qsizetype> m_slots;
-    int m_shift;
+    int m_shift = 0;
 };
 
 } // namespace
@@ -48,7 +64,7 @@ std::vector<qsizetype> pickDistinctRows(
 
     // Floyd's sampling: each step draws from a range one larger, and a repeat takes the new top
     // row, which no earlier step could have drawn. Every subset comes out equally likely.
-    PickedRows picked(count);
+    PickedRows picked(rowCount, count);
     std::vector<qsizetype> rows;
     rows.reserve(static_cast<std::size_t>(count));
     for (qsizetype top = rowCount - count; top < rowCount; ++top) {

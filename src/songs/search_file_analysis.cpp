@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -36,6 +37,74 @@ bool isTrailByte(const char *boundary, const char *bar)
     return (bar - runStart) % 2 == 1;
 }
 
+// Eight bytes with the first one in the lowest bits, whatever the machine's byte order.
+std::uint64_t loadWord(const char *at)
+{
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    if constexpr (std::endian::native == std::endian::big)
+        word = __builtin_bswap64(word);
+    return word;
+}
+
+// The top bit of each byte of `word` that is '|'; exact, no false hits.
+std::uint64_t barBits(std::uint64_t word)
+{
+    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
+    const std::uint64_t x = word ^ 0x7C7C7C7C7C7C7C7Cull;
+    return ~(((x & low7) + low7) | x | low7);
+}
+
+// Walks the bars of a line, eight bytes at a time: separators sit every few bytes, so a library
+// search per bar would spend its time on call overhead.
+class BarScanner
+{
+public:
+    BarScanner(const char *begin, const char *end)
+        : m_at(begin)
+        , m_end(end)
+    {
+    }
+
+    // The next '|' at or after `from`, or nullptr.
+    const char *next(const char *from)
+    {
+        if (from > m_at) {
+            m_at = from;
+            m_bits = 0;
+            m_wordStart = nullptr;
+        }
+        while (true) {
+            if (m_wordStart) {
+                const auto consumed = m_at - m_wordStart;
+                m_bits = consumed < 8 ? m_bits & (~std::uint64_t(0) << (8 * consumed)) : 0;
+                if (m_bits) {
+                    const char *bar = m_wordStart + std::countr_zero(m_bits) / 8;
+                    m_at = bar + 1;
+                    return bar;
+                }
+                m_at = m_wordStart + 8;
+                m_wordStart = nullptr;
+            }
+            if (m_end - m_at >= 8) {
+                m_wordStart = m_at;
+                m_bits = barBits(loadWord(m_at));
+                continue;
+            }
+            const char *bar = static_cast<const char *>(
+                std::memchr(m_at, '|', static_cast<std::size_t>(m_end - m_at)));
+            m_at = bar ? bar + 1 : m_end;
+            return bar;
+        }
+    }
+
+private:
+    const char *m_at;
+    const char *m_end;
+    const char *m_wordStart = nullptr;
+    std::uint64_t m_bits = 0;
+};
+
 // Fills the first nine fields of a line (without its line break); false for fewer. Scanning stops
 // at the end of field 8, so long tails of extra fields cost nothing.
 bool splitLine(const char *begin, const char *end, LineFields &fields)
@@ -43,9 +112,8 @@ bool splitLine(const char *begin, const char *end, LineFields &fields)
     int field = 0;
     const char *fieldStart = begin;
     const char *boundary = begin;
-    while (
-        const void *found = std::memchr(boundary, '|', static_cast<std::size_t>(end - boundary))) {
-        const char *bar = static_cast<const char *>(found);
+    BarScanner bars(begin, end);
+    while (const char *bar = bars.next(boundary)) {
         if (isTrailByte(boundary, bar) || bar + 1 == end || bar[1] != '|') {
             boundary = bar + 1;
             continue;
@@ -59,6 +127,17 @@ bool splitLine(const char *begin, const char *end, LineFields &fields)
         return false;
     fields[usedFieldCount - 1] = { fieldStart, end };
     return true;
+}
+
+// Counting every line would cost a pass over the whole text; the first megabyte tells enough.
+// A short estimate only means the rows grow once or twice.
+qsizetype estimatedLineCount(const char *begin, const char *end)
+{
+    constexpr qsizetype sampleSize = 1 << 20;
+    const qsizetype size = end - begin;
+    const qsizetype sampled = std::min(size, sampleSize);
+    const qsizetype sampleLines = std::count(begin, begin + sampled, '\n') + 1;
+    return sampleLines * (size / std::max<qsizetype>(sampled, 1)) * 9 / 8 + sampleLines;
 }
 
 } // namespace
@@ -75,10 +154,11 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text)
 
     const char *const data = text.constData();
     const char *const textEnd = data + text.size();
-    std::vector<SongRowSpans> rows;
-    rows.reserve(static_cast<std::size_t>(std::count(data, textEnd, '\n')) + 1);
+    SongTable table(text, {});
+    table.reserveRows(estimatedLineCount(data, textEnd));
 
     LineFields fields;
+    SongRowSpans spans;
     qsizetype lineNumber = 0;
     const char *lineStart = data;
     while (lineStart < textEnd) {
@@ -101,15 +181,15 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text)
             lineStart = nextLine;
             continue;
         }
-        SongRowSpans &row = rows.emplace_back();
         for (int column = 0; column < songColumnCount; ++column) {
             const FieldBounds bounds = fields[static_cast<std::size_t>(fieldOfColumn[column])];
-            row[column] = { static_cast<std::uint32_t>(bounds.begin - data),
+            spans[column] = { static_cast<std::uint32_t>(bounds.begin - data),
                 static_cast<std::uint32_t>(bounds.end - bounds.begin) };
         }
+        table.appendRow(spans);
         lineStart = nextLine;
     }
 
-    analysis.table = SongTable(text, std::move(rows));
+    analysis.table = std::move(table);
     return analysis;
 }

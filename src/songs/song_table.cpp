@@ -17,17 +17,54 @@ SongTable SongTable::placeholder()
 
 SongTable::SongTable(QByteArray bytes, std::vector<SongRowSpans> rows, bool cellsEndWithLineBreak)
     : m_bytes(std::move(bytes))
-    , m_rows(std::move(rows))
-    , m_checked(m_rows.size(), 0)
     , m_cellsEndWithLineBreak(cellsEndWithLineBreak)
 {
+    reserveRows(static_cast<qsizetype>(rows.size()));
+    for (const SongRowSpans &spans : rows)
+        appendRow(spans);
+}
+
+void SongTable::reserveRows(qsizetype count)
+{
+    m_rows.reserve(static_cast<std::size_t>(count));
+    m_checked.reserve(static_cast<std::size_t>(count));
+}
+
+void SongTable::appendRow(const SongRowSpans &spans)
+{
+    Q_ASSERT(std::all_of(spans.begin(), spans.end(), [this](ByteSpan span) {
+        return quint64(span.offset) + span.length <= quint64(m_bytes.size());
+    }));
+    PackedRow &packed = m_rows.emplace_back();
+    m_checked.push_back(0);
+    packed.base = std::min_element(spans.begin(), spans.end(), [](ByteSpan a, ByteSpan b) {
+        return a.offset < b.offset;
+    })->offset;
+    for (int column = 0; column < songColumnCount; ++column) {
+        const std::uint32_t offset = spans[column].offset - packed.base;
+        const std::uint32_t length = spans[column].length;
+        if (offset >= unpackedMark || length > 0xFFFF) {
+            packed.base = static_cast<std::uint32_t>(m_unpackedRows.size());
+            packed.offsets[0] = unpackedMark;
+            m_unpackedRows.push_back(spans);
+            return;
+        }
+        packed.offsets[column] = static_cast<std::uint16_t>(offset);
+        packed.lengths[column] = static_cast<std::uint16_t>(length);
+    }
 }
 
 QByteArrayView SongTable::field(qsizetype row, SongColumn column) const
 {
     Q_ASSERT(row >= 0 && row < rowCount());
-    const ByteSpan span = m_rows[static_cast<std::size_t>(row)][static_cast<int>(column)];
-    return QByteArrayView(m_bytes.constData() + span.offset, span.length);
+    const PackedRow &packed = m_rows[static_cast<std::size_t>(row)];
+    const auto index = static_cast<std::size_t>(column);
+    if (packed.offsets[0] == unpackedMark) {
+        const ByteSpan span = m_unpackedRows[packed.base][index];
+        return QByteArrayView(m_bytes.constData() + span.offset, span.length);
+    }
+    return QByteArrayView(
+        m_bytes.constData() + packed.base + packed.offsets[index], packed.lengths[index]);
 }
 
 QByteArray SongTable::cell(qsizetype row, SongColumn column) const

@@ -21,8 +21,8 @@ bool distinctAndWithin(const std::vector<qsizetype> &rows, qsizetype rowCount)
 TEST(RandomSelection, PicksExactlyTheRequestedNumberOfDistinctRows)
 {
     QRandomGenerator random(7);
-    for (const auto &[rowCount, count] : std::vector<std::pair<qsizetype, qsizetype>> {
-             { 25, 12 }, { 10, 3 }, { 100, 99 }, { 1, 1 }, { 100000, 50000 } }) {
+    for (const auto &[rowCount, count] : std::vector<std::pair<qsizetype, qsizetype>> { { 25, 12 },
+             { 10, 3 }, { 100, 99 }, { 1, 1 }, { 100000, 50000 }, { 10000000, 5000 } }) {
         const std::vector<qsizetype> rows = pickDistinctRows(rowCount, count, random);
         EXPECT_EQ(static_cast<qsizetype>(rows.size()), count) << rowCount << " " << count;
         EXPECT_TRUE(distinctAndWithin(rows, rowCount)) << rowCount << " " << count;
@@ -65,23 +65,29 @@ TEST(RandomSelection, AFewRowsFromAHugeTableNeedNoMemoryForTheTable)
 
 TEST(RandomSelection, EveryRowIsEquallyLikelyIncludingTheFirstOnes)
 {
-    // 12 of 25 rows, as the proposal of half the songs reads; 20,000 picks with a fixed seed.
-    constexpr qsizetype rowCount = 25;
-    constexpr qsizetype count = 12;
-    constexpr int picks = 20000;
-    QRandomGenerator random(20240601);
-    std::vector<int> hits(rowCount, 0);
-    for (int pick = 0; pick < picks; ++pick) {
-        for (const qsizetype row : pickDistinctRows(rowCount, count, random))
-            ++hits[static_cast<std::size_t>(row)];
+    // Half of a small table, as the proposed count reads, and a couple of rows from a larger one;
+    // fixed seeds, and the 0.1 % critical value of chi-square for rowCount - 1 degrees of freedom.
+    struct Case
+    {
+        qsizetype rowCount;
+        qsizetype count;
+        int picks;
+        double critical;
+    };
+    for (const Case &c : { Case { 25, 12, 20000, 51.2 }, Case { 1000, 2, 50000, 1143.0 } }) {
+        QRandomGenerator random(20240601);
+        std::vector<int> hits(static_cast<std::size_t>(c.rowCount), 0);
+        for (int pick = 0; pick < c.picks; ++pick) {
+            for (const qsizetype row : pickDistinctRows(c.rowCount, c.count, random))
+                ++hits[static_cast<std::size_t>(row)];
+        }
+        const double expected = double(c.picks) * double(c.count) / double(c.rowCount);
+        double chiSquare = 0;
+        for (const int hit : hits)
+            chiSquare += (hit - expected) * (hit - expected) / expected;
+        EXPECT_LT(chiSquare, c.critical) << c.rowCount << " rows";
+        EXPECT_GT(hits.front(), 0) << c.rowCount << " rows";
     }
-    const double expected = double(picks) * count / rowCount;
-    double chiSquare = 0;
-    for (const int hit : hits)
-        chiSquare += (hit - expected) * (hit - expected) / expected;
-    // 24 degrees of freedom: 51.2 is the 0.1 % critical value.
-    EXPECT_LT(chiSquare, 51.2);
-    EXPECT_GT(hits.front(), 0);
 }
 
 TEST(RandomSelection, PairsOfRowsAreEquallyLikelyToBePickedTogether)

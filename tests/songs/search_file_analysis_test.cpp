@@ -154,3 +154,20 @@ TEST(SearchFileAnalysis, TheTableSharesTheTextInsteadOfCopyingIt)
     ASSERT_EQ(analysis.table.rowCount(), 1);
     EXPECT_EQ(analysis.table.field(0, SongColumn::Code).data(), text.constData() + 3);
 }
+
+TEST(SearchFileAnalysis, FieldsLongerThanSixtyFourKilobytesAreKeptWhole)
+{
+    const QByteArray longName(70000, 'n');
+    const QByteArray longTail(70000, 't');
+    const QByteArray text = songLine("10000001", longName, "s") + "\r\n"
+            + songLine("10000002", "n", "s") + "||" + longTail + "\r\n"
+            + songLine("10000003", "n", longTail) + "\r\n";
+    const SearchFileAnalysis analysis = analyseSearchFile(text);
+    ASSERT_EQ(analysis.table.rowCount(), 3);
+    EXPECT_EQ(analysis.table.field(0, SongColumn::Name), longName);
+    EXPECT_EQ(analysis.table.field(0, SongColumn::Singer), "s");
+    EXPECT_EQ(analysis.table.field(1, SongColumn::Code), "10000002");
+    EXPECT_EQ(analysis.table.field(1, SongColumn::Singer), "s");
+    EXPECT_EQ(analysis.table.field(2, SongColumn::Singer), longTail);
+    EXPECT_EQ(analysis.table.cell(2, SongColumn::Code), "10000003\r\n");
+}
