@@ -1,0 +1,91 @@
+#include "songs/search_file_analysis.h"
+
+#include "ui/gbk_text.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+// Checks the analysis of arbitrary bytes against the plainest reading of the format: lines at LF
+// without a trailing CR, fields at "||" found by walking GBK characters one by one. The text is
+// not copied, so AddressSanitizer sees any read past its end.
+
+namespace {
+
+std::vector<QByteArrayView> plainFields(QByteArrayView line)
+{
+    std::vector<QByteArrayView> fields;
+    qsizetype start = 0;
+    qsizetype at = 0;
+    while (at < line.size()) {
+        if (line[at] == '|' && at + 1 < line.size() && line[at + 1] == '|') {
+            fields.push_back(line.sliced(start, at - start));
+            at += 2;
+            start = at;
+        } else {
+            at += Gbk::characterLength(line, at);
+        }
+    }
+    fields.push_back(line.sliced(start));
+    return fields;
+}
+
+[[noreturn]] void fail(const char *what, qsizetype line)
+{
+    std::fprintf(stderr, "analysis differs from the plain reading: %s (line %lld)\n", what,
+                 static_cast<long long>(line));
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray text
+            = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const SearchFileAnalysis analysis = analyseSearchFile(text);
+    if (!analysis.error.isEmpty())
+        fail("error on a small text", 0);
+
+    constexpr int fieldOfColumn[songColumnCount] = { 1, 3, 8, 6, 7, 2 };
+    qsizetype row = 0;
+    qsizetype skipped = 0;
+    std::vector<qsizetype> firstSkipped;
+    qsizetype lineNumber = 0;
+    for (qsizetype start = 0; start < text.size();) {
+        ++lineNumber;
+        qsizetype end = text.indexOf('\n', start);
+        const qsizetype next = end < 0 ? text.size() : end + 1;
+        if (end < 0)
+            end = text.size();
+        QByteArrayView line(text.constData() + start, end - start);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        start = next;
+        if (line.isEmpty())
+            continue;
+        const std::vector<QByteArrayView> fields = plainFields(line);
+        if (fields.size() < 9) {
+            if (skipped++ < SearchFileAnalysis::maxListedSkippedLines)
+                firstSkipped.push_back(lineNumber);
+            continue;
+        }
+        if (row >= analysis.table.rowCount())
+            fail("a song is missing", lineNumber);
+        for (int column = 0; column < songColumnCount; ++column) {
+            const QByteArrayView field = analysis.table.field(row, SongColumn(column));
+            if (field != fields[std::size_t(fieldOfColumn[column])])
+                fail("a cell differs", lineNumber);
+            if (field.data() < text.constData() || field.data() + field.size() > text.constEnd())
+                fail("a cell lies outside the text", lineNumber);
+        }
+        if (analysis.table.isChecked(row))
+            fail("a song starts checked", lineNumber);
+        ++row;
+    }
+    if (row != analysis.table.rowCount())
+        fail("more songs than lines with nine fields", lineNumber);
+    if (skipped != analysis.skippedLineCount || firstSkipped != analysis.firstSkippedLines)
+        fail("skipped lines differ", lineNumber);
+    return 0;
+}
