@@ -24,7 +24,7 @@ public:
 
     explicit WorkbookExportJob(QObject *parent = nullptr);
     // `write` stands in for writeSongWorkbook, for tests that need to hold the worker.
-    WorkbookExportJob(WriteFunction write, QObject *parent = nullptr);
+    explicit WorkbookExportJob(WriteFunction write, QObject *parent = nullptr);
     ~WorkbookExportJob() override;
 
     // False, and nothing started, while an export is still running.

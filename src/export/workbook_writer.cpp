@@ -12,6 +12,7 @@
 #include <system_error>
 
 static_assert(WorkbookWriter::maxSheetRows == LXW_ROW_MAX);
+static_assert(WorkbookWriterOptions {}.rowsPerSheet == WorkbookWriter::maxSheetRows);
 
 namespace {
 
