@@ -137,7 +137,10 @@ qsizetype estimatedLineCount(const char *begin, const char *end)
     const qsizetype size = end - begin;
     const qsizetype sampled = std::min(size, sampleSize);
     const qsizetype sampleLines = std::count(begin, begin + sampled, '\n') + 1;
-    return sampleLines * (size / std::max<qsizetype>(sampled, 1)) * 9 / 8 + sampleLines;
+    const qsizetype estimate
+        = sampleLines * (size / std::max<qsizetype>(sampled, 1)) * 9 / 8 + sampleLines;
+    // A song takes at least its eight separators and a line break.
+    return std::min(estimate, size / 17 + 1);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "songs/search_file_analysis.h"
 
+#include "ui/file_io.h"
 #include "ui/gbk_text.h"
 
 #include <QByteArrayList>
@@ -160,8 +161,8 @@ TEST(SearchFileAnalysis, FieldsLongerThanSixtyFourKilobytesAreKeptWhole)
     const QByteArray longName(70000, 'n');
     const QByteArray longTail(70000, 't');
     const QByteArray text = songLine("10000001", longName, "s") + "\r\n"
-            + songLine("10000002", "n", "s") + "||" + longTail + "\r\n"
-            + songLine("10000003", "n", longTail) + "\r\n";
+        + songLine("10000002", "n", "s") + "||" + longTail + "\r\n"
+        + songLine("10000003", "n", longTail) + "\r\n";
     const SearchFileAnalysis analysis = analyseSearchFile(text);
     ASSERT_EQ(analysis.table.rowCount(), 3);
     EXPECT_EQ(analysis.table.field(0, SongColumn::Name), longName);
@@ -170,4 +171,23 @@ TEST(SearchFileAnalysis, FieldsLongerThanSixtyFourKilobytesAreKeptWhole)
     EXPECT_EQ(analysis.table.field(1, SongColumn::Singer), "s");
     EXPECT_EQ(analysis.table.field(2, SongColumn::Singer), longTail);
     EXPECT_EQ(analysis.table.cell(2, SongColumn::Code), "10000003\r\n");
+}
+
+TEST(SearchFileAnalysis, TheSampleFileGivesThreeHundredSongsFiledByLanguage)
+{
+    const FileReadResult read
+        = readWholeFile(QStringLiteral(LANSHAN_SOURCE_DIR "/data/sample_search_file.txt"));
+    ASSERT_TRUE(read.ok()) << read.error.toStdString();
+    const SearchFileAnalysis analysis = analyseSearchFile(read.bytes);
+    ASSERT_EQ(analysis.table.rowCount(), 300);
+    EXPECT_EQ(analysis.skippedLineCount, 0);
+    for (qsizetype row = 0; row < analysis.table.rowCount(); ++row) {
+        const QByteArrayView code = analysis.table.field(row, SongColumn::Code);
+        const QByteArray expectedPathStart
+            = analysis.table.field(row, SongColumn::Language).toByteArray() + '\\'
+            + code.toByteArray();
+        EXPECT_EQ(code.size(), 8) << row;
+        EXPECT_TRUE(analysis.table.field(row, SongColumn::FilePath).startsWith(expectedPathStart))
+            << row;
+    }
 }
