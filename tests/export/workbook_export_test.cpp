@@ -63,11 +63,20 @@ protected:
     QTemporaryDir m_folder;
 };
 
-TEST_F(WorkbookExport, WritesEveryRowCheckedOrNotAsSixColumnsWithoutLineBreaks)
+TEST_F(WorkbookExport, EveryRowCheckedOrNotReadsBackAsSixTextColumnsWithoutLineBreaks)
 {
     SongTable table = makeSongTable({
         { "10000001", "Song A", "Singer A", "Pop", "Mandarin", "a\\001.mpg" },
-        { "10000002", "Song B", "Singer B", "Rock", "Cantonese", "b\\002.mpg" },
+        { "20000001", Gbk::encode(u"七里香"), Gbk::encode(u"周杰伦"), Gbk::encode(u"流行"),
+            Gbk::encode(u"国语"), Gbk::encode(u"歌曲\\七里香.mpg") },
+        { "00012345", "1999", "0", "07", "1e5", "0.50" },
+        { "_x0041_", "a\rb\nc\td", "  padded  ", "Tom & Jerry <live>", "_x005F_x0041_", "__x12_" },
+        { QByteArray("12\0"
+                     "34",
+              5),
+            "\xFF"
+            "A",
+            "B\x81", "", "", "" },
     });
     table.setChecked(1, true);
 
@@ -76,80 +85,19 @@ TEST_F(WorkbookExport, WritesEveryRowCheckedOrNotAsSixColumnsWithoutLineBreaks)
     const WorkbookContent content = readWorkbook(path());
     ASSERT_EQ(content.error, QString());
     ASSERT_EQ(content.sheets.size(), 1u);
-    const std::vector<QStringList> expected {
-        row({ u"10000001", u"Song A", u"Singer A", u"Pop", u"Mandarin", u"a\\001.mpg" }),
-        row({ u"10000002", u"Song B", u"Singer B", u"Rock", u"Cantonese", u"b\\002.mpg" }),
-    };
-    EXPECT_EQ(content.sheets[0], expected);
-}
-
-TEST_F(WorkbookExport, ShowsChineseTextDecodedFromGbk)
-{
-    const SongTable table = makeSongTable({ {
-        "20000001",
-        Gbk::encode(u"七里香"),
-        Gbk::encode(u"周杰伦"),
-        Gbk::encode(u"流行"),
-        Gbk::encode(u"国语"),
-        Gbk::encode(u"歌曲\\周杰伦-七里香.mpg"),
-    } });
-
-    ASSERT_EQ(writeSongWorkbook(table, path()), QString());
-
-    const WorkbookContent content = readWorkbook(path());
-    ASSERT_EQ(content.error, QString());
-    EXPECT_EQ(content.sheets.at(0).at(0),
-        row({ u"20000001", u"七里香", u"周杰伦", u"流行", u"国语", u"歌曲\\周杰伦-七里香.mpg" }));
-}
-
-TEST_F(WorkbookExport, KeepsCodesWithLeadingZerosAsText)
-{
-    const SongTable table = makeSongTable({ { "00012345", "1999", "0", "07", "1e5", "0.50" } });
-
-    ASSERT_EQ(writeSongWorkbook(table, path()), QString());
-
-    const WorkbookContent content = readWorkbook(path());
-    ASSERT_EQ(content.error, QString());
+    ASSERT_EQ(content.sheets[0].size(), 5u);
+    const std::vector<QStringList> &rows = content.sheets[0];
+    EXPECT_EQ(
+        rows[0], row({ u"10000001", u"Song A", u"Singer A", u"Pop", u"Mandarin", u"a\\001.mpg" }));
+    EXPECT_EQ(
+        rows[1], row({ u"20000001", u"七里香", u"周杰伦", u"流行", u"国语", u"歌曲\\七里香.mpg" }));
+    EXPECT_EQ(rows[2], row({ u"00012345", u"1999", u"0", u"07", u"1e5", u"0.50" }));
+    EXPECT_EQ(rows[3],
+        row({ u"_x0041_", u"a\rb\nc\td", u"  padded  ", u"Tom & Jerry <live>", u"_x005F_x0041_",
+            u"__x12_" }));
+    // Bytes that are not GBK show as replacement characters; a NUL must not cut the cell short.
+    EXPECT_EQ(rows[4], row({ u"12\uFFFD34", u"\uFFFDA", u"B\uFFFD", u"", u"", u"" }));
     EXPECT_EQ(content.nonTextCells, 0);
-    EXPECT_EQ(
-        content.sheets.at(0).at(0), row({ u"00012345", u"1999", u"0", u"07", u"1e5", u"0.50" }));
-}
-
-TEST_F(WorkbookExport, ReadsBackTextThatSpreadsheetMarkupWouldAlter)
-{
-    const SongTable table = makeSongTable({ {
-        "_x0041_",
-        "a\rb\nc\td",
-        "  padded  ",
-        "Tom & Jerry <live> \"1\" 'x'",
-        "_x005F_x0041_",
-        "__x12_",
-    } });
-
-    ASSERT_EQ(writeSongWorkbook(table, path()), QString());
-
-    const WorkbookContent content = readWorkbook(path());
-    ASSERT_EQ(content.error, QString());
-    EXPECT_EQ(content.sheets.at(0).at(0),
-        row({ u"_x0041_", u"a\rb\nc\td", u"  padded  ", u"Tom & Jerry <live> \"1\" 'x'",
-            u"_x005F_x0041_", u"__x12_" }));
-}
-
-TEST_F(WorkbookExport, ShowsBytesThatAreNotGbkAsReplacementCharacters)
-{
-    const SongTable table = makeSongTable({ { QByteArray("12\0"
-                                                         "34",
-                                                  5),
-        "\xFF"
-        "A",
-        "B\x81", "", "", "" } });
-
-    ASSERT_EQ(writeSongWorkbook(table, path()), QString());
-
-    const WorkbookContent content = readWorkbook(path());
-    ASSERT_EQ(content.error, QString());
-    EXPECT_EQ(
-        content.sheets.at(0).at(0), row({ u"12\uFFFD34", u"\uFFFDA", u"B\uFFFD", u"", u"", u"" }));
 }
 
 TEST_F(WorkbookExport, EmptyTableGivesAWorkbookWithOneEmptySheet)
@@ -162,9 +110,12 @@ TEST_F(WorkbookExport, EmptyTableGivesAWorkbookWithOneEmptySheet)
     EXPECT_TRUE(content.sheets[0].empty());
 }
 
-TEST_F(WorkbookExport, RowsBeyondAFullSheetContinueOnTheNextSheetInOrder)
+TEST_F(WorkbookExport, RowsBeyondAFullSheetContinueOnANewSheetAndNoSheetIsLeftEmpty)
 {
     ASSERT_EQ(writeSongWorkbook(makeSongTable(numberedSongs(7)), path(), {}, 3), QString());
+    ASSERT_EQ(
+        writeSongWorkbook(makeSongTable(numberedSongs(6)), path(QStringLiteral("six.xlsx")), {}, 3),
+        QString());
 
     const WorkbookContent content = readWorkbook(path());
     ASSERT_EQ(content.error, QString());
@@ -176,15 +127,7 @@ TEST_F(WorkbookExport, RowsBeyondAFullSheetContinueOnTheNextSheetInOrder)
     EXPECT_EQ(content.sheets[1][0][0], u"00000004");
     EXPECT_EQ(content.sheets[1][2][1], u"Song 6");
     EXPECT_EQ(content.sheets[2][0][0], u"00000007");
-}
-
-TEST_F(WorkbookExport, ATableThatFillsItsLastSheetAddsNoEmptySheet)
-{
-    ASSERT_EQ(writeSongWorkbook(makeSongTable(numberedSongs(6)), path(), {}, 3), QString());
-
-    const WorkbookContent content = readWorkbook(path());
-    ASSERT_EQ(content.error, QString());
-    EXPECT_EQ(content.sheets.size(), 2u);
+    EXPECT_EQ(readWorkbook(path(QStringLiteral("six.xlsx"))).sheets.size(), 2u);
 }
 
 TEST_F(WorkbookExport, ReplacesAnExistingFileAndLeavesNothingElse)
@@ -197,26 +140,19 @@ TEST_F(WorkbookExport, ReplacesAnExistingFileAndLeavesNothingElse)
     EXPECT_EQ(folderEntries(), QStringList { QStringLiteral("songs.xlsx") });
 }
 
-TEST_F(WorkbookExport, AMissingFolderLeavesNoFileAndNamesTheFolder)
+TEST_F(WorkbookExport, AnUnwritableTargetLeavesNoFileAndNamesTheReason)
 {
-    const QString target = path(QStringLiteral("missing/songs.xlsx"));
+    const SongTable table = makeSongTable(numberedSongs(2));
+    ASSERT_TRUE(QDir(m_folder.path()).mkdir(QStringLiteral("folder.xlsx")));
 
-    const QString error = writeSongWorkbook(makeSongTable(numberedSongs(2)), target);
+    const QString missingFolder = writeSongWorkbook(table, path(QStringLiteral("missing/a.xlsx")));
+    const QString folderAsTarget = writeSongWorkbook(table, path(QStringLiteral("folder.xlsx")));
 
-    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(path(QStringLiteral("missing")))))
-        << error.toStdString();
-    EXPECT_TRUE(folderEntries().isEmpty());
-}
-
-TEST_F(WorkbookExport, AFolderAsTargetIsRefusedAndLeftAlone)
-{
-    ASSERT_TRUE(QDir(m_folder.path()).mkdir(QStringLiteral("songs.xlsx")));
-
-    EXPECT_FALSE(writeSongWorkbook(makeSongTable(numberedSongs(2)), path()).isEmpty());
-
-    EXPECT_TRUE(QFileInfo(path()).isDir());
-    EXPECT_TRUE(QDir(path()).isEmpty());
-    EXPECT_EQ(folderEntries(), QStringList { QStringLiteral("songs.xlsx") });
+    EXPECT_TRUE(missingFolder.contains(QDir::toNativeSeparators(path(QStringLiteral("missing")))))
+        << missingFolder.toStdString();
+    EXPECT_TRUE(folderAsTarget.contains(QStringLiteral("文件夹"))) << folderAsTarget.toStdString();
+    EXPECT_TRUE(QDir(path(QStringLiteral("folder.xlsx"))).isEmpty());
+    EXPECT_EQ(folderEntries(), QStringList { QStringLiteral("folder.xlsx") });
 }
 
 TEST_F(WorkbookExport, CancellingLeavesNoFileAndKeepsAnExistingOneWhole)
