@@ -1,21 +1,29 @@
 #include "app/about_window.h"
 
+#include "app/app_resources.h"
+
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 
+#include <algorithm>
+
 const QUrl AboutWindow::makerPage(QStringLiteral("https://lanshan.example.org/"));
 
 namespace {
 
-QLabel *addLabel(QWidget *window, const char *name, const QString &text, const QRect &geometry)
+QLabel *addLabel(QWidget *window, const char *name, const QString &text, const QRect &geometry,
+    bool wordWrap = false)
 {
     auto *label = new QLabel(text, window);
     label->setObjectName(QString::fromUtf8(name));
+    label->setWordWrap(wordWrap);
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Lines taller than in the font the boxes were drawn for must not be cut off.
+    if (!wordWrap)
+        label->resize(geometry.width(), std::max(geometry.height(), label->sizeHint().height()));
     return label;
 }
 
@@ -25,9 +33,14 @@ AboutWindow::AboutWindow(QWidget *parent, UrlOpener openUrl)
     : QDialog(parent)
     , m_openUrl(openUrl ? std::move(openUrl) : UrlOpener(&QDesktopServices::openUrl))
 {
+    loadAppResources();
     setObjectName(QStringLiteral("AboutWindow"));
     setWindowTitle(tr("关于"));
     setFixedSize(331, 335);
+    // The notes fill their boxes to the brim; a point smaller than the window font keeps them in.
+    QFont notesFont = font();
+    notesFont.setPixelSize(11);
+    setFont(notesFont);
 
     addLabel(this, "标签1",
         tr("    本提示仅示在您第一次使用显示\n如以后查阅本提示请在程序上点击 关于\n\n"

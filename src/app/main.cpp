@@ -1,8 +1,10 @@
+#include "app/app_resources.h"
 #include "app/first_use_notice.h"
 #include "app/main_window.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -10,10 +12,15 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    loadAppResources();
     QApplication::setApplicationName(QStringLiteral("lanshan"));
     QApplication::setApplicationDisplayName(QStringLiteral("澜杉"));
     QApplication::setApplicationVersion(QStringLiteral(LANSHAN_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/lanshan/lanshan.png")));
+    // The layout is measured for a 12-pixel Chinese UI font, the size Chinese desktops use.
+    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
 
     // The window speaks Chinese; so should Qt's own dialogs and buttons.
     QTranslator qtTranslation;

@@ -57,6 +57,7 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     , m_random(QRandomGenerator::securelySeeded())
     , m_sourceModel(new SourceTextModel(this))
     , m_songModel(new SongTableModel(this))
+    , m_workbookJob(new WorkbookExportJob(this))
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(tr("澜杉V1.1"));
@@ -70,6 +71,11 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     m_progress = place(new QProgressBar(this), this, "渐变进度条1", QRect(152, 470, 312, 24));
     m_progress->setRange(0, 100);
     m_progress->hide();
+
+    connect(
+        m_workbookJob, &WorkbookExportJob::progressChanged, m_progress, &QProgressBar::setValue);
+    connect(
+        m_workbookJob, &WorkbookExportJob::finished, this, &MainWindow::onWorkbookExportFinished);
 }
 
 MainWindow::~MainWindow()
@@ -127,6 +133,12 @@ void MainWindow::buildAnalysisGroup()
     m_randomCount = place(new QLineEdit(randomGroup), this, "编辑框3", QRect(164, 594, 40, 16));
     m_randomCount->setAccessibleName(tr("随机数量"));
     randomCaption->setBuddy(m_randomCount);
+    // The caption's blanks make room for the count field: they need a font whose blank is half
+    // as wide as a Chinese character, as in the fonts the caption was written for.
+    QFont captionFont(QStringLiteral("WenQuanYi Micro Hei Mono"));
+    captionFont.setStyleHint(QFont::Monospace);
+    captionFont.setPixelSize(12);
+    randomCaption->setFont(captionFont);
     place(new QLabel(tr("注：不能超过当前歌曲数量"), randomGroup), this, "标签5",
         QRect(218, 594, 149, 16));
     m_songCount = place(new QLabel(randomGroup), this, "标签4", QRect(367, 594, 41, 16));
@@ -274,26 +286,24 @@ void MainWindow::onCollectDetailsTriggered()
 
 void MainWindow::onExportWorkbookTriggered()
 {
-    if (m_workbookJob)
+    if (m_workbookJob->isRunning())
         return;
     const std::optional<QString> path = m_dialogs.askSaveFile(this, workbookFilter);
     if (!path)
         return;
+    m_workbookPath = *path;
     m_progress->setValue(0);
     m_progress->show();
     m_progress->raise();
-    m_workbookJob = new WorkbookExportJob(m_songModel->table(), *path, this);
-    connect(
-        m_workbookJob, &WorkbookExportJob::progressChanged, m_progress, &QProgressBar::setValue);
-    connect(m_workbookJob, &WorkbookExportJob::finished, this,
-        [this, path = *path](const QString &error) {
-            m_progress->hide();
-            m_workbookJob->deleteLater();
-            if (!error.isEmpty())
-                m_dialogs.showMessage(
-                    this, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), error));
-        });
-    m_workbookJob->start();
+    m_workbookJob->start(m_songModel->table(), *path);
+}
+
+void MainWindow::onWorkbookExportFinished(const QString &error)
+{
+    m_progress->hide();
+    if (!error.isEmpty())
+        m_dialogs.showMessage(this,
+            tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(m_workbookPath), error));
 }
 
 void MainWindow::onSongFolderClicked()

@@ -49,6 +49,7 @@ private:
     void onCollectCodesTriggered();
     void onCollectDetailsTriggered();
     void onExportWorkbookTriggered();
+    void onWorkbookExportFinished(const QString &error);
     void onSongFolderClicked();
     void onTableContextMenuRequested(const QPoint &globalPosition);
     void onPlaySelectedTriggered();
@@ -62,6 +63,8 @@ private:
 
     SourceTextModel *m_sourceModel;
     SongTableModel *m_songModel;
+    WorkbookExportJob *m_workbookJob;
+    QString m_workbookPath;
 
     SourceView *m_sourceView = nullptr;
     QLabel *m_searchFilePath = nullptr;
@@ -78,5 +81,4 @@ private:
     QByteArray m_codeBuffer;
     QByteArray m_detailBuffer;
     QPointer<PlayerWindow> m_player;
-    QPointer<WorkbookExportJob> m_workbookJob;
 };
