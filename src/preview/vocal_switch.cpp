@@ -77,6 +77,8 @@ QString VocalSwitch::stateText() const
         return u"无声音"_qs;
     if (m_form == Form::Track)
         return u"音轨 %1/%2"_qs.arg(indexOf(m_track) + 1).arg(m_tracks.size());
+    if (channelsOf(m_track) == 1)
+        return u"单声道"_qs;
     switch (m_channel) {
     case Channel::Both:
         return u"立体声"_qs;

@@ -94,6 +94,7 @@ TEST(VocalSwitchCycle, AMonoTrackHasNothingToSwitch)
     VocalSwitch vocal;
     vocal.reset({ track(1, 1, true) });
     EXPECT_FALSE(vocal.canSwitch());
+    EXPECT_EQ(vocal.stateText(), u"单声道"_qs);
     vocal.next();
     EXPECT_TRUE(vocal.isAsIs());
     EXPECT_TRUE(vocal.audioFilter().isEmpty());

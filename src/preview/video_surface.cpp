@@ -1,0 +1,72 @@
+#include "preview/video_surface.h"
+
+#include "preview/mpv_player.h"
+
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+
+namespace {
+
+void *resolveGlFunction(void *context, const char *name)
+{
+    return reinterpret_cast<void *>(static_cast<QOpenGLContext *>(context)->getProcAddress(name));
+}
+
+} // namespace
+
+VideoSurface::VideoSurface(MpvPlayer &player, QWidget *parent)
+    : QOpenGLWidget(parent)
+    , m_player(&player)
+{
+    setAccessibleName(tr("视频画面"));
+    setAccessibleDescription(tr("正在预览的歌曲的画面"));
+    connect(&player, &MpvPlayer::frameReady, this, qOverload<>(&QWidget::update));
+    // The engine may go first; it must not keep a renderer whose GL context it cannot reach.
+    connect(&player, &MpvPlayer::aboutToShutDown, this, &VideoSurface::releaseRenderer,
+        Qt::DirectConnection);
+}
+
+VideoSurface::~VideoSurface()
+{
+    releaseRenderer();
+}
+
+bool VideoSurface::isOpenGlAvailable()
+{
+    static const bool available = [] {
+        QOpenGLContext probe;
+        return probe.create();
+    }();
+    return available;
+}
+
+void VideoSurface::initializeGL()
+{
+    // Moving the widget to another window replaces its context; the renderer goes with the old.
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &VideoSurface::releaseRenderer,
+        Qt::UniqueConnection);
+    if (m_player)
+        m_player->attachRenderer(&resolveGlFunction, context());
+}
+
+void VideoSurface::paintGL()
+{
+    if (m_player && m_player->hasRenderer()) {
+        const qreal ratio = devicePixelRatioF();
+        m_player->renderFrame(
+            int(defaultFramebufferObject()), qRound(width() * ratio), qRound(height() * ratio));
+        return;
+    }
+    QOpenGLFunctions *gl = context()->functions();
+    gl->glClearColor(0, 0, 0, 1);
+    gl->glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void VideoSurface::releaseRenderer()
+{
+    if (!m_player || !m_player->hasRenderer())
+        return;
+    makeCurrent();
+    m_player->detachRenderer();
+    doneCurrent();
+}
