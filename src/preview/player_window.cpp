@@ -1,0 +1,81 @@
+#include "preview/player_window.h"
+
+#include "preview/media_path_resolver.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QShortcut>
+
+namespace {
+
+constexpr QSize windowSize(500, 417);
+constexpr QSize playerSize(496, 384);
+
+QString withoutLineBreak(QString text)
+{
+    while (text.endsWith(u'\n') || text.endsWith(u'\r'))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+PlayerWindow::PlayerWindow(QWidget *parent, MpvPlayer::Output output)
+    : QWidget(parent, Qt::Window)
+    , m_view(new PlayerView(output, this))
+    , m_pathLine(new QLabel(this))
+{
+    setObjectName(u"PlayerWindow"_qs);
+    m_view->setObjectName(u"播放器1"_qs);
+    m_pathLine->setObjectName(u"媒体路径"_qs);
+    m_pathLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_pathLine->setAccessibleName(tr("媒体文件路径"));
+    resize(windowSize);
+    placeChildren();
+    new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
+}
+
+void PlayerWindow::play(const QString &address, const QString &songName)
+{
+    m_requestedAddress = address;
+    setWindowTitle(tr("正在预览  ") + withoutLineBreak(songName));
+    m_resolvedPath = MediaPathResolver::resolve(address);
+    if (!m_resolvedPath.isEmpty()) {
+        showPath(QDir::toNativeSeparators(m_resolvedPath));
+        m_view->playFile(m_resolvedPath);
+        return;
+    }
+    QString text = tr("找不到要预览的歌曲文件：\n%1").arg(address);
+    const QString separated = MediaPathResolver::withPlatformSeparators(address);
+    if (separated != address)
+        text += tr("\n\n也找过 %1，且不区分大小写。").arg(separated);
+    showPath(address);
+    m_view->showNotFound(text);
+}
+
+void PlayerWindow::closeEvent(QCloseEvent *event)
+{
+    m_view->stop();
+    event->accept();
+}
+
+void PlayerWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeChildren();
+}
+
+void PlayerWindow::placeChildren()
+{
+    // The player keeps its margin to the window as it grows; the path line sits below it.
+    const QSize margin = windowSize - playerSize;
+    m_view->setGeometry(0, 0, width() - margin.width(), height() - margin.height());
+    m_pathLine->setGeometry(4, m_view->height() + 2, width() - 8, margin.height() - 4);
+}
+
+void PlayerWindow::showPath(const QString &path)
+{
+    m_pathLine->setText(path);
+    m_pathLine->setToolTip(path);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "preview/mpv_player.h"
+#include "preview/player_view.h"
+
+#include <QWidget>
+
+class QLabel;
+
+// The preview window: plays one song at a time in its player 播放器1. A top-level, modeless
+// window even when given a parent; closing it stops the playback.
+class PlayerWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PlayerWindow(
+        QWidget *parent = nullptr, MpvPlayer::Output output = MpvPlayer::Output::Devices);
+
+    // address: the song folder followed by the song's file path, possibly written on Windows.
+    void play(const QString &address, const QString &songName);
+
+    QString requestedAddress() const { return m_requestedAddress; }
+    // The file found for the address; empty when there is none.
+    QString resolvedPath() const { return m_resolvedPath; }
+    PlayerView::Status status() const { return m_view->status(); }
+    // The text shown in place of the picture; empty while the picture shows.
+    QString message() const { return m_view->message(); }
+    PlayerView &view() { return *m_view; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void placeChildren();
+    void showPath(const QString &path);
+
+    PlayerView *m_view = nullptr;
+    QLabel *m_pathLine = nullptr;
+    QString m_requestedAddress;
+    QString m_resolvedPath;
+};

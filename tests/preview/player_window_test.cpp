@@ -1,0 +1,223 @@
+#include "preview/player_window.h"
+
+#include "test_media.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int timeoutMs = 15000;
+
+} // namespace
+
+// The preview window, headless: no sound device, and offscreen there is no OpenGL either.
+class PreviewWindow : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        REQUIRE_TEST_MEDIA();
+        m_window = new PlayerWindow(nullptr, MpvPlayer::Output::Null);
+        m_window->setAttribute(Qt::WA_DeleteOnClose);
+        m_window->show();
+    }
+
+    void TearDown() override { delete m_window.data(); }
+
+    // The song folder as the main window holds it: ending with a separator.
+    static QString songFolder()
+    {
+        return QDir::toNativeSeparators(TestMedia::shared().folder()) + QDir::separator();
+    }
+
+    // Plays a song and waits until its tracks are known and the switch can be used.
+    QPushButton *playAndWaitForTheSwitch(const QString &fromSearchFile)
+    {
+        m_window->play(songFolder() + fromSearchFile, u"歌"_qs);
+        auto *vocal = child<QPushButton>(u"原唱伴唱"_qs);
+        return QTest::qWaitFor([&] { return vocal->isEnabled(); }, timeoutMs) ? vocal : nullptr;
+    }
+
+    bool waitForStatus(PlayerView::Status status)
+    {
+        return QTest::qWaitFor([&] { return m_window && m_window->status() == status; }, timeoutMs);
+    }
+
+    bool waitFor(const std::function<bool()> &condition)
+    {
+        return QTest::qWaitFor(condition, timeoutMs);
+    }
+
+    template <typename T> T *child(const QString &name) { return m_window->findChild<T *>(name); }
+
+    QPointer<PlayerWindow> m_window;
+};
+
+TEST_F(PreviewWindow, IsFilledByThePlayerAtTheAgreedSize)
+{
+    EXPECT_EQ(m_window->objectName(), u"PlayerWindow"_qs);
+    EXPECT_TRUE(m_window->isWindow());
+    EXPECT_EQ(m_window->size(), QSize(500, 417));
+    auto *player = child<QWidget>(u"播放器1"_qs);
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->geometry(), QRect(0, 0, 496, 384));
+}
+
+TEST_F(PreviewWindow, PlayShowsTheSongNameInTheTitleAndFindsTheWindowsPath)
+{
+    const QString address = songFolder() + u"a\\001.mpg"_qs;
+    m_window->play(address, u"月亮代表我的心\r\n"_qs);
+    EXPECT_EQ(m_window->windowTitle(), u"正在预览  月亮代表我的心"_qs);
+    EXPECT_EQ(m_window->requestedAddress(), address);
+    EXPECT_EQ(m_window->resolvedPath(), TestMedia::shared().twoTracks());
+    ASSERT_TRUE(waitForStatus(PlayerView::Status::Playing));
+    EXPECT_TRUE(m_window->message().isEmpty());
+    EXPECT_TRUE(waitFor([&] { return child<QLabel>(u"总时间"_qs)->text() == u"00:02"; }))
+        << child<QLabel>(u"总时间"_qs)->text().toStdString();
+}
+
+TEST_F(PreviewWindow, FindsAPathWrittenInAnotherCase)
+{
+    m_window->play(songFolder() + u"CANTONESE\\002.mpg"_qs, u"歌"_qs);
+    EXPECT_EQ(m_window->resolvedPath(), TestMedia::shared().twoChannels());
+    EXPECT_TRUE(waitForStatus(PlayerView::Status::Playing));
+}
+
+TEST_F(PreviewWindow, AMissingFileShowsWhereItWasLookedFor)
+{
+    const QString address = songFolder() + u"b\\404.mpg"_qs;
+    m_window->play(address, u"没有的歌"_qs);
+    EXPECT_EQ(m_window->status(), PlayerView::Status::NotFound);
+    EXPECT_TRUE(m_window->resolvedPath().isEmpty());
+    EXPECT_TRUE(m_window->message().contains(address)) << m_window->message().toStdString();
+    EXPECT_TRUE(m_window->message().contains(TestMedia::shared().folder() + u"/b/404.mpg"_qs));
+    EXPECT_EQ(m_window->windowTitle(), u"正在预览  没有的歌"_qs);
+}
+
+TEST_F(PreviewWindow, AFileThatCannotBePlayedSaysSoNamingIt)
+{
+    m_window->play(songFolder() + u"a\\readme.mpg"_qs, u"坏文件"_qs);
+    ASSERT_TRUE(waitForStatus(PlayerView::Status::Failed));
+    EXPECT_TRUE(m_window->message().contains(TestMedia::shared().notMedia()))
+        << m_window->message().toStdString();
+}
+
+TEST_F(PreviewWindow, AMissingFileAfterAPlayingOneStopsIt)
+{
+    m_window->play(songFolder() + u"a\\001.mpg"_qs, u"一"_qs);
+    ASSERT_TRUE(waitForStatus(PlayerView::Status::Playing));
+    m_window->play(songFolder() + u"a\\404.mpg"_qs, u"二"_qs);
+    EXPECT_EQ(m_window->status(), PlayerView::Status::NotFound);
+    EXPECT_TRUE(m_window->view().engine().loadedPath().isEmpty());
+}
+
+TEST_F(PreviewWindow, TheSwitchStepsThroughTheTracksOfATwoTrackFile)
+{
+    auto *vocal = playAndWaitForTheSwitch(u"a\\001.mpg"_qs);
+    ASSERT_NE(vocal, nullptr);
+    MpvPlayer &engine = m_window->view().engine();
+    EXPECT_EQ(child<QComboBox>(u"原唱伴唱方式"_qs)->currentText(), u"音轨"_qs);
+    // The track list may come before the track the file starts on is chosen.
+    ASSERT_TRUE(waitFor([&] { return engine.activeAudioTrack() == 1; }));
+    EXPECT_EQ(child<QLabel>(u"原唱伴唱状态"_qs)->text(), u"音轨 1/2"_qs);
+
+    vocal->click();
+    EXPECT_TRUE(waitFor([&] { return engine.activeAudioTrack() == 2; }));
+    EXPECT_EQ(child<QLabel>(u"原唱伴唱状态"_qs)->text(), u"音轨 2/2"_qs);
+    vocal->click();
+    EXPECT_TRUE(waitFor([&] { return engine.activeAudioTrack() == 1; }));
+}
+
+TEST_F(PreviewWindow, OnAChannelFileTheSwitchPlaysOneChannelOnBothSpeakers)
+{
+    auto *vocal = playAndWaitForTheSwitch(u"Cantonese\\002.MPG"_qs);
+    ASSERT_NE(vocal, nullptr);
+    MpvPlayer &engine = m_window->view().engine();
+    EXPECT_EQ(child<QComboBox>(u"原唱伴唱方式"_qs)->currentText(), u"声道"_qs);
+    EXPECT_TRUE(engine.audioFilter().isEmpty());
+
+    vocal->click();
+    EXPECT_TRUE(waitFor([&] { return engine.audioFilter().contains(u"c0=c0|c1=c0"); }))
+        << engine.audioFilter().toStdString();
+    EXPECT_EQ(child<QLabel>(u"原唱伴唱状态"_qs)->text(), u"左声道"_qs);
+    vocal->click();
+    EXPECT_TRUE(waitFor([&] { return engine.audioFilter().contains(u"c0=c1|c1=c1"); }));
+    vocal->click();
+    EXPECT_TRUE(waitFor([&] { return engine.audioFilter().isEmpty(); }));
+}
+
+TEST_F(PreviewWindow, ChoosingTheChannelFormOnATwoTrackFileSplitsTheTrackInUse)
+{
+    auto *vocal = playAndWaitForTheSwitch(u"a\\001.mpg"_qs);
+    ASSERT_NE(vocal, nullptr);
+    MpvPlayer &engine = m_window->view().engine();
+    auto *form = child<QComboBox>(u"原唱伴唱方式"_qs);
+    form->setCurrentIndex(1);
+    emit form->activated(1);
+    vocal->click();
+    EXPECT_TRUE(waitFor([&] { return engine.audioFilter().contains(u"c0=c0|c1=c0"); }));
+    EXPECT_TRUE(waitFor([&] { return engine.activeAudioTrack() == 1; }));
+}
+
+TEST_F(PreviewWindow, ASecondPlayWhilePlayingSwitchesToTheNewSong)
+{
+    m_window->play(songFolder() + u"a\\001.mpg"_qs, u"第一首"_qs);
+    ASSERT_TRUE(waitForStatus(PlayerView::Status::Playing));
+    m_window->play(songFolder() + u"Cantonese\\002.MPG"_qs, u"第二首"_qs);
+    EXPECT_EQ(m_window->windowTitle(), u"正在预览  第二首"_qs);
+    const QString second = TestMedia::shared().twoChannels();
+    EXPECT_TRUE(waitFor([&] {
+        return m_window->view().engine().loadedPath() == second
+            && m_window->status() == PlayerView::Status::Playing;
+    }));
+    EXPECT_EQ(child<QComboBox>(u"原唱伴唱方式"_qs)->currentText(), u"声道"_qs);
+}
+
+TEST_F(PreviewWindow, PauseAndPlayFromTheControlBar)
+{
+    m_window->play(songFolder() + u"a\\001.mpg"_qs, u"歌"_qs);
+    ASSERT_TRUE(waitForStatus(PlayerView::Status::Playing));
+    auto *playPause = child<QAbstractButton>(u"播放暂停"_qs);
+    playPause->click();
+    EXPECT_TRUE(waitForStatus(PlayerView::Status::Paused));
+    playPause->click();
+    EXPECT_TRUE(waitForStatus(PlayerView::Status::Playing));
+    child<QAbstractButton>(u"停止"_qs)->click();
+    EXPECT_EQ(m_window->status(), PlayerView::Status::Idle);
+    EXPECT_TRUE(m_window->view().engine().loadedPath().isEmpty());
+}
+
+TEST_F(PreviewWindow, ClosingDuringPlaybackStopsAndEndsTheWindow)
+{
+    m_window->play(songFolder() + u"a\\001.mpg"_qs, u"歌"_qs);
+    ASSERT_TRUE(waitForStatus(PlayerView::Status::Playing));
+    MpvPlayer &engine = m_window->view().engine();
+    ASSERT_TRUE(m_window->close());
+    EXPECT_TRUE(engine.loadedPath().isEmpty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(m_window.isNull());
+}
+
+TEST_F(PreviewWindow, EscapeClosesTheWindow)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window));
+    QTest::keyClick(m_window, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(m_window.isNull());
+}
+
+TEST_F(PreviewWindow, ClosingWhileTheFileStillLoadsEndsTheWindow)
+{
+    m_window->play(songFolder() + u"a\\001.mpg"_qs, u"歌"_qs);
+    ASSERT_TRUE(m_window->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(m_window.isNull());
+}
