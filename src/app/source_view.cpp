@@ -5,38 +5,26 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QKeyEvent>
-#include <QStyledItemDelegate>
 
 #include <algorithm>
 
-// Every line gets the same size, that of the longest line, so the view never measures the rest.
-class SourceLineDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void setItemSize(QSize size) { m_size = size; }
-    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override
-    {
-        return m_size;
-    }
-
-private:
-    QSize m_size;
-};
-
 SourceView::SourceView(QWidget *parent)
-    : QListView(parent)
-    , m_delegate(new SourceLineDelegate(this))
+    : QTableView(parent)
 {
-    setItemDelegate(m_delegate);
-    setUniformItemSizes(true);
+    setShowGrid(false);
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    // Fixed heights: the view never asks a line for its size.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
 }
 
 void SourceView::setSourceModel(SourceTextModel *model)
@@ -49,15 +37,13 @@ void SourceView::setSourceModel(SourceTextModel *model)
 
 void SourceView::fitItemsToLongestLine()
 {
-    const int height = fontMetrics().height() + 2;
     int width = 0;
     if (m_model->rowCount() > 0) {
         const QString longest = Gbk::decode(m_model->line(m_model->longestRow()));
         width = fontMetrics().horizontalAdvance(longest) + 2 * fontMetrics().averageCharWidth();
     }
-    m_delegate->setItemSize(QSize(std::max(width, viewport()->width()), height));
+    setColumnWidth(0, std::max(width, viewport()->width()));
     scrollToTop();
-    doItemsLayout();
 }
 
 void SourceView::keyPressEvent(QKeyEvent *event)
@@ -66,7 +52,7 @@ void SourceView::keyPressEvent(QKeyEvent *event)
         copySelectedLines();
         return;
     }
-    QListView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 void SourceView::copySelectedLines()

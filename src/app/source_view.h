@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QListView>
+#include <QTableView>
 
 class SourceTextModel;
-class SourceLineDelegate;
 
-// The read-only view of the loaded search file (`编辑框1`). A list of uniform lines rather than a
-// text document: only the lines in sight are decoded and laid out, so a million-line file
-// scrolls as freely as a short one. Lines can be selected and copied.
-class SourceView : public QListView
+// The read-only view of the loaded search file (`编辑框1`). A table of one column of fixed-height
+// lines rather than a text document: only the lines in sight are decoded and laid out, so a
+// million-line file shows and scrolls as freely as a short one. Lines can be selected and copied.
+class SourceView : public QTableView
 {
     Q_OBJECT
 
@@ -25,5 +24,4 @@ private:
     void copySelectedLines();
 
     SourceTextModel *m_model = nullptr;
-    SourceLineDelegate *m_delegate = nullptr;
 };

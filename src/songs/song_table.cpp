@@ -1,6 +1,7 @@
 #include "songs/song_table.h"
 
 #include "ui/gbk_text.h"
+#include "ui/memory_advice.h"
 
 #include <algorithm>
 
@@ -28,6 +29,7 @@ void SongTable::reserveRows(qsizetype count)
 {
     m_rows.reserve(static_cast<std::size_t>(count));
     m_checked.reserve(static_cast<std::size_t>(count));
+    adviseHugePages(m_rows.data(), m_rows.capacity() * sizeof(PackedRow));
 }
 
 void SongTable::appendRow(const SongRowSpans &spans)

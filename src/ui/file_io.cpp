@@ -1,5 +1,7 @@
 #include "ui/file_io.h"
 
+#include "ui/memory_advice.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +15,14 @@ FileReadResult readWholeFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return { {}, file.errorString() };
-    QByteArray bytes = file.readAll();
+    QByteArray bytes(file.size(), Qt::Uninitialized);
+    adviseHugePages(bytes.data(), static_cast<std::size_t>(bytes.size()));
+    const qint64 read = file.read(bytes.data(), bytes.size());
+    if (read < 0)
+        return { {}, file.errorString() };
+    bytes.truncate(read);
+    // Files whose size is not known beforehand (pipes, /proc) or that grew meanwhile.
+    bytes += file.readAll();
     if (file.error() != QFileDevice::NoError)
         return { {}, file.errorString() };
     return { std::move(bytes), {} };

@@ -1,0 +1,24 @@
+#include "ui/memory_advice.h"
+
+#include <cstdint>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+void adviseHugePages(void *data, std::size_t size)
+{
+#ifdef __linux__
+    constexpr std::uintptr_t page = 4096;
+    constexpr std::size_t worthwhile = std::size_t(16) << 20;
+    if (size < worthwhile)
+        return;
+    const auto address = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t begin = (address + page - 1) & ~(page - 1);
+    const std::uintptr_t end = (address + size) & ~(page - 1);
+    madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
