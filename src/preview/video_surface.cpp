@@ -29,6 +29,9 @@ VideoSurface::VideoSurface(MpvPlayer &player, QWidget *parent)
 VideoSurface::~VideoSurface()
 {
     releaseRenderer();
+    // The base class destroys the context after this body, when this is no VideoSurface any more.
+    if (context())
+        disconnect(context(), nullptr, this, nullptr);
 }
 
 bool VideoSurface::isOpenGlAvailable()

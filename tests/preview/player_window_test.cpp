@@ -1,4 +1,5 @@
 #include "preview/player_window.h"
+#include "preview/video_surface.h"
 
 #include "test_media.h"
 
@@ -208,6 +209,7 @@ TEST_F(PreviewWindow, ClosingDuringPlaybackStopsAndEndsTheWindow)
 
 TEST_F(PreviewWindow, EscapeClosesTheWindow)
 {
+    m_window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_window));
     QTest::keyClick(m_window, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -217,6 +219,24 @@ TEST_F(PreviewWindow, EscapeClosesTheWindow)
 TEST_F(PreviewWindow, ClosingWhileTheFileStillLoadsEndsTheWindow)
 {
     m_window->play(songFolder() + u"a\\001.mpg"_qs, u"歌"_qs);
+    ASSERT_TRUE(m_window->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(m_window.isNull());
+}
+
+// Where the display has OpenGL (a desktop, or Xvfb with QT_QPA_PLATFORM=xcb), the picture goes
+// through mpv's renderer; offscreen there is none and these skip.
+TEST_F(PreviewWindow, OnAScreenWithOpenGlThePictureIsRenderedAndClosingLetsItGo)
+{
+    if (!VideoSurface::isOpenGlAvailable())
+        GTEST_SKIP() << "this display has no OpenGL";
+    m_window->play(songFolder() + u"a\\001.mpg"_qs, u"歌"_qs);
+    MpvPlayer &engine = m_window->view().engine();
+    ASSERT_TRUE(waitFor([&] { return engine.hasRenderer(); }));
+    ASSERT_TRUE(waitForStatus(PlayerView::Status::Playing));
+    const QImage picture = m_window->findChild<VideoSurface *>()->grabFramebuffer();
+    EXPECT_FALSE(picture.isNull());
+    m_window->play(songFolder() + u"Cantonese\\002.MPG"_qs, u"歌"_qs);
     ASSERT_TRUE(m_window->close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(m_window.isNull());

@@ -2,7 +2,6 @@
 
 #include "ui/scripted_dialogs.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -155,13 +154,12 @@ TEST_F(SongFolderChooser, TabReachesTheTreeTheDriveListAndTheButtonInTurn)
 {
     SongDirWindow window(songs());
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     auto *tree = window.findChild<QTreeView *>(u"目录框1"_qs);
     tree->setFocus();
-    QStringList visited { QApplication::focusWidget()->objectName() };
+    QStringList visited { window.focusWidget()->objectName() };
     for (int i = 0; i < 3; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited << QApplication::focusWidget()->objectName();
+        QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+        visited << window.focusWidget()->objectName();
     }
     EXPECT_EQ(
         visited, (QStringList { u"目录框1"_qs, u"驱动器框1"_qs, u"按钮1"_qs, u"目录框1"_qs }));
