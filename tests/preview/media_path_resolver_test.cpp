@@ -57,15 +57,6 @@ TEST_F(SongFileLookup, PrefersTheEntryNamedExactlyAsWritten)
     EXPECT_EQ(MediaPathResolver::resolve(address(u"k\\song.mpg"_qs)), path(u"k/song.mpg"_qs));
 }
 
-TEST_F(SongFileLookup, ChoosesTheSameEntryEveryTimeWhenOnlyCaseTellsThemApart)
-{
-    makeFile(u"k/Song.mpg"_qs);
-    makeFile(u"k/sONG.mpg"_qs);
-    const QString found = MediaPathResolver::resolve(address(u"k\\SONG.MPG"_qs));
-    EXPECT_EQ(found, path(u"k/Song.mpg"_qs));
-    EXPECT_EQ(MediaPathResolver::resolve(address(u"k\\SONG.MPG"_qs)), found);
-}
-
 TEST_F(SongFileLookup, FollowsParentFolderSegments)
 {
     makeFile(u"b/002.mpg"_qs);

@@ -125,11 +125,3 @@ TEST_F(HeadlessPlayback, ReportsAFileThatIsNoMedia)
     EXPECT_FALSE(failed.first().first().toString().isEmpty());
     EXPECT_TRUE(m_player.loadedPath().isEmpty());
 }
-
-TEST_F(HeadlessPlayback, StopLeavesNothingLoaded)
-{
-    loadAndWait(m_twoTracks);
-    m_player.stop();
-    EXPECT_TRUE(m_player.loadedPath().isEmpty());
-    EXPECT_TRUE(waitFor([&] { return m_player.audioTracks().isEmpty(); }));
-}

@@ -85,13 +85,6 @@ TEST_F(PreviewWindow, PlayShowsTheSongNameInTheTitleAndFindsTheWindowsPath)
         << child<QLabel>(u"总时间"_qs)->text().toStdString();
 }
 
-TEST_F(PreviewWindow, FindsAPathWrittenInAnotherCase)
-{
-    m_window->play(songFolder() + u"CANTONESE\\002.mpg"_qs, u"歌"_qs);
-    EXPECT_EQ(m_window->resolvedPath(), TestMedia::shared().twoChannels());
-    EXPECT_TRUE(waitForStatus(PlayerView::Status::Playing));
-}
-
 TEST_F(PreviewWindow, AMissingFileShowsWhereItWasLookedFor)
 {
     const QString address = songFolder() + u"b\\404.mpg"_qs;
@@ -225,7 +218,7 @@ TEST_F(PreviewWindow, ClosingWhileTheFileStillLoadsEndsTheWindow)
 }
 
 // Where the display has OpenGL (a desktop, or Xvfb with QT_QPA_PLATFORM=xcb), the picture goes
-// through mpv's renderer; offscreen there is none and these skip.
+// through mpv's renderer; offscreen there is none and this skips.
 TEST_F(PreviewWindow, OnAScreenWithOpenGlThePictureIsRenderedAndClosingLetsItGo)
 {
     if (!VideoSurface::isOpenGlAvailable())

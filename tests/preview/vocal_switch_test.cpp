@@ -109,13 +109,3 @@ TEST(VocalSwitchCycle, AFileWithoutSoundHasNothingToSwitch)
     vocal.setForm(VocalSwitch::Form::Track);
     EXPECT_FALSE(vocal.canSwitch());
 }
-
-TEST(VocalSwitchCycle, ANewFileStartsAsItIsAgain)
-{
-    VocalSwitch vocal;
-    vocal.reset({ track(1, 2, true), track(2, 2) });
-    vocal.next();
-    vocal.reset({ track(1, 2, true), track(2, 2) });
-    EXPECT_TRUE(vocal.isAsIs());
-    EXPECT_EQ(vocal.trackId(), 1);
-}
