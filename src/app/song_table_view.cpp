@@ -4,6 +4,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 SongTableView::SongTableView(QWidget *parent)
     : QTableView(parent)
@@ -31,6 +32,20 @@ int SongTableView::selectedRow() const
 {
     const QModelIndexList rows = selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
+void SongTableView::keyPressEvent(QKeyEvent *event)
+{
+    // Space ticks the current song whichever of its cells has the focus.
+    const QModelIndex current = currentIndex();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier
+        && current.isValid()) {
+        const QModelIndex checkCell = current.siblingAtColumn(0);
+        const bool checked = checkCell.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+        model()->setData(checkCell, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void SongTableView::contextMenuEvent(QContextMenuEvent *event)

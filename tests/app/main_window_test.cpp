@@ -145,6 +145,17 @@ TEST_F(Selection, CheckAllCoversEveryRowThePlaceholderIncluded)
     EXPECT_TRUE(checkedRows().empty());
 }
 
+TEST_F(Selection, SpaceTicksTheCurrentSongFromAnyOfItsCells)
+{
+    browseAndAnalyse(threeSongs());
+    auto *table = control<SongTableView>("超级列表框1");
+    table->setCurrentIndex(songModel()->index(1, 3));
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_EQ(checkedRows(), std::vector<int> { 1 });
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_TRUE(checkedRows().empty());
+}
+
 TEST_F(Selection, RandomPickChecksDistinctRowsAndKeepsEarlierChecks)
 {
     QByteArray lines;
