@@ -131,7 +131,8 @@ TEST_F(Analysis, ShortLinesAreSkippedWithOneMessage)
         songLine("10000001") + "\r\nonly||three||fields\r\n\r\n" + songLine("10000002") + "\r\n");
     EXPECT_EQ(songModel()->rowCount(), 2);
     ASSERT_EQ(m_dialogs.messages.size(), 1);
-    EXPECT_TRUE(m_dialogs.messages[0].contains(u"2"_qs));
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith(u"有 1 行"_qs)) << m_dialogs.messages[0].toStdString();
+    EXPECT_TRUE(m_dialogs.messages[0].endsWith(u"行号：2"_qs)) << m_dialogs.messages[0].toStdString();
 }
 
 TEST_F(Selection, CheckAllCoversEveryRowThePlaceholderIncluded)
