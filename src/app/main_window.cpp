@@ -20,11 +20,13 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -41,6 +43,14 @@ Control *place(Control *control, QWidget *window, const char *name, const QRect 
     const QPoint parentOffset = control->parentWidget()->mapTo(window, QPoint(0, 0));
     control->setGeometry(inWindow.translated(-parentOffset));
     return control;
+}
+
+// The one local file of a drag, or nothing.
+QString droppedFile(const QMimeData *mime)
+{
+    const QList<QUrl> urls = mime->urls();
+    return urls.size() == 1 && urls.constFirst().isLocalFile() ? urls.constFirst().toLocalFile()
+                                                               : QString();
 }
 
 QString withTrailingSeparator(const QString &folder)
@@ -63,6 +73,7 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     setWindowTitle(tr("澜杉V1.1"));
     // The client area of a 607 × 668 window with a title bar and thin borders.
     setFixedSize(601, 630);
+    setAcceptDrops(true);
 
     buildSourceGroup();
     buildAnalysisGroup();
@@ -190,20 +201,38 @@ void MainWindow::buildMenuAndHiddenCommands()
 
 void MainWindow::onBrowseClicked()
 {
-    const std::optional<QString> path = m_dialogs.askOpenFile(this, textFileFilter);
-    if (!path)
+    if (const std::optional<QString> path = m_dialogs.askOpenFile(this, textFileFilter))
+        loadSearchFile(*path);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
         return;
-    FileReadResult read = readWholeFile(*path);
+    event->acceptProposedAction();
+    loadSearchFile(path);
+}
+
+void MainWindow::loadSearchFile(const QString &path)
+{
+    FileReadResult read = readWholeFile(path);
     if (!read.ok()) {
         m_dialogs.showMessage(
-            this, tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(*path), read.error));
+            this, tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), read.error));
         return;
     }
     const bool empty = read.bytes.isEmpty();
     m_sourceModel->setBytes(std::move(read.bytes));
-    m_searchFilePath->setText(QDir::toNativeSeparators(*path));
-    m_songFolder->setText(empty ? QDir::toNativeSeparators(*path)
-                                : withTrailingSeparator(QFileInfo(*path).absolutePath()));
+    m_searchFilePath->setText(QDir::toNativeSeparators(path));
+    m_songFolder->setText(empty ? QDir::toNativeSeparators(path)
+                                : withTrailingSeparator(QFileInfo(path).absolutePath()));
     setFileCommandsEnabled(!empty);
 }
 

@@ -36,6 +36,11 @@ public:
     const QByteArray &codeBuffer() const { return m_codeBuffer; }
     const QByteArray &detailBuffer() const { return m_detailBuffer; }
 
+protected:
+    // A search file dropped on the window loads as if chosen with Browse.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     void buildSourceGroup();
     void buildAnalysisGroup();
@@ -55,6 +60,7 @@ private:
     void onPlaySelectedTriggered();
     void onAboutClicked();
 
+    void loadSearchFile(const QString &path);
     void setFileCommandsEnabled(bool enabled);
     void saveFile(const QString &path, QByteArrayView bytes);
 

@@ -3,11 +3,13 @@
 #include "preview/player_window.h"
 #include "preview/song_dir_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -91,6 +93,21 @@ TEST_F(SearchFileImport, CancelOrUnreadableFileChangesNothing)
     EXPECT_TRUE(control<QPushButton>("按钮1")->isEnabled());
 }
 
+TEST_F(SearchFileImport, DroppedFileLoadsLikeBrowse)
+{
+    const QString path = writeFile(u"dropped.txt"_qs, threeSongs());
+    QMimeData mime;
+    mime.setUrls({ QUrl::fromLocalFile(path) });
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&m_window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&m_window, &drop);
+    EXPECT_EQ(text("标签1"), QDir::toNativeSeparators(path));
+    EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->rowCount(), 3);
+    EXPECT_TRUE(control<QPushButton>("按钮1")->isEnabled());
+}
+
 TEST_F(SearchFileImport, NulAndInvalidBytesAreKeptAndShownAsReplacements)
 {
     browse(writeFile(u"list.txt"_qs, QByteArray("a\0b\x80\r\n", 6) + songLine("10000001")));
@@ -131,8 +148,10 @@ TEST_F(Analysis, ShortLinesAreSkippedWithOneMessage)
         songLine("10000001") + "\r\nonly||three||fields\r\n\r\n" + songLine("10000002") + "\r\n");
     EXPECT_EQ(songModel()->rowCount(), 2);
     ASSERT_EQ(m_dialogs.messages.size(), 1);
-    EXPECT_TRUE(m_dialogs.messages[0].startsWith(u"有 1 行"_qs)) << m_dialogs.messages[0].toStdString();
-    EXPECT_TRUE(m_dialogs.messages[0].endsWith(u"行号：2"_qs)) << m_dialogs.messages[0].toStdString();
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith(u"有 1 行"_qs))
+        << m_dialogs.messages[0].toStdString();
+    EXPECT_TRUE(m_dialogs.messages[0].endsWith(u"行号：2"_qs))
+        << m_dialogs.messages[0].toStdString();
 }
 
 TEST_F(Selection, CheckAllCoversEveryRowThePlaceholderIncluded)
