@@ -15,6 +15,7 @@
 #include "ui/dialogs.h"
 #include "ui/file_io.h"
 #include "ui/gbk_text.h"
+#include "ui/native_path.h"
 #include "ui/number_text.h"
 
 #include <QAction>
@@ -51,12 +52,6 @@ QString droppedFile(const QMimeData *mime)
     const QList<QUrl> urls = mime->urls();
     return urls.size() == 1 && urls.constFirst().isLocalFile() ? urls.constFirst().toLocalFile()
                                                                : QString();
-}
-
-QString withTrailingSeparator(const QString &folder)
-{
-    const QString native = QDir::toNativeSeparators(folder);
-    return native.endsWith(QDir::separator()) ? native : native + QDir::separator();
 }
 
 } // namespace
@@ -232,7 +227,7 @@ void MainWindow::loadSearchFile(const QString &path)
     m_sourceModel->setBytes(std::move(read.bytes));
     m_searchFilePath->setText(QDir::toNativeSeparators(path));
     m_songFolder->setText(empty ? QDir::toNativeSeparators(path)
-                                : withTrailingSeparator(QFileInfo(path).absolutePath()));
+                                : folderWithSeparator(QFileInfo(path).absolutePath()));
     setFileCommandsEnabled(!empty);
 }
 

@@ -1,5 +1,7 @@
 #include "preview/song_dir_window.h"
 
+#include "ui/native_path.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
@@ -81,11 +83,7 @@ QString SongDirWindow::chosenFolder() const
     QString folder = m_model->filePath(m_tree->currentIndex());
     if (folder.isEmpty())
         folder = QDir::rootPath();
-    folder = QDir::toNativeSeparators(folder);
-    // A root already ends with its separator.
-    if (!folder.endsWith(QDir::separator()))
-        folder += QDir::separator();
-    return folder;
+    return folderWithSeparator(folder);
 }
 
 void SongDirWindow::moveTo(const QString &folder)
