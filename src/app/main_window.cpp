@@ -54,6 +54,13 @@ QString droppedFile(const QMimeData *mime)
                                                                : QString();
 }
 
+// A path longer than its label still shows whole in the tooltip.
+void showPath(QLabel *label, const QString &path)
+{
+    label->setText(path);
+    label->setToolTip(path);
+}
+
 } // namespace
 
 MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
@@ -225,9 +232,10 @@ void MainWindow::loadSearchFile(const QString &path)
     }
     const bool empty = read.bytes.isEmpty();
     m_sourceModel->setBytes(std::move(read.bytes));
-    m_searchFilePath->setText(QDir::toNativeSeparators(path));
-    m_songFolder->setText(empty ? QDir::toNativeSeparators(path)
-                                : folderWithSeparator(QFileInfo(path).absolutePath()));
+    showPath(m_searchFilePath, QDir::toNativeSeparators(path));
+    showPath(m_songFolder,
+        empty ? QDir::toNativeSeparators(path)
+              : folderWithSeparator(QFileInfo(path).absolutePath()));
     setFileCommandsEnabled(!empty);
 }
 
@@ -334,7 +342,7 @@ void MainWindow::onSongFolderClicked()
 {
     SongDirWindow chooser(QDir::currentPath(), this);
     if (m_dialogs.showModal(chooser) == QDialog::Accepted)
-        m_songFolder->setText(chooser.chosenFolder());
+        showPath(m_songFolder, chooser.chosenFolder());
 }
 
 void MainWindow::onTableContextMenuRequested(const QPoint &globalPosition)
