@@ -1,5 +1,7 @@
 #include "app/song_table_view.h"
 
+#include "app/fixed_row_table.h"
+
 #include "songs/song_table_model.h"
 
 #include <QContextMenuEvent>
@@ -9,15 +11,9 @@
 SongTableView::SongTableView(QWidget *parent)
     : QTableView(parent)
 {
-    setSelectionBehavior(QAbstractItemView::SelectRows);
+    useFixedRowHeights(*this, 6);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setWordWrap(false);
-    setShowGrid(false);
     setAlternatingRowColors(true);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
 }
 

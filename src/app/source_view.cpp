@@ -1,5 +1,7 @@
 #include "app/source_view.h"
 
+#include "app/fixed_row_table.h"
+
 #include "songs/source_text_model.h"
 #include "ui/gbk_text.h"
 
@@ -13,18 +15,11 @@
 SourceView::SourceView(QWidget *parent)
     : QTableView(parent)
 {
-    setShowGrid(false);
-    setWordWrap(false);
+    useFixedRowHeights(*this, 2);
     setTextElideMode(Qt::ElideNone);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     horizontalHeader()->hide();
-    verticalHeader()->hide();
-    // Fixed heights: the view never asks a line for its size.
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
 }
 
 void SourceView::setSourceModel(SourceTextModel *model)

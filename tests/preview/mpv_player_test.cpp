@@ -7,12 +7,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-constexpr int timeoutMs = 15000;
-
-} // namespace
-
 // The engine with no sound device and no picture, as on a build machine.
 class HeadlessPlayback : public testing::Test
 {
@@ -27,12 +21,12 @@ protected:
     {
         QSignalSpy loaded(&m_player, &MpvPlayer::fileLoaded);
         m_player.load(path);
-        ASSERT_TRUE(loaded.wait(timeoutMs)) << "not loaded: " << path.toStdString();
+        ASSERT_TRUE(loaded.wait(playbackTimeoutMs)) << "not loaded: " << path.toStdString();
     }
 
     bool waitFor(const std::function<bool()> &condition)
     {
-        return QTest::qWaitFor(condition, timeoutMs);
+        return QTest::qWaitFor(condition, playbackTimeoutMs);
     }
 
     const QString m_twoTracks = TestMedia::shared().twoTracks();
@@ -108,7 +102,7 @@ TEST_F(HeadlessPlayback, StopsAtTheEndOnTheLastFrameAndPlaysAgainFromTheStart)
 {
     QSignalSpy ended(&m_player, &MpvPlayer::endReached);
     loadAndWait(m_twoChannels);
-    ASSERT_TRUE(ended.wait(timeoutMs));
+    ASSERT_TRUE(ended.wait(playbackTimeoutMs));
     EXPECT_TRUE(m_player.isAtEnd());
     EXPECT_EQ(m_player.loadedPath(), m_twoChannels);
 
@@ -121,7 +115,7 @@ TEST_F(HeadlessPlayback, ReportsAFileThatIsNoMedia)
 {
     QSignalSpy failed(&m_player, &MpvPlayer::playbackFailed);
     m_player.load(TestMedia::shared().notMedia());
-    ASSERT_TRUE(failed.wait(timeoutMs));
+    ASSERT_TRUE(failed.wait(playbackTimeoutMs));
     EXPECT_FALSE(failed.first().first().toString().isEmpty());
     EXPECT_TRUE(m_player.loadedPath().isEmpty());
 }

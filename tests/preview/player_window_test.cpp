@@ -13,12 +13,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-constexpr int timeoutMs = 15000;
-
-} // namespace
-
 // The preview window, headless: no sound device, and offscreen there is no OpenGL either.
 class PreviewWindow : public testing::Test
 {
@@ -44,17 +38,19 @@ protected:
     {
         m_window->play(songFolder() + fromSearchFile, u"歌"_qs);
         auto *vocal = child<QPushButton>(u"原唱伴唱"_qs);
-        return QTest::qWaitFor([&] { return vocal->isEnabled(); }, timeoutMs) ? vocal : nullptr;
+        return QTest::qWaitFor([&] { return vocal->isEnabled(); }, playbackTimeoutMs) ? vocal
+                                                                                      : nullptr;
     }
 
     bool waitForStatus(PlayerView::Status status)
     {
-        return QTest::qWaitFor([&] { return m_window && m_window->status() == status; }, timeoutMs);
+        return QTest::qWaitFor(
+            [&] { return m_window && m_window->status() == status; }, playbackTimeoutMs);
     }
 
     bool waitFor(const std::function<bool()> &condition)
     {
-        return QTest::qWaitFor(condition, timeoutMs);
+        return QTest::qWaitFor(condition, playbackTimeoutMs);
     }
 
     template <typename T> T *child(const QString &name) { return m_window->findChild<T *>(name); }

@@ -29,6 +29,9 @@ private:
     QString m_error;
 };
 
+// How long a test waits for the player to load, play or reach the end.
+inline constexpr int playbackTimeoutMs = 15000;
+
 // In a fixture's SetUp: skips the test without ffmpeg, fails it when the media could not be made.
 #define REQUIRE_TEST_MEDIA()                                                                       \
     do {                                                                                           \
