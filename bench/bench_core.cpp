@@ -1,3 +1,4 @@
+#include "bench_support.h"
 #include "export/code_export.h"
 #include "selection/random_selection.h"
 #include "songs/search_file_analysis.h"
@@ -28,21 +29,13 @@
 
 namespace {
 
-double cpuSeconds(int who)
-{
-    rusage usage {};
-    getrusage(who, &usage);
-    const auto seconds = [](timeval time) { return double(time.tv_sec) + time.tv_usec * 1e-6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 class Stopwatch
 {
 public:
     explicit Stopwatch(int who = RUSAGE_SELF)
         : m_who(who)
         , m_wallStart(std::chrono::steady_clock::now())
-        , m_cpuStart(cpuSeconds(who))
+        , m_cpuStart(processorSeconds(who))
     {
     }
     double wall() const
@@ -50,20 +43,13 @@ public:
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_wallStart)
             .count();
     }
-    double cpu() const { return cpuSeconds(m_who) - m_cpuStart; }
+    double cpu() const { return processorSeconds(m_who) - m_cpuStart; }
 
 private:
     int m_who;
     std::chrono::steady_clock::time_point m_wallStart;
     double m_cpuStart;
 };
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 struct Step
 {
@@ -206,17 +192,12 @@ void printTable(const std::vector<FileResult> &results, int runs)
 int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
-    QStringList files = QCoreApplication::arguments().mid(1);
-    int runs = 5;
-    const qsizetype runsAt = files.indexOf(u"--runs"_qs);
-    if (runsAt >= 0 && runsAt + 1 < files.size()) {
-        runs = std::max(1, files[runsAt + 1].toInt());
-        files.remove(runsAt, 2);
-    }
-    if (files.isEmpty()) {
-        std::fprintf(stderr, "usage: lanshan_bench_core [--runs N] FILE...\n");
+    const std::optional<BenchArguments> arguments = parseBenchArguments(
+        QCoreApplication::arguments(), 5, "lanshan_bench_core [--runs N] FILE...");
+    if (!arguments || arguments->files.isEmpty())
         return 2;
-    }
+    const int runs = arguments->runs;
+    QStringList files = arguments->files;
     // Peak memory only grows, so smaller files go first: each file's peak is then its own.
     std::sort(files.begin(), files.end(), [](const QString &a, const QString &b) {
         return QFileInfo(a).size() < QFileInfo(b).size();
@@ -231,9 +212,7 @@ int main(int argc, char **argv)
         readWholeFile(path); // warm the page cache, as the tools get it warm too
         for (int run = 0; run < runs; ++run)
             runOnce(path, exportDir.filePath(u"codes.txt"_qs), result);
-        rusage usage {};
-        getrusage(RUSAGE_SELF, &usage);
-        result.peakMegabytes = double(usage.ru_maxrss) * 1024.0 / 1e6; // kilobytes on Linux
+        result.peakMegabytes = peakResidentMegabytes();
         for (int run = 0; run < runs; ++run)
             runTools(path, result.songs / 2, result);
     }

@@ -1,8 +1,9 @@
 // Times the whole window path on a search file, offscreen, through the dialogs seam:
 // Browse, Analyse, check all, random pick of half, export of the codes.
-//   window_path_bench FILE [RUNS]
+//   lanshan_bench_window [--runs N] FILE
 
 #include "app/main_window.h"
+#include "bench_support.h"
 #include "ui/scripted_dialogs.h"
 
 #include <QAbstractItemView>
@@ -14,41 +15,22 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <map>
 #include <vector>
-
-namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-long peakResidentKiB()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s SEARCH_FILE [RUNS]\n", argv[0]);
+    const std::optional<BenchArguments> arguments = parseBenchArguments(
+        QCoreApplication::arguments(), 5, "lanshan_bench_window [--runs N] FILE");
+    if (!arguments || arguments->files.size() != 1)
         return 2;
-    }
-    const QString searchFile = QString::fromLocal8Bit(argv[1]);
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const QString searchFile = arguments->files.constFirst();
+    const int runs = arguments->runs;
     QTemporaryDir out;
 
     const char *steps[] = { "browse (read + source view)", "analyse (table ready to scroll)",
@@ -93,6 +75,6 @@ int main(int argc, char **argv)
         "%s, %d runs, median seconds\n", qPrintable(QDir::toNativeSeparators(searchFile)), runs);
     for (const char *name : steps)
         std::printf("  %-34s %8.3f\n", name, median(times[QString::fromUtf8(name)]));
-    std::printf("  %-34s %8.1f MiB\n", "peak resident memory", peakResidentKiB() / 1024.0);
+    std::printf("  %-34s %8.1f MB\n", "peak resident memory", peakResidentMegabytes());
     return 0;
 }
