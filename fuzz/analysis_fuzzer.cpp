@@ -33,7 +33,7 @@ std::vector<QByteArrayView> plainFields(QByteArrayView line)
 [[noreturn]] void fail(const char *what, qsizetype line)
 {
     std::fprintf(stderr, "analysis differs from the plain reading: %s (line %lld)\n", what,
-                 static_cast<long long>(line));
+        static_cast<long long>(line));
     std::abort();
 }
 
@@ -42,7 +42,7 @@ std::vector<QByteArrayView> plainFields(QByteArrayView line)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray text
-            = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+        = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     const SearchFileAnalysis analysis = analyseSearchFile(text);
     if (!analysis.error.isEmpty())
         fail("error on a small text", 0);
