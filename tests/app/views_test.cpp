@@ -1,0 +1,56 @@
+#include "app/song_table_view.h"
+#include "app/source_view.h"
+#include "songs/search_file_analysis.h"
+#include "songs/song_table_model.h"
+#include "songs/source_text_model.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The two tables driven with real input events, as a person drives them.
+
+TEST(SourceViewInput, CtrlCCopiesEverySelectedLineInFileOrder)
+{
+    SourceTextModel model;
+    model.setBytes("first\r\nsecond\r\nthird\r\n");
+    SourceView view;
+    view.setSourceModel(&model);
+    view.resize(300, 200);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+
+    const auto lineCentre = [&](int row) { return view.visualRect(model.index(row)).center(); };
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, lineCentre(2));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier, lineCentre(0));
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), u"first\nthird"_qs);
+}
+
+TEST(SongTableViewInput, RightClickSelectsTheRowUnderTheMouseBeforeTheMenu)
+{
+    SongTableModel model;
+    model.setTable(analyseSearchFile("x||1||p||A||x||x||c||l||s\r\nx||2||p||B||x||x||c||l||s\r\n"
+                                     "x||3||p||C||x||x||c||l||s\r\n")
+                       .table);
+    SongTableView view;
+    view.setSongModel(&model);
+    view.resize(400, 200);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.selectRow(0);
+
+    QSignalSpy menuRequests(&view, &SongTableView::contextMenuRequested);
+    const QPoint onRowTwo = view.visualRect(model.index(2, 1)).center();
+    QContextMenuEvent rightClick(
+        QContextMenuEvent::Mouse, onRowTwo, view.viewport()->mapToGlobal(onRowTwo));
+    QApplication::sendEvent(view.viewport(), &rightClick);
+
+    EXPECT_EQ(view.selectedRow(), 2);
+    ASSERT_EQ(menuRequests.size(), 1);
+    EXPECT_EQ(menuRequests[0][0].toPoint(), view.viewport()->mapToGlobal(onRowTwo));
+}
