@@ -1,80 +1,170 @@
-// Times the whole window path on a search file, offscreen, through the dialogs seam:
-// Browse, Analyse, check all, random pick of half, export of the codes.
-//   lanshan_bench_window [--runs N] FILE
+// Times the whole window path on search files, offscreen, through the dialogs seam: Browse,
+// Analyse, check all, random pick of half, export of the codes. Each run is a fresh process, as
+// a user meets the program: nothing is warm but the file system's cache. The same run times
+// mawk and shuf doing the codes alone, as the yardstick.
+//   lanshan_bench_window [--runs N] FILE...
 
 #include "app/main_window.h"
 #include "bench_support.h"
 #include "ui/scripted_dialogs.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLineEdit>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <string>
 #include <vector>
+
+namespace {
+
+const char *const childFlag = "--one-run";
+const QStringList steps { u"browse (read + source view)"_qs, u"analyse (table ready to scroll)"_qs,
+    u"check all"_qs, u"random pick of half"_qs, u"export codes"_qs, u"whole path"_qs,
+    u"peak resident memory (MB)"_qs };
+
+// One pass in this process; prints "step<TAB>value" lines for the parent.
+int runOnce(const QString &searchFile)
+{
+    QTemporaryDir out;
+    ScriptedDialogs dialogs;
+    MainWindow window(dialogs);
+    window.show();
+    QApplication::processEvents();
+    const auto button = [&](const char *name) {
+        return window.findChild<QPushButton *>(QString::fromUtf8(name));
+    };
+    auto *checkAll = window.findChild<QCheckBox *>(QStringLiteral("选择框1"));
+    QElapsedTimer whole;
+    QElapsedTimer step;
+    const auto lap = [&](qsizetype index) {
+        QApplication::processEvents(); // the views lay out what is in sight
+        std::printf("%s\t%.6f\n", qPrintable(steps[index]), step.nsecsElapsed() / 1e9);
+        step.restart();
+    };
+    whole.start();
+    step.start();
+    dialogs.openAnswers.push_back(searchFile);
+    button("按钮2")->click();
+    lap(0);
+    button("按钮1")->click();
+    lap(1);
+    checkAll->click();
+    lap(2);
+    checkAll->click();
+    step.restart();
+    button("按钮6")->click(); // the proposed count is half of the songs
+    lap(3);
+    dialogs.saveAnswers.push_back(out.filePath(QStringLiteral("codes.txt")));
+    button("按钮3")->click();
+    lap(4);
+    std::printf("%s\t%.6f\n", qPrintable(steps[5]), whole.nsecsElapsed() / 1e9);
+    std::printf("%s\t%.1f\n", qPrintable(steps[6]), peakResidentMegabytes());
+    for (const QString &message : std::as_const(dialogs.messages))
+        std::fprintf(stderr, "message: %s\n", qPrintable(message));
+    return 0;
+}
+
+// The child's step lines, or nothing when it failed.
+std::map<QString, double> runInFreshProcess(const QString &searchFile)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(
+        QCoreApplication::applicationFilePath(), { QString::fromLatin1(childFlag), searchFile });
+    std::map<QString, double> values;
+    if (!child.waitForFinished(-1) || child.exitCode() != 0)
+        return values;
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> parts = line.split('\t');
+        if (parts.size() == 2)
+            values[QString::fromUtf8(parts[0])] = parts[1].toDouble();
+    }
+    return values;
+}
+
+qint64 lineCount(const QString &path)
+{
+    QFile file(path);
+    qint64 lines = 0;
+    if (file.open(QIODevice::ReadOnly))
+        while (!file.atEnd())
+            lines += file.read(1 << 20).count('\n');
+    return lines;
+}
+
+double mawkAndShufSeconds(const QString &searchFile, qint64 half)
+{
+    const std::string command = "mawk -F'[|][|]' 'NF>=9{print $2}' '" + searchFile.toStdString()
+        + "' | shuf -n " + std::to_string(half) + " >/dev/null";
+    QElapsedTimer timer;
+    timer.start();
+    if (std::system(command.c_str()) != 0)
+        std::fprintf(stderr, "failed: %s\n", command.c_str());
+    return timer.nsecsElapsed() / 1e9;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    const std::optional<BenchArguments> arguments = parseBenchArguments(
-        QCoreApplication::arguments(), 5, "lanshan_bench_window [--runs N] FILE");
-    if (!arguments || arguments->files.size() != 1)
-        return 2;
-    const QString searchFile = arguments->files.constFirst();
-    const int runs = arguments->runs;
-    QTemporaryDir out;
+    const QStringList words = QCoreApplication::arguments();
+    if (words.size() == 3 && words[1] == QLatin1String(childFlag))
+        return runOnce(words[2]);
 
-    const char *steps[] = { "browse (read + source view)", "analyse (table ready to scroll)",
-        "check all", "random pick of half", "export codes", "whole path" };
-    std::map<QString, std::vector<double>> times;
-    for (int run = 0; run < runs; ++run) {
-        ScriptedDialogs dialogs;
-        MainWindow window(dialogs);
-        window.show();
-        QApplication::processEvents();
-        const auto button = [&](const char *name) {
-            return window.findChild<QPushButton *>(QString::fromUtf8(name));
-        };
-        QElapsedTimer whole;
-        QElapsedTimer step;
-        const auto lap = [&](const char *name) {
-            QApplication::processEvents(); // the views lay out what is in sight
-            times[QString::fromUtf8(name)].push_back(step.nsecsElapsed() / 1e9);
-            step.restart();
-        };
-        whole.start();
-        step.start();
-        dialogs.openAnswers.push_back(searchFile);
-        button("按钮2")->click();
-        lap(steps[0]);
-        button("按钮1")->click();
-        lap(steps[1]);
-        window.findChild<QCheckBox *>(QStringLiteral("选择框1"))->click();
-        lap(steps[2]);
-        window.findChild<QCheckBox *>(QStringLiteral("选择框1"))->click();
-        step.restart();
-        button("按钮6")->click(); // the proposed count is half of the songs
-        lap(steps[3]);
-        dialogs.saveAnswers.push_back(out.filePath(QStringLiteral("codes.txt")));
-        button("按钮3")->click();
-        lap(steps[4]);
-        times[QString::fromUtf8(steps[5])].push_back(whole.nsecsElapsed() / 1e9);
-        if (!dialogs.messages.isEmpty())
-            std::printf("message: %s\n", qPrintable(dialogs.messages.constFirst()));
-    }
+    const std::optional<BenchArguments> arguments
+        = parseBenchArguments(words, 5, "lanshan_bench_window [--runs N] FILE...");
+    if (!arguments || arguments->files.isEmpty())
+        return 2;
+
     std::printf(
-        "%s, %d runs, median seconds\n", qPrintable(QDir::toNativeSeparators(searchFile)), runs);
-    for (const char *name : steps)
-        std::printf("  %-34s %8.3f\n", name, median(times[QString::fromUtf8(name)]));
-    std::printf("  %-34s %8.1f MB\n", "peak resident memory", peakResidentMegabytes());
+        "Each run a fresh process; median of %d runs, seconds.\n\n| step |", arguments->runs);
+    std::map<QString, std::map<QString, std::vector<double>>> results; // file, step, runs
+    std::map<QString, std::vector<double>> yardstick;
+    for (const QString &file : arguments->files) {
+        std::printf(" %s |", qPrintable(QFileInfo(file).fileName()));
+        for (int run = 0; run < arguments->runs; ++run) {
+            const std::map<QString, double> values = runInFreshProcess(file);
+            if (values.empty()) {
+                std::fprintf(stderr, "the run on %s failed\n", qPrintable(file));
+                return 1;
+            }
+            for (const auto &[step, value] : values)
+                results[file][step].push_back(value);
+        }
+        const qint64 half = lineCount(file) / 2;
+        for (int run = 0; run < arguments->runs; ++run)
+            yardstick[file].push_back(mawkAndShufSeconds(file, half));
+    }
+    std::printf("\n|---|");
+    for (qsizetype column = 0; column < arguments->files.size(); ++column)
+        std::printf("---:|");
+    for (const QString &step : steps) {
+        std::printf("\n| %s |", qPrintable(step));
+        for (const QString &file : arguments->files)
+            std::printf(" %.3f |", median(results[file][step]));
+    }
+    std::printf("\n| memory / file size |");
+    for (const QString &file : arguments->files)
+        std::printf(
+            " %.2f |", median(results[file][steps.back()]) * 1e6 / double(QFileInfo(file).size()));
+    std::printf("\n| mawk + shuf -n half |");
+    for (const QString &file : arguments->files)
+        std::printf(" %.3f |", median(yardstick[file]));
+    std::printf("\n| whole path / (mawk + shuf) |");
+    for (const QString &file : arguments->files)
+        std::printf(" %.2f |", median(results[file][u"whole path"_qs]) / median(yardstick[file]));
+    std::printf("\n");
     return 0;
 }
