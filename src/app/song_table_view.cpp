@@ -54,6 +54,6 @@ void SongTableView::contextMenuEvent(QContextMenuEvent *event)
     } else if (currentIndex().isValid()) {
         position = viewport()->mapToGlobal(visualRect(currentIndex()).center());
     }
-    Q_EMIT contextMenuRequested(position);
+    emit contextMenuRequested(position);
     event->accept();
 }

@@ -17,7 +17,7 @@ public:
     // The highlighted row, or -1; independent of the check marks.
     int selectedRow() const;
 
-Q_SIGNALS:
+signals:
     // A right-click (which first selects the row under the mouse) or the menu key.
     void contextMenuRequested(const QPoint &globalPosition);
 

@@ -74,18 +74,18 @@ QString VocalSwitch::audioFilter() const
 QString VocalSwitch::stateText() const
 {
     if (m_track == 0)
-        return u"无声音"_qs;
+        return tr("无声音");
     if (m_form == Form::Track)
-        return u"音轨 %1/%2"_qs.arg(indexOf(m_track) + 1).arg(m_tracks.size());
+        return tr("音轨 %1/%2").arg(indexOf(m_track) + 1).arg(m_tracks.size());
     if (channelsOf(m_track) == 1)
-        return u"单声道"_qs;
+        return tr("单声道");
     switch (m_channel) {
     case Channel::Both:
-        return u"立体声"_qs;
+        return tr("立体声");
     case Channel::Left:
-        return u"左声道"_qs;
+        return tr("左声道");
     case Channel::Right:
-        return u"右声道"_qs;
+        return tr("右声道");
     }
     return {};
 }

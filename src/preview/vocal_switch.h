@@ -2,6 +2,7 @@
 
 #include "preview/audio_track.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 // The 原唱/伴唱 switch. KTV files keep the vocal and the accompaniment either as two audio
@@ -9,6 +10,8 @@
 // between libraries, so the switch steps through what the file has instead of guessing.
 class VocalSwitch
 {
+    Q_DECLARE_TR_FUNCTIONS(VocalSwitch)
+
 public:
     enum class Form { Track, Channel };
     enum class Channel { Both, Left, Right };

@@ -100,17 +100,17 @@ QVariant SongTableModel::headerData(int section, Qt::Orientation orientation, in
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const std::array<QString, songColumnCount> titles {
-        QStringLiteral("编码"),
-        QStringLiteral("歌名"),
-        QStringLiteral("歌手"),
-        QStringLiteral("类别"),
-        QStringLiteral("语种"),
-        QStringLiteral("文件路径"),
+    static constexpr std::array<const char *, songColumnCount> titles {
+        QT_TR_NOOP("编码"),
+        QT_TR_NOOP("歌名"),
+        QT_TR_NOOP("歌手"),
+        QT_TR_NOOP("类别"),
+        QT_TR_NOOP("语种"),
+        QT_TR_NOOP("文件路径"),
     };
     if (section < 0 || section >= songColumnCount)
         return {};
-    return titles[static_cast<std::size_t>(section)];
+    return tr(titles[static_cast<std::size_t>(section)]);
 }
 
 void SongTableModel::emitCheckStatesChanged(qsizetype firstRow, qsizetype lastRow)

@@ -1,3 +1,4 @@
+#include "export/workbook_reading.h"
 #include "main_window_fixture.h"
 
 #include "preview/player_window.h"
@@ -318,6 +319,10 @@ TEST_F(HiddenCommands, WorkbookExportWritesTheFileWithTheBarShownMeanwhile)
     EXPECT_TRUE(control<QProgressBar>("渐变进度条1")->isVisibleTo(&m_window));
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return !control<QProgressBar>("渐变进度条1")->isVisibleTo(&m_window); }, 10000));
-    EXPECT_TRUE(QFileInfo(path).size() > 0);
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
+    const WorkbookContent content = readWorkbook(path);
+    ASSERT_EQ(content.error, QString());
+    ASSERT_EQ(content.sheets.size(), 1u);
+    ASSERT_EQ(content.sheets[0].size(), 3u);
+    EXPECT_EQ(content.sheets[0][1].mid(0, 2), (QStringList { u"10000002"_qs, u"Song B"_qs }));
 }

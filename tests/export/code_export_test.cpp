@@ -24,15 +24,14 @@ TEST(CodeExport, CheckedCodesEachEndWithALineBreakInTableOrder)
     table.setChecked(0, true);
     const QByteArray codes = collectCheckedCodes(table);
     EXPECT_EQ(codes, QByteArray("10000001\r\n10000003\r\n"));
-    EXPECT_EQ(codes.size(), 20);
 }
 
-TEST(CodeExport, CollectingTwiceGivesTheSameCodesAndFollowsLaterChanges)
+TEST(CodeExport, EachCollectionFollowsTheTicksOfItsMoment)
 {
     SongTable table = threeSongs();
     table.setChecked(0, true);
     table.setChecked(1, true);
-    EXPECT_EQ(collectCheckedCodes(table), collectCheckedCodes(table));
+    EXPECT_EQ(collectCheckedCodes(table), QByteArray("10000001\r\n10000002\r\n"));
 
     table.setChecked(0, false);
     table.setChecked(2, true);

@@ -53,16 +53,6 @@ TEST(RandomSelection, ACountAboveTheSongCountIsClamped)
     EXPECT_TRUE(distinctAndWithin(rows, 4));
 }
 
-TEST(RandomSelection, AFewRowsFromAHugeTableNeedNoMemoryForTheTable)
-{
-    // A pick that allocated per table row would fail here long before returning.
-    QRandomGenerator random(7);
-    const qsizetype rowCount = qsizetype(1) << 50;
-    const std::vector<qsizetype> rows = pickDistinctRows(rowCount, 3, random);
-    EXPECT_EQ(rows.size(), 3u);
-    EXPECT_TRUE(distinctAndWithin(rows, rowCount));
-}
-
 TEST(RandomSelection, EveryRowIsEquallyLikelyIncludingTheFirstOnes)
 {
     // Half of a small table, as the proposed count reads, and a couple of rows from a larger one;
