@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -37,74 +36,6 @@ bool isTrailByte(const char *boundary, const char *bar)
     return (bar - runStart) % 2 == 1;
 }
 
-// Eight bytes with the first one in the lowest bits, whatever the machine's byte order.
-std::uint64_t loadWord(const char *at)
-{
-    std::uint64_t word;
-    std::memcpy(&word, at, sizeof word);
-    if constexpr (std::endian::native == std::endian::big)
-        word = __builtin_bswap64(word);
-    return word;
-}
-
-// The top bit of each byte of `word` that is '|'; exact, no false hits.
-std::uint64_t barBits(std::uint64_t word)
-{
-    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
-    const std::uint64_t x = word ^ 0x7C7C7C7C7C7C7C7Cull;
-    return ~(((x & low7) + low7) | x | low7);
-}
-
-// Walks the bars of a line, eight bytes at a time: separators sit every few bytes, so a library
-// search per bar would spend its time on call overhead.
-class BarScanner
-{
-public:
-    BarScanner(const char *begin, const char *end)
-        : m_at(begin)
-        , m_end(end)
-    {
-    }
-
-    // The next '|' at or after `from`, or nullptr.
-    const char *next(const char *from)
-    {
-        if (from > m_at) {
-            m_at = from;
-            m_bits = 0;
-            m_wordStart = nullptr;
-        }
-        while (true) {
-            if (m_wordStart) {
-                const auto consumed = m_at - m_wordStart;
-                m_bits = consumed < 8 ? m_bits & (~std::uint64_t(0) << (8 * consumed)) : 0;
-                if (m_bits) {
-                    const char *bar = m_wordStart + std::countr_zero(m_bits) / 8;
-                    m_at = bar + 1;
-                    return bar;
-                }
-                m_at = m_wordStart + 8;
-                m_wordStart = nullptr;
-            }
-            if (m_end - m_at >= 8) {
-                m_wordStart = m_at;
-                m_bits = barBits(loadWord(m_at));
-                continue;
-            }
-            const char *bar = static_cast<const char *>(
-                std::memchr(m_at, '|', static_cast<std::size_t>(m_end - m_at)));
-            m_at = bar ? bar + 1 : m_end;
-            return bar;
-        }
-    }
-
-private:
-    const char *m_at;
-    const char *m_end;
-    const char *m_wordStart = nullptr;
-    std::uint64_t m_bits = 0;
-};
-
 // Fills the first nine fields of a line (without its line break); false for fewer. Scanning stops
 // at the end of field 8, so long tails of extra fields cost nothing.
 bool splitLine(const char *begin, const char *end, LineFields &fields)
@@ -112,8 +43,10 @@ bool splitLine(const char *begin, const char *end, LineFields &fields)
     int field = 0;
     const char *fieldStart = begin;
     const char *boundary = begin;
-    BarScanner bars(begin, end);
-    while (const char *bar = bars.next(boundary)) {
+    // memchr per bar: a word-at-a-time scanner measured no faster (1M lines, 0.080-0.082 s of
+    // processor time against 0.077-0.081 s, three alternating runs of nine).
+    while (const auto *bar = static_cast<const char *>(
+               std::memchr(boundary, '|', static_cast<std::size_t>(end - boundary)))) {
         if (isTrailByte(boundary, bar) || bar + 1 == end || bar[1] != '|') {
             boundary = bar + 1;
             continue;

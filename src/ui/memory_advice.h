@@ -4,5 +4,6 @@
 
 // Buffers of tens of megabytes (a search file, its table) are faulted in page by page on first
 // touch, which costs more than filling them. Asking for transparent huge pages cuts the faults
-// by 512 where the system offers them; elsewhere this does nothing.
+// by 512 where the system offers them; elsewhere this does nothing. Measured on a 90 MB file of a
+// million songs: reading it took 0.014 s of processor time with the advice, 0.040-0.045 s without.
 void adviseHugePages(void *data, std::size_t size);
