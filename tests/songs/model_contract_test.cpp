@@ -45,7 +45,8 @@ TEST(ModelContract, TheSongModelKeepsItsContractThroughResetsAndTicks)
 {
     ModelContractLog log;
     SongTableModel model;
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(
+        &model, QAbstractItemModelTester::FailureReportingMode::Warning);
     model.setTable(SongTable::placeholder());
     model.setTable(analyseSearchFile(songs).table);
     model.setAllChecked(true);
@@ -60,7 +61,8 @@ TEST(ModelContract, TheSourceModelKeepsItsContractThroughNewTexts)
 {
     ModelContractLog log;
     SourceTextModel model;
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(
+        &model, QAbstractItemModelTester::FailureReportingMode::Warning);
     model.setBytes(songs);
     model.setBytes("one line without an end");
     model.setBytes(QByteArray());
