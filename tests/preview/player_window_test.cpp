@@ -14,6 +14,26 @@
 #include <gtest/gtest.h>
 
 // The preview window, headless: no sound device, and offscreen there is no OpenGL either.
+namespace {
+
+// The test pattern is blocks of saturated colours; a black or blank frame has none of them.
+bool showsRedGreenAndBlue(const QImage &picture)
+{
+    bool red = false, green = false, blue = false;
+    for (int y = 0; y < picture.height(); y += 4) {
+        for (int x = 0; x < picture.width(); x += 4) {
+            const QColor colour = picture.pixelColor(x, y);
+            const int r = colour.red(), g = colour.green(), b = colour.blue();
+            red = red || (r > 160 && g < 96 && b < 96);
+            green = green || (g > 160 && r < 96 && b < 96);
+            blue = blue || (b > 160 && r < 96 && g < 96);
+        }
+    }
+    return red && green && blue;
+}
+
+} // namespace
+
 class PreviewWindow : public testing::Test
 {
 protected:
@@ -223,8 +243,8 @@ TEST_F(PreviewWindow, OnAScreenWithOpenGlThePictureIsRenderedAndClosingLetsItGo)
     MpvPlayer &engine = m_window->view().engine();
     ASSERT_TRUE(waitFor([&] { return engine.hasRenderer(); }));
     ASSERT_TRUE(waitForStatus(PlayerView::Status::Playing));
-    const QImage picture = m_window->findChild<VideoSurface *>()->grabFramebuffer();
-    EXPECT_FALSE(picture.isNull());
+    VideoSurface *surface = m_window->findChild<VideoSurface *>();
+    EXPECT_TRUE(waitFor([&] { return showsRedGreenAndBlue(surface->grabFramebuffer()); }));
     m_window->play(songFolder() + u"Cantonese\\002.MPG"_qs, u"歌"_qs);
     ASSERT_TRUE(m_window->close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
