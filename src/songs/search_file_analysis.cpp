@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <limits>
 
 namespace {
 
@@ -148,8 +147,7 @@ qsizetype estimatedLineCount(const char *begin, const char *end)
 SearchFileAnalysis analyseSearchFile(const QByteArray &text)
 {
     SearchFileAnalysis analysis;
-    // Cells are 32-bit offsets into the text.
-    if (static_cast<quint64>(text.size()) > std::numeric_limits<std::uint32_t>::max()) {
+    if (text.size() > maxSearchFileSize) {
         analysis.error
             = QCoreApplication::translate("SearchFileAnalysis", "文件大于 4 GB，无法分析。");
         return analysis;

@@ -22,6 +22,9 @@ struct SearchFileAnalysis
     static constexpr qsizetype maxListedSkippedLines = 10;
 };
 
+// Cells are 32-bit offsets into the text, so a larger text cannot be analysed.
+inline constexpr qint64 maxSearchFileSize = 0xFFFFFFFF;
+
 // Lines end at LF, and a CR before it is dropped, so both Windows and LF-only files read alike.
 // Fields 1, 3, 8, 6, 7, 2 become the columns; "||" only separates at a GBK character boundary.
 // The table shares `text`; nothing is copied.
