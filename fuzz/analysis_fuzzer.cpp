@@ -2,12 +2,13 @@
 
 #include "ui/gbk_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-// Checks the analysis of arbitrary bytes against the plainest reading of the format: lines at LF
-// without a trailing CR, fields at "||" found by walking GBK characters one by one. The text is
+// Checks the analysis of arbitrary bytes against the plainest reading of the format: lines at LF,
+// CR LF or CR, fields at "||" found by walking GBK characters one by one. The text is
 // not copied, so AddressSanitizer sees any read past its end.
 
 namespace {
@@ -54,14 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     qsizetype lineNumber = 0;
     for (qsizetype start = 0; start < text.size();) {
         ++lineNumber;
-        qsizetype end = text.indexOf('\n', start);
-        const qsizetype next = end < 0 ? text.size() : end + 1;
-        if (end < 0)
-            end = text.size();
-        QByteArrayView line(text.constData() + start, end - start);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        start = next;
+        qsizetype end = start;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        const bool crLf = end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n';
+        const QByteArrayView line(text.constData() + start, end - start);
+        start = std::min(text.size(), end + (crLf ? 2 : 1));
         if (line.isEmpty())
             continue;
         const std::vector<QByteArrayView> fields = plainFields(line);

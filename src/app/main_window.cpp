@@ -224,7 +224,7 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::loadSearchFile(const QString &path)
 {
-    FileReadResult read = readWholeFile(path);
+    FileReadResult read = readWholeFile(path, maxSearchFileSize);
     if (!read.ok()) {
         m_dialogs.showMessage(
             this, tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), read.error));

@@ -1,5 +1,7 @@
 #include "export/workbook_writer.h"
 
+#include "ui/file_io.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -67,8 +69,8 @@ WorkbookWriter::WorkbookWriter(const QString &path, WorkbookWriterOptions option
 {
     Q_ASSERT(options.rowsPerSheet > 0 && options.rowsPerSheet <= maxSheetRows);
     const QFileInfo target(path);
-    if (target.isDir()) {
-        m_error = tr("这是一个文件夹，不是文件");
+    if (const QString reason = notOrdinaryFileReason(path); !reason.isEmpty()) {
+        m_error = reason;
         return;
     }
     // Replacing a link would cut it; write where it points instead.

@@ -1,10 +1,11 @@
 #include "songs/search_file_analysis.h"
 
+#include "songs/line_reader.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 namespace {
 
@@ -69,7 +70,9 @@ qsizetype estimatedLineCount(const char *begin, const char *end)
     constexpr qsizetype sampleSize = 1 << 20;
     const qsizetype size = end - begin;
     const qsizetype sampled = std::min(size, sampleSize);
-    const qsizetype sampleLines = std::count(begin, begin + sampled, '\n') + 1;
+    const qsizetype lineFeeds = std::count(begin, begin + sampled, '\n');
+    const qsizetype loneReturns = std::count(begin, begin + sampled, '\r') - lineFeeds;
+    const qsizetype sampleLines = std::max(lineFeeds, loneReturns) + 1;
     const qsizetype estimate
         = sampleLines * (size / std::max<qsizetype>(sampled, 1)) * 9 / 8 + sampleLines;
     // A song takes at least its eight separators and a line break.
@@ -81,8 +84,7 @@ qsizetype estimatedLineCount(const char *begin, const char *end)
 SearchFileAnalysis analyseSearchFile(const QByteArray &text)
 {
     SearchFileAnalysis analysis;
-    // Cells are 32-bit offsets into the text.
-    if (static_cast<quint64>(text.size()) > std::numeric_limits<std::uint32_t>::max()) {
+    if (text.size() > maxSearchFileSize) {
         analysis.error
             = QCoreApplication::translate("SearchFileAnalysis", "文件大于 4 GB，无法分析。");
         return analysis;
@@ -96,25 +98,15 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text)
     LineFields fields;
     SongRowSpans spans;
     qsizetype lineNumber = 0;
-    const char *lineStart = data;
-    while (lineStart < textEnd) {
+    LineReader lines(data, textEnd);
+    while (!lines.atEnd()) {
         ++lineNumber;
-        const auto *newline = static_cast<const char *>(
-            std::memchr(lineStart, '\n', static_cast<std::size_t>(textEnd - lineStart)));
-        const char *lineEnd = newline ? newline : textEnd;
-        const char *const nextLine = newline ? newline + 1 : textEnd;
-        // A lone CR at the very end is a CR LF cut short, not part of the last field.
-        if (lineEnd > lineStart && lineEnd[-1] == '\r')
-            --lineEnd;
-
-        if (lineEnd == lineStart) {
-            lineStart = nextLine;
+        const LineReader::Line line = lines.next();
+        if (line.end == line.begin)
             continue;
-        }
-        if (!splitLine(lineStart, lineEnd, fields)) {
+        if (!splitLine(line.begin, line.end, fields)) {
             if (analysis.skippedLineCount++ < SearchFileAnalysis::maxListedSkippedLines)
                 analysis.firstSkippedLines.push_back(lineNumber);
-            lineStart = nextLine;
             continue;
         }
         for (int column = 0; column < songColumnCount; ++column) {
@@ -123,7 +115,6 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text)
                 static_cast<std::uint32_t>(bounds.end - bounds.begin) };
         }
         table.appendRow(spans);
-        lineStart = nextLine;
     }
 
     analysis.table = std::move(table);

@@ -22,7 +22,10 @@ struct SearchFileAnalysis
     static constexpr qsizetype maxListedSkippedLines = 10;
 };
 
-// Lines end at LF, and a CR before it is dropped, so both Windows and LF-only files read alike.
+// Cells are 32-bit offsets into the text, so a larger text cannot be analysed.
+inline constexpr qint64 maxSearchFileSize = 0xFFFFFFFF;
+
+// Lines end at CR LF, LF or a lone CR, so Windows, Unix and old Mac files read alike.
 // Fields 1, 3, 8, 6, 7, 2 become the columns; "||" only separates at a GBK character boundary.
 // The table shares `text`; nothing is copied.
 SearchFileAnalysis analyseSearchFile(const QByteArray &text);

@@ -1,8 +1,7 @@
 #include "songs/source_text_model.h"
 
+#include "songs/line_reader.h"
 #include "ui/gbk_text.h"
-
-#include <cstring>
 
 SourceTextModel::SourceTextModel(QObject *parent)
     : QAbstractListModel(parent)
@@ -15,23 +14,17 @@ void SourceTextModel::setBytes(QByteArray bytes)
     m_bytes = std::move(bytes);
     m_lineStarts.clear();
     m_longestRow = 0;
-    if (!m_bytes.isEmpty()) {
-        // LF never occurs inside a GBK character, so a byte search finds every line end.
-        const char *const data = m_bytes.constData();
-        const qsizetype size = m_bytes.size();
-        qsizetype start = 0;
-        qsizetype longest = -1;
-        while (start < size) {
-            const void *newline
-                = std::memchr(data + start, '\n', static_cast<size_t>(size - start));
-            const qsizetype next = newline ? static_cast<const char *>(newline) - data + 1 : size;
-            if (next - start > longest) {
-                longest = next - start;
-                m_longestRow = static_cast<int>(m_lineStarts.size());
-            }
-            m_lineStarts.push_back(start);
-            start = next;
+    // Neither LF nor CR occurs inside a GBK or UTF-8 character, so a byte search finds every line.
+    const char *const data = m_bytes.constData();
+    LineReader lines(data, data + m_bytes.size());
+    qsizetype longest = -1;
+    while (!lines.atEnd()) {
+        const LineReader::Line line = lines.next();
+        if (line.end - line.begin > longest) {
+            longest = line.end - line.begin;
+            m_longestRow = static_cast<int>(m_lineStarts.size());
         }
+        m_lineStarts.push_back(line.begin - data);
     }
     endResetModel();
 }
@@ -41,6 +34,7 @@ QByteArrayView SourceTextModel::line(int row) const
     const auto index = static_cast<std::size_t>(row);
     const qsizetype start = m_lineStarts[index];
     qsizetype end = index + 1 < m_lineStarts.size() ? m_lineStarts[index + 1] : m_bytes.size();
+    // Each line but the last ends in LF, CR LF or CR.
     if (end > start && m_bytes[end - 1] == '\n')
         --end;
     if (end > start && m_bytes[end - 1] == '\r')

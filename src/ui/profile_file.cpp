@@ -89,7 +89,8 @@ ProfileFile::ProfileFile(QString path)
 QByteArray ProfileFile::value(QByteArrayView section, QByteArrayView key) const
 {
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A FIFO would block the start and a device would never end.
+    if (!notOrdinaryFileReason(m_path).isEmpty() || !file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = file.readAll();
     const Location location = locate(bytes, section, key);

@@ -12,7 +12,8 @@ class ProfileFile
 public:
     explicit ProfileFile(QString path);
 
-    // A missing file, section or key reads as the empty text.
+    // A missing file, section or key reads as the empty text, as does a path that is not an
+    // ordinary file, which is never written over either.
     QByteArray value(QByteArrayView section, QByteArrayView key) const;
     // Returns the reason on failure, an empty text on success.
     QString setValue(QByteArrayView section, QByteArrayView key, QByteArrayView value) const;

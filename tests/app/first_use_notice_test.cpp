@@ -3,11 +3,15 @@
 #include "ui/file_io.h"
 #include "ui/scripted_dialogs.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 class FirstUseNoticeTest : public testing::Test
 {
@@ -44,6 +48,15 @@ TEST_F(FirstUseNoticeTest, UnwritableSettingsShowTheNoticeAtEveryStart)
     showFirstUseNotice(settings, nullptr, m_dialogs);
     showFirstUseNotice(settings, nullptr, m_dialogs);
     EXPECT_EQ(m_dialogs.modalWindows.size(), 2);
+}
+
+TEST_F(FirstUseNoticeTest, SettingsThatAreAFifoShowTheNoticeAndStayAFifo)
+{
+    ASSERT_EQ(mkfifo(QFile::encodeName(m_settings).constData(), 0600), 0);
+    showFirstUseNotice(m_settings, nullptr, m_dialogs);
+    EXPECT_EQ(m_dialogs.modalWindows.size(), 1);
+    EXPECT_FALSE(QFileInfo(m_settings).isFile());
+    EXPECT_TRUE(QFileInfo(m_settings).exists());
 }
 
 TEST(AboutWindowTest, ShowsTheNoticeAndOpensTheMakersPage)

@@ -117,6 +117,20 @@ TEST_F(SearchFileImport, NulAndInvalidBytesAreKeptAndShownAsReplacements)
     EXPECT_EQ(source->index(0, 0).data().toString(), u"a\uFFFDb\uFFFD"_qs);
 }
 
+TEST_F(SearchFileImport, OldMacLineEndsGiveOneLineAndOneSongEach)
+{
+    QByteArray file = threeSongs();
+    file.replace("\r\n", "\r");
+    browseAndAnalyse(file);
+    const auto *source = control<QAbstractItemView>("编辑框1")->model();
+    ASSERT_EQ(source->rowCount(), 3);
+    EXPECT_EQ(
+        source->index(1, 0).data().toString(), QString::fromLatin1(songLine("10000002", "Song B")));
+    ASSERT_EQ(songModel()->rowCount(), 3);
+    EXPECT_EQ(songModel()->index(0, 5).data().toString(), u"a\\001.mpg"_qs);
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
+
 TEST_F(Analysis, ThreeLinesBecomeThreeSongsAndHalfIsProposed)
 {
     browseAndAnalyse(threeSongs());

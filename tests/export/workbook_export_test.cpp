@@ -6,9 +6,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -185,6 +188,26 @@ TEST_F(WorkbookExport, ReportsGrowingProgressThatEndsAtTheRowCount)
     EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
     EXPECT_EQ(std::adjacent_find(reported.begin(), reported.end()), reported.end());
     EXPECT_EQ(reported.back(), 10000);
+}
+
+TEST_F(WorkbookExport, ATargetThatIsAFifoOrALinkToOneIsRefusedAndStays)
+{
+    const QString fifo = path(QStringLiteral("fifo.xlsx"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(fifo, path(QStringLiteral("link.xlsx"))));
+    const SongTable table = makeSongTable(numberedSongs(2));
+
+    for (const QString &name : { u"fifo.xlsx"_qs, u"link.xlsx"_qs }) {
+        const QString error = writeSongWorkbook(table, path(name));
+        EXPECT_TRUE(error.contains(QStringLiteral("不是普通文件"))) << error.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("link.xlsx"))).isSymLink());
+    EXPECT_EQ(QDir(m_folder.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                  .size(),
+        2)
+        << "no temporary file left";
 }
 
 TEST_F(WorkbookExport, ACellOverTheSheetLimitFailsNamingItsRowAndLeavesNoFile)

@@ -73,6 +73,19 @@ TEST(SearchFileAnalysis, LfOnlyLinesAndAFinalLineBreakAddNoEmptySong)
     }
 }
 
+TEST(SearchFileAnalysis, ALoneCrEndsALineAsLfAndCrLfDo)
+{
+    const QByteArray line = songLine("1", "n", "s");
+    const SearchFileAnalysis analysis = analyseSearchFile(
+        line + "\r" + line + "\r\r" + line + "\r\n" + line + "\n" + line + "\r" + "x||short");
+    EXPECT_EQ(analysis.table.rowCount(), 5);
+    for (qsizetype song = 0; song < analysis.table.rowCount(); ++song)
+        EXPECT_EQ(row(analysis, song),
+            (std::vector<QByteArray> { "1", "n", "s", "Pop", "Mandarin", "a\\1.mpg" }));
+    EXPECT_EQ(analysis.skippedLineCount, 1);
+    EXPECT_EQ(analysis.firstSkippedLines, std::vector<qsizetype> { 7 }) << "the empty line counts";
+}
+
 TEST(SearchFileAnalysis, EmptyTextGivesNoSongsAndNoComplaint)
 {
     for (const QByteArray &text : { QByteArray(), QByteArray("\r\n\r\n"), QByteArray("\n") }) {

@@ -1,7 +1,11 @@
 #include "ui/file_io.h"
 #include "ui/profile_file.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -53,4 +57,17 @@ TEST_F(ProfileFileTest, MissingKeyJoinsItsSectionAndMissingSectionIsAppended)
     EXPECT_EQ(fileBytes(), "[data]\r\nother=1\r\nopen=v\r\n\r\n[b]\r\ny=2");
     ASSERT_EQ(m_profile.setValue("c", "z", "3"), QString());
     EXPECT_EQ(fileBytes(), "[data]\r\nother=1\r\nopen=v\r\n\r\n[b]\r\ny=2\r\n[c]\r\nz=3\r\n");
+}
+
+TEST_F(ProfileFileTest, AFifoOrADeviceReadsEmptyAndIsNeverWrittenOver)
+{
+    ASSERT_EQ(mkfifo(QFile::encodeName(m_path).constData(), 0600), 0);
+    EXPECT_EQ(m_profile.value("data", "open"), QByteArray());
+    EXPECT_NE(m_profile.setValue("data", "open", "no one"), QString());
+    EXPECT_TRUE(QFileInfo(m_path).exists());
+    EXPECT_FALSE(QFileInfo(m_path).isFile()) << "still the FIFO";
+
+    const QString zeroLink = m_dir.filePath(u"zero.ini"_qs);
+    ASSERT_TRUE(QFile::link(u"/dev/zero"_qs, zeroLink));
+    EXPECT_EQ(ProfileFile(zeroLink).value("data", "open"), QByteArray());
 }
