@@ -1,6 +1,7 @@
 #include "app/app_resources.h"
 #include "app/first_use_notice.h"
 #include "app/main_window.h"
+#include "app/settings_files.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
@@ -31,6 +32,6 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     MainWindow window(dialogs);
     window.show();
-    showFirstUseNotice(settingsFilePath(), &window, dialogs);
+    showFirstUseNotice(settingsFiles(), &window, dialogs);
     return QApplication::exec();
 }
