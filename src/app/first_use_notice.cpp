@@ -1,11 +1,12 @@
 #include "app/first_use_notice.h"
 
 #include "app/about_window.h"
+#include "app/settings_files.h"
 #include "ui/dialogs.h"
 #include "ui/profile_file.h"
 
-#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLoggingCategory>
 
 namespace {
@@ -15,20 +16,18 @@ constexpr QByteArrayView key = "open";
 
 } // namespace
 
-QString settingsFilePath()
+void showFirstUseNotice(const SettingsFiles &settings, QWidget *parent, Dialogs &dialogs)
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("config.ini"));
-}
-
-void showFirstUseNotice(const QString &settingsPath, QWidget *parent, Dialogs &dialogs)
-{
-    const ProfileFile settings(settingsPath);
     // Any value at all means the notice was shown before.
-    if (!settings.value(section, key).isEmpty())
-        return;
-    const QString error = settings.setValue(section, key, "no one");
+    for (const QString &path : settings.read) {
+        if (!ProfileFile(path).value(section, key).isEmpty())
+            return;
+    }
+    // The user's configuration folder may not exist yet.
+    QDir().mkpath(QFileInfo(settings.written).absolutePath());
+    const QString error = ProfileFile(settings.written).setValue(section, key, "no one");
     if (!error.isEmpty())
-        qWarning("cannot remember the first-use notice in %s: %s", qPrintable(settingsPath),
+        qWarning("cannot remember the first-use notice in %s: %s", qPrintable(settings.written),
             qPrintable(error));
     AboutWindow notice(parent);
     dialogs.showModal(notice);

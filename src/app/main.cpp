@@ -1,6 +1,7 @@
 #include "app/app_resources.h"
 #include "app/first_use_notice.h"
 #include "app/main_window.h"
+#include "app/settings_files.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
@@ -16,6 +17,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("lanshan"));
     QApplication::setApplicationDisplayName(QStringLiteral("澜杉"));
     QApplication::setApplicationVersion(QStringLiteral(LANSHAN_VERSION));
+    // Lets the desktop match the window to its entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(LANSHAN_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/lanshan/lanshan.png")));
     // The layout is measured for a 12-pixel Chinese UI font, the size Chinese desktops use.
     QFont font(QStringLiteral("WenQuanYi Micro Hei"));
@@ -31,6 +34,6 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     MainWindow window(dialogs);
     window.show();
-    showFirstUseNotice(settingsFilePath(), &window, dialogs);
+    showFirstUseNotice(settingsFiles(), &window, dialogs);
     return QApplication::exec();
 }
