@@ -233,9 +233,9 @@ void MainWindow::loadSearchFile(const QString &path)
     const bool empty = read.bytes.isEmpty();
     m_sourceModel->setBytes(std::move(read.bytes));
     showPath(m_searchFilePath, QDir::toNativeSeparators(path));
-    showPath(m_songFolder,
-        empty ? QDir::toNativeSeparators(path)
-              : folderWithSeparator(QFileInfo(path).absolutePath()));
+    // An empty file shows its own path there, yet it is no folder to play songs from.
+    m_songFolderPath = empty ? QString() : folderWithSeparator(QFileInfo(path).absolutePath());
+    showPath(m_songFolder, empty ? QDir::toNativeSeparators(path) : m_songFolderPath);
     setFileCommandsEnabled(!empty);
 }
 
@@ -252,11 +252,11 @@ void MainWindow::onAnalyseClicked()
         m_dialogs.showMessage(this, analysis.error);
         return;
     }
-    const qsizetype songs = analysis.table.rowCount();
+    m_songCountValue = analysis.table.rowCount();
     m_songModel->setTable(std::move(analysis.table));
     m_checkAll->setChecked(false);
-    m_songCount->setText(QString::number(songs));
-    m_randomCount->setText(NumberText::fromReal(static_cast<double>(songs) / 2));
+    m_songCount->setText(QString::number(m_songCountValue));
+    m_randomCount->setText(NumberText::fromReal(static_cast<double>(m_songCountValue) / 2));
 
     if (analysis.skippedLineCount > 0) {
         QStringList lines;
@@ -278,8 +278,7 @@ void MainWindow::onCheckAllClicked(bool checked)
 void MainWindow::onRandomPickClicked()
 {
     const int requested = NumberText::toInteger(m_randomCount->text());
-    const int songs = NumberText::toInteger(m_songCount->text());
-    if (requested > songs) {
+    if (requested > m_songCountValue) {
         m_dialogs.showMessage(this, tr("您输入的数值大于实际歌曲数量，请检查数值！"));
         return;
     }
@@ -341,8 +340,10 @@ void MainWindow::onWorkbookExportFinished(const QString &error)
 void MainWindow::onSongFolderClicked()
 {
     SongDirWindow chooser(QDir::currentPath(), this);
-    if (m_dialogs.showModal(chooser) == QDialog::Accepted)
-        showPath(m_songFolder, chooser.chosenFolder());
+    if (m_dialogs.showModal(chooser) == QDialog::Accepted) {
+        m_songFolderPath = chooser.chosenFolder();
+        showPath(m_songFolder, m_songFolderPath);
+    }
 }
 
 void MainWindow::onTableContextMenuRequested(const QPoint &globalPosition)
@@ -356,8 +357,7 @@ void MainWindow::onPlaySelectedTriggered()
     if (row < 0)
         return;
     const SongTable &table = m_songModel->table();
-    const QString address
-        = m_songFolder->text() + Gbk::decode(table.field(row, SongColumn::FilePath));
+    const QString address = m_songFolderPath + Gbk::decode(table.field(row, SongColumn::FilePath));
     if (!m_player) {
         m_player = new PlayerWindow(this);
         m_player->setAttribute(Qt::WA_DeleteOnClose);

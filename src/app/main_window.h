@@ -84,6 +84,11 @@ private:
     QMenu *m_menu = nullptr;
     QAction *m_playSelected = nullptr;
 
+    // What the labels show: the folder the player prefixes to a song's path, and the number of
+    // analysed songs (none while the placeholder shows).
+    QString m_songFolderPath;
+    qsizetype m_songCountValue = 0;
+
     QByteArray m_codeBuffer;
     QByteArray m_detailBuffer;
     QPointer<PlayerWindow> m_player;

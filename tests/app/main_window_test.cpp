@@ -279,6 +279,23 @@ TEST_F(Preview, PlayGivesTheSongFolderAndPathAndTitlesTheWindow)
     EXPECT_EQ(m_window.findChildren<PlayerWindow *>().size(), 1) << "an open player is reused";
 }
 
+TEST_F(Preview, LabelsOnlyShowTheFolderAndTheCount)
+{
+    browseAndAnalyse(threeSongs());
+    const QString folder = text("标签7");
+    // Whatever a label happens to read, the window acts on its own state.
+    control<QLabel>("标签7")->setText(u"/elsewhere/"_qs);
+    control<QLabel>("标签4")->setText(u"999"_qs);
+    control<SongTableView>("超级列表框1")->selectRow(0);
+    trigger("播放选中项");
+    auto *player = m_window.findChild<PlayerWindow *>();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->requestedAddress(), folder + u"a\\001.mpg"_qs);
+    control<QLineEdit>("编辑框3")->setText(u"4"_qs);
+    click("按钮6");
+    EXPECT_EQ(m_dialogs.messages, QStringList { u"您输入的数值大于实际歌曲数量，请检查数值！"_qs });
+}
+
 TEST_F(Preview, SongFolderIsSetOnlyBySetting)
 {
     const QString before = text("标签7");
