@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/about_window.h"
+#include "app/find_bar.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
 #include "export/code_export.h"
@@ -9,7 +10,9 @@
 #include "preview/player_window.h"
 #include "preview/song_dir_window.h"
 #include "selection/random_selection.h"
+#include "songs/carried_ticks.h"
 #include "songs/search_file_analysis.h"
+#include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
 #include "ui/dialogs.h"
@@ -30,6 +33,9 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+
+#include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -69,6 +75,8 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     , m_random(QRandomGenerator::securelySeeded())
     , m_sourceModel(new SourceTextModel(this))
     , m_songModel(new SongTableModel(this))
+    , m_shownModel(new ShownSongsModel(m_songModel, this))
+    , m_search(new SongSearch(this))
     , m_workbookJob(new WorkbookExportJob(this))
 {
     setObjectName(QStringLiteral("MainWindow"));
@@ -80,6 +88,7 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     buildSourceGroup();
     buildAnalysisGroup();
     buildMenuAndHiddenCommands();
+    buildFindBar();
 
     m_progress = place(new QProgressBar(this), this, "渐变进度条1", QRect(152, 470, 312, 24));
     m_progress->setRange(0, 100);
@@ -135,7 +144,7 @@ void MainWindow::buildAnalysisGroup()
         = place(new QGroupBox(tr(" 分析 "), this), this, "分组框2", QRect(2, 298, 595, 316));
 
     m_songTable = place(new SongTableView(group), this, "超级列表框1", QRect(5, 310, 586, 279));
-    m_songTable->setSongModel(m_songModel);
+    m_songTable->setSongModel(m_shownModel);
     m_songTable->setAccessibleName(tr("歌曲列表"));
 
     m_checkAll = place(new QCheckBox(tr("全选"), group), this, "选择框1", QRect(7, 595, 56, 16));
@@ -201,6 +210,38 @@ void MainWindow::buildMenuAndHiddenCommands()
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &MainWindow::onExportWorkbookTriggered);
 }
 
+void MainWindow::buildFindBar()
+{
+    m_findBar = place(new FindBar(this), this, "查找栏", QRect(0, 613, 601, 17));
+    m_findBar->setEnabled(false);
+    updateStatus();
+
+    auto *find = new QAction(tr("查找"), this);
+    find->setObjectName(QStringLiteral("查找歌曲"));
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(find, &QAction::triggered, m_findBar, &FindBar::focusField);
+    auto *undo = new QAction(tr("撤销勾选"), this);
+    undo->setObjectName(QStringLiteral("撤销勾选"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    connect(undo, &QAction::triggered, this, &MainWindow::onUndoTicksTriggered);
+    auto *redo = new QAction(tr("重做勾选"), this);
+    redo->setObjectName(QStringLiteral("重做勾选"));
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    connect(redo, &QAction::triggered, this, &MainWindow::onRedoTicksTriggered);
+    for (QAction *action : { find, undo, redo }) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+
+    connect(m_findBar, &FindBar::queryEdited, this, &MainWindow::onQueryEdited);
+    connect(m_findBar, &FindBar::onlyTickedToggled, this, &MainWindow::showSongs);
+    connect(m_search, &SongSearch::found, this, &MainWindow::onSearchFound);
+    connect(m_songModel, &SongTableModel::ticksChanged, this, [this] {
+        m_statusNote.clear();
+        updateStatus();
+    });
+}
+
 void MainWindow::onBrowseClicked()
 {
     if (const std::optional<QString> path = m_dialogs.askOpenFile(this, textFileFilter))
@@ -233,9 +274,9 @@ void MainWindow::loadSearchFile(const QString &path)
     const bool empty = read.bytes.isEmpty();
     m_sourceModel->setBytes(std::move(read.bytes));
     showPath(m_searchFilePath, QDir::toNativeSeparators(path));
-    showPath(m_songFolder,
-        empty ? QDir::toNativeSeparators(path)
-              : folderWithSeparator(QFileInfo(path).absolutePath()));
+    // An empty file shows its own path there, yet it is no folder to play songs from.
+    m_songFolderPath = empty ? QString() : folderWithSeparator(QFileInfo(path).absolutePath());
+    showPath(m_songFolder, empty ? QDir::toNativeSeparators(path) : m_songFolderPath);
     setFileCommandsEnabled(!empty);
 }
 
@@ -252,11 +293,26 @@ void MainWindow::onAnalyseClicked()
         m_dialogs.showMessage(this, analysis.error);
         return;
     }
+    // Ticks belong to songs: a song whose code is still there stays ticked.
+    const CarriedTicks carried
+        = m_analysed ? carryTicksByCode(m_songModel->table(), analysis.table) : CarriedTicks {};
     const qsizetype songs = analysis.table.rowCount();
+    m_analysed = true;
+    m_findBar->setEnabled(true);
+    m_findBar->clearQuery();
+    m_shownQuery = {};
+    m_matched.reset();
+    m_search->setTable(analysis.table);
     m_songModel->setTable(std::move(analysis.table));
+    showSongs();
     m_checkAll->setChecked(false);
-    m_songCount->setText(QString::number(songs));
     m_randomCount->setText(NumberText::fromReal(static_cast<double>(songs) / 2));
+    if (carried.keptRows > 0 || carried.droppedRows > 0) {
+        m_statusNote = tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
+                           .arg(carried.keptRows)
+                           .arg(carried.droppedRows);
+        updateStatus();
+    }
 
     if (analysis.skippedLineCount > 0) {
         QStringList lines;
@@ -272,21 +328,26 @@ void MainWindow::onAnalyseClicked()
 
 void MainWindow::onCheckAllClicked(bool checked)
 {
-    m_songModel->setAllChecked(checked);
+    // The placeholder row can be ticked as well, though no export writes it.
+    if (!m_analysed)
+        m_songModel->setAllChecked(checked);
+    else
+        m_songModel->setRowsChecked(m_shownModel->rows(), checked);
 }
 
 void MainWindow::onRandomPickClicked()
 {
     const int requested = NumberText::toInteger(m_randomCount->text());
-    const int songs = NumberText::toInteger(m_songCount->text());
-    if (requested > songs) {
+    const qsizetype shown = shownSongCount();
+    if (requested > shown) {
         m_dialogs.showMessage(this, tr("您输入的数值大于实际歌曲数量，请检查数值！"));
         return;
     }
     if (requested <= 0)
         return;
-    const std::vector<qsizetype> rows
-        = pickDistinctRows(m_songModel->rowCount(), requested, m_random);
+    std::vector<qsizetype> rows = pickDistinctRows(shown, requested, m_random);
+    for (qsizetype &row : rows)
+        row = m_shownModel->tableRow(static_cast<int>(row));
     m_songModel->checkRows(rows);
 }
 
@@ -341,8 +402,10 @@ void MainWindow::onWorkbookExportFinished(const QString &error)
 void MainWindow::onSongFolderClicked()
 {
     SongDirWindow chooser(QDir::currentPath(), this);
-    if (m_dialogs.showModal(chooser) == QDialog::Accepted)
-        showPath(m_songFolder, chooser.chosenFolder());
+    if (m_dialogs.showModal(chooser) == QDialog::Accepted) {
+        m_songFolderPath = chooser.chosenFolder();
+        showPath(m_songFolder, m_songFolderPath);
+    }
 }
 
 void MainWindow::onTableContextMenuRequested(const QPoint &globalPosition)
@@ -352,12 +415,12 @@ void MainWindow::onTableContextMenuRequested(const QPoint &globalPosition)
 
 void MainWindow::onPlaySelectedTriggered()
 {
-    const int row = m_songTable->selectedRow();
-    if (row < 0)
+    const int shownRow = m_songTable->selectedRow();
+    if (shownRow < 0)
         return;
+    const auto row = static_cast<qsizetype>(m_shownModel->tableRow(shownRow));
     const SongTable &table = m_songModel->table();
-    const QString address
-        = m_songFolder->text() + Gbk::decode(table.field(row, SongColumn::FilePath));
+    const QString address = m_songFolderPath + Gbk::decode(table.field(row, SongColumn::FilePath));
     if (!m_player) {
         m_player = new PlayerWindow(this);
         m_player->setAttribute(Qt::WA_DeleteOnClose);
@@ -371,4 +434,82 @@ void MainWindow::onAboutClicked()
 {
     AboutWindow about(this);
     m_dialogs.showModal(about);
+}
+
+void MainWindow::onQueryEdited(const QString &text)
+{
+    if (!m_analysed)
+        return;
+    const FindQuery query = FindQuery::parse(text);
+    if (query.isEmpty()) {
+        // Every song, at once; a search still running is for another text and is ignored.
+        m_shownQuery = query;
+        m_matched.reset();
+        showSongs();
+        return;
+    }
+    m_search->find(text, query.narrows(m_shownQuery) ? m_matched : nullptr);
+}
+
+void MainWindow::onSearchFound(const QString &text, const RowList &rows)
+{
+    if (text != m_findBar->query())
+        return;
+    m_shownQuery = FindQuery::parse(text);
+    m_matched = rows;
+    showSongs();
+}
+
+void MainWindow::showSongs()
+{
+    const QModelIndex current = m_songTable->currentIndex();
+    const std::optional<std::uint32_t> currentSong
+        = current.isValid() ? std::optional(m_shownModel->tableRow(current.row())) : std::nullopt;
+
+    std::vector<std::uint32_t> rows;
+    if (m_matched) {
+        rows = *m_matched;
+    } else {
+        rows.resize(static_cast<std::size_t>(m_songModel->rowCount()));
+        std::iota(rows.begin(), rows.end(), 0u);
+    }
+    if (m_findBar->onlyTicked()) {
+        const SongTable &table = m_songModel->table();
+        std::erase_if(rows, [&table](std::uint32_t row) { return !table.isChecked(row); });
+    }
+    m_shownModel->setRows(std::move(rows));
+
+    const int shownRow = currentSong ? m_shownModel->shownRow(*currentSong) : -1;
+    if (shownRow >= 0) {
+        const QModelIndex index = m_shownModel->index(shownRow, current.column());
+        m_songTable->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_songTable->scrollTo(index);
+    }
+    m_songCount->setText(m_analysed ? QString::number(shownSongCount()) : QString());
+    updateStatus();
+}
+
+qsizetype MainWindow::shownSongCount() const
+{
+    return m_analysed ? m_shownModel->rowCount() : 0;
+}
+
+void MainWindow::updateStatus()
+{
+    const qsizetype songs = m_analysed ? m_songModel->rowCount() : 0;
+    const qsizetype ticked = m_analysed ? m_songModel->checkedCount() : 0;
+    m_findBar->setStatus(
+        tr("显示 %1 / 共 %2 首　已选 %3 首").arg(shownSongCount()).arg(songs).arg(ticked)
+        + m_statusNote);
+}
+
+void MainWindow::onUndoTicksTriggered()
+{
+    m_songModel->undoTicks();
+}
+
+void MainWindow::onRedoTicksTriggered()
+{
+    m_songModel->redoTicks();
 }

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "app/window_growth.h"
+#include "songs/song_search.h"
+
 #include <QByteArray>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QWidget>
 
 class Dialogs;
+class FindBar;
+class ShownSongsModel;
 class PlayerWindow;
 class QAction;
 class QCheckBox;
@@ -45,6 +50,7 @@ private:
     void buildSourceGroup();
     void buildAnalysisGroup();
     void buildMenuAndHiddenCommands();
+    void buildFindBar();
 
     void onBrowseClicked();
     void onAnalyseClicked();
@@ -59,6 +65,16 @@ private:
     void onTableContextMenuRequested(const QPoint &globalPosition);
     void onPlaySelectedTriggered();
     void onAboutClicked();
+    void onQueryEdited(const QString &text);
+    void onSearchFound(const QString &text, const RowList &rows);
+    void onUndoTicksTriggered();
+    void onRedoTicksTriggered();
+
+    // Shows the songs of the last search (all when there is none), only the ticked ones when
+    // asked; the current song stays current when it is still shown.
+    void showSongs();
+    void updateStatus();
+    qsizetype shownSongCount() const;
 
     void loadSearchFile(const QString &path);
     void setFileCommandsEnabled(bool enabled);
@@ -69,6 +85,8 @@ private:
 
     SourceTextModel *m_sourceModel;
     SongTableModel *m_songModel;
+    ShownSongsModel *m_shownModel;
+    SongSearch *m_search;
     WorkbookExportJob *m_workbookJob;
     QString m_workbookPath;
 
@@ -83,6 +101,17 @@ private:
     QProgressBar *m_progress = nullptr;
     QMenu *m_menu = nullptr;
     QAction *m_playSelected = nullptr;
+    FindBar *m_findBar = nullptr;
+
+    // What the labels show: the folder the player prefixes to a song's path; whether the table
+    // holds analysed songs (not the placeholder).
+    QString m_songFolderPath;
+    bool m_analysed = false;
+    // The query whose result is shown and its rows in file order (none: every song).
+    FindQuery m_shownQuery;
+    RowList m_matched;
+    // What the last re-analysis did with the ticks, until the next change.
+    QString m_statusNote;
 
     QByteArray m_codeBuffer;
     QByteArray m_detailBuffer;

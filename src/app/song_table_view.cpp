@@ -2,23 +2,28 @@
 
 #include "app/fixed_row_table.h"
 
+#include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 
+#include <algorithm>
+
 SongTableView::SongTableView(QWidget *parent)
     : QTableView(parent)
 {
     useFixedRowHeights(*this, 6);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setAlternatingRowColors(true);
     horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(true);
 }
 
-void SongTableView::setSongModel(SongTableModel *model)
+void SongTableView::setSongModel(ShownSongsModel *model)
 {
+    m_songs = model;
     setModel(model);
     for (int column = 0; column < model->columnCount(); ++column)
         setColumnWidth(column, SongTableModel::defaultColumnWidth(column));
@@ -26,22 +31,32 @@ void SongTableView::setSongModel(SongTableModel *model)
 
 int SongTableView::selectedRow() const
 {
-    const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.constFirst().row();
+    const QModelIndex current = currentIndex();
+    return current.isValid() && selectionModel()->isRowSelected(current.row()) ? current.row() : -1;
 }
 
 void SongTableView::keyPressEvent(QKeyEvent *event)
 {
-    // Space ticks the current song whichever of its cells has the focus.
-    const QModelIndex current = currentIndex();
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier
-        && current.isValid()) {
-        const QModelIndex checkCell = current.siblingAtColumn(0);
-        const bool checked = checkCell.data(Qt::CheckStateRole).toInt() == Qt::Checked;
-        model()->setData(checkCell, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        && currentIndex().isValid()) {
+        tickSelectedSongs();
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void SongTableView::tickSelectedSongs()
+{
+    // The selected songs, or the current one (whichever of its cells has the focus).
+    std::vector<std::uint32_t> rows;
+    for (const QModelIndex &selected : selectionModel()->selectedRows())
+        rows.push_back(m_songs->tableRow(selected.row()));
+    if (rows.empty())
+        rows.push_back(m_songs->tableRow(currentIndex().row()));
+    SongTableModel *songs = m_songs->songs();
+    const bool allTicked = std::all_of(rows.begin(), rows.end(),
+        [songs](std::uint32_t row) { return songs->table().isChecked(row); });
+    songs->setRowsChecked(rows, !allTicked);
 }
 
 void SongTableView::contextMenuEvent(QContextMenuEvent *event)
@@ -49,8 +64,10 @@ void SongTableView::contextMenuEvent(QContextMenuEvent *event)
     QPoint position = event->globalPos();
     if (event->reason() == QContextMenuEvent::Mouse) {
         const QModelIndex index = indexAt(viewport()->mapFromGlobal(position));
-        if (index.isValid())
+        if (index.isValid() && !selectionModel()->isRowSelected(index.row()))
             selectRow(index.row());
+        if (index.isValid())
+            selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
     } else if (currentIndex().isValid()) {
         position = viewport()->mapToGlobal(visualRect(currentIndex()).center());
     }

@@ -2,10 +2,11 @@
 
 #include <QTableView>
 
-class SongTableModel;
+class ShownSongsModel;
 
 // The song table (`超级列表框1`): a report list with a check box in front of each song. Rows have
-// one fixed height so a million songs show at once.
+// one fixed height so a million songs show at once. Shift and Ctrl extend the selection; Space
+// ticks every selected song, or unticks them all when all were ticked.
 class SongTableView : public QTableView
 {
     Q_OBJECT
@@ -13,8 +14,8 @@ class SongTableView : public QTableView
 public:
     explicit SongTableView(QWidget *parent = nullptr);
 
-    void setSongModel(SongTableModel *model);
-    // The highlighted row, or -1; independent of the check marks.
+    void setSongModel(ShownSongsModel *model);
+    // The current row when it is selected, else -1; independent of the check marks.
     int selectedRow() const;
 
 signals:
@@ -24,4 +25,9 @@ signals:
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void tickSelectedSongs();
+
+    ShownSongsModel *m_songs = nullptr;
 };

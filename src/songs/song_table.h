@@ -38,6 +38,8 @@ public:
     void appendRow(const SongRowSpans &spans);
 
     qsizetype rowCount() const { return static_cast<qsizetype>(m_rows.size()); }
+    // The text every cell is a slice of.
+    const QByteArray &bytes() const { return m_bytes; }
 
     // The cell's text as shown: the field without a line break.
     QByteArrayView field(qsizetype row, SongColumn column) const;

@@ -21,27 +21,79 @@ void SongTableModel::setTable(SongTable table)
 {
     beginResetModel();
     m_table = std::move(table);
+    m_history.clear();
+    m_checkedCount = m_table.checkedCount();
     endResetModel();
+    emit ticksChanged();
+}
+
+template <typename RowAt>
+void SongTableModel::applyTicks(std::size_t count, RowAt rowAt, bool checked)
+{
+    std::vector<std::uint32_t> changed;
+    qsizetype firstRow = m_table.rowCount();
+    qsizetype lastRow = -1;
+    for (std::size_t index = 0; index < count; ++index) {
+        const qsizetype row = rowAt(index);
+        if (row < 0 || row >= m_table.rowCount() || m_table.isChecked(row) == checked)
+            continue;
+        m_table.setChecked(row, checked);
+        changed.push_back(static_cast<std::uint32_t>(row));
+        firstRow = std::min(firstRow, row);
+        lastRow = std::max(lastRow, row);
+    }
+    if (changed.empty())
+        return;
+    m_checkedCount += checked ? qsizetype(changed.size()) : -qsizetype(changed.size());
+    m_history.record(std::move(changed));
+    emitCheckStatesChanged(firstRow, lastRow);
+    emit ticksChanged();
 }
 
 void SongTableModel::setAllChecked(bool checked)
 {
-    m_table.setAllChecked(checked);
-    emitCheckStatesChanged(0, m_table.rowCount() - 1);
+    applyTicks(
+        std::size_t(m_table.rowCount()), [](std::size_t row) { return qsizetype(row); }, checked);
 }
 
 void SongTableModel::checkRows(std::span<const qsizetype> rows)
 {
-    qsizetype firstRow = m_table.rowCount();
-    qsizetype lastRow = -1;
-    for (const qsizetype row : rows) {
-        if (row < 0 || row >= m_table.rowCount())
-            continue;
-        m_table.setChecked(row, true);
-        firstRow = std::min(firstRow, row);
-        lastRow = std::max(lastRow, row);
+    applyTicks(
+        rows.size(), [rows](std::size_t index) { return rows[index]; }, true);
+}
+
+void SongTableModel::setRowsChecked(std::span<const std::uint32_t> rows, bool checked)
+{
+    applyTicks(
+        rows.size(), [rows](std::size_t index) { return qsizetype(rows[index]); }, checked);
+}
+
+void SongTableModel::flip(const std::vector<std::uint32_t> &rows)
+{
+    for (const std::uint32_t row : rows) {
+        const bool checked = !m_table.isChecked(row);
+        m_table.setChecked(row, checked);
+        m_checkedCount += checked ? 1 : -1;
     }
-    emitCheckStatesChanged(firstRow, lastRow);
+    const auto [first, last] = std::minmax_element(rows.begin(), rows.end());
+    emitCheckStatesChanged(*first, *last);
+    emit ticksChanged();
+}
+
+bool SongTableModel::undoTicks()
+{
+    const std::vector<std::uint32_t> *rows = m_history.undo();
+    if (rows)
+        flip(*rows);
+    return rows != nullptr;
+}
+
+bool SongTableModel::redoTicks()
+{
+    const std::vector<std::uint32_t> *rows = m_history.redo();
+    if (rows)
+        flip(*rows);
+    return rows != nullptr;
 }
 
 int SongTableModel::defaultColumnWidth(int column)
@@ -82,8 +134,8 @@ bool SongTableModel::setData(const QModelIndex &index, const QVariant &value, in
     if (role != Qt::CheckStateRole || index.column() != 0
         || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return false;
-    m_table.setChecked(index.row(), value.toInt() == Qt::Checked);
-    emitCheckStatesChanged(index.row(), index.row());
+    const std::uint32_t row = static_cast<std::uint32_t>(index.row());
+    setRowsChecked(std::span(&row, 1), value.toInt() == Qt::Checked);
     return true;
 }
 

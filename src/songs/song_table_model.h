@@ -1,5 +1,6 @@
 #pragma once
 
+#include "selection/tick_history.h"
 #include "songs/song_table.h"
 
 #include <QAbstractTableModel>
@@ -17,13 +18,21 @@ public:
     explicit SongTableModel(QObject *parent = nullptr);
 
     const SongTable &table() const { return m_table; }
-    // Replaces every row; views see a model reset.
+    // Replaces every row and forgets the tick history; views see a model reset.
     void setTable(SongTable table);
 
-    // Both emit a single dataChanged over column 0, so a million rows cost one view update.
+    // Every change of ticks emits a single dataChanged over column 0, so a million rows cost
+    // one view update, and is one step of the history.
     void setAllChecked(bool checked);
     // Checks the given table rows and leaves the others as they are.
     void checkRows(std::span<const qsizetype> rows);
+    // Ticks (or unticks) the given table rows.
+    void setRowsChecked(std::span<const std::uint32_t> rows, bool checked);
+    qsizetype checkedCount() const { return m_checkedCount; }
+
+    // Take back or repeat the last change of ticks; false when there is none.
+    bool undoTicks();
+    bool redoTicks();
 
     static int defaultColumnWidth(int column);
 
@@ -35,8 +44,17 @@ public:
     QVariant headerData(
         int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+signals:
+    // Any change of ticks, undo and redo included.
+    void ticksChanged();
+
 private:
+    // Sets the rows (one at a time through `rowAt`) and records the ones that changed.
+    template <typename RowAt> void applyTicks(std::size_t count, RowAt rowAt, bool checked);
+    void flip(const std::vector<std::uint32_t> &rows);
     void emitCheckStatesChanged(qsizetype firstRow, qsizetype lastRow);
 
     SongTable m_table;
+    TickHistory m_history;
+    qsizetype m_checkedCount = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/song_table_view.h"
+#include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
 #include "ui/file_io.h"
 #include "ui/scripted_dialogs.h"
@@ -50,10 +51,7 @@ protected:
         click("按钮1");
     }
 
-    SongTableModel *songModel() const
-    {
-        return static_cast<SongTableModel *>(control<SongTableView>("超级列表框1")->model());
-    }
+    SongTableModel *songModel() const { return m_window.findChild<SongTableModel *>(); }
 
     void setChecked(int row, bool checked)
     {

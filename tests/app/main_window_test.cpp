@@ -146,14 +146,14 @@ TEST_F(Analysis, ThreeLinesBecomeThreeSongsAndHalfIsProposed)
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
 }
 
-TEST_F(Analysis, AgainReplacesTheTableUncheckedAndClearsCheckAll)
+TEST_F(Analysis, AgainReplacesTheTableKeepsTheTicksAndClearsCheckAll)
 {
     browseAndAnalyse(threeSongs());
     control<QCheckBox>("选择框1")->click();
     click("按钮1");
     EXPECT_EQ(songModel()->rowCount(), 3);
     EXPECT_EQ(text("标签4"), u"3"_qs);
-    EXPECT_TRUE(checkedRows().empty());
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 1, 2 }));
     EXPECT_FALSE(control<QCheckBox>("选择框1")->isChecked());
 }
 
@@ -184,7 +184,7 @@ TEST_F(Selection, SpaceTicksTheCurrentSongFromAnyOfItsCells)
 {
     browseAndAnalyse(threeSongs());
     auto *table = control<SongTableView>("超级列表框1");
-    table->setCurrentIndex(songModel()->index(1, 3));
+    table->setCurrentIndex(table->model()->index(1, 3));
     QTest::keyClick(table, Qt::Key_Space);
     EXPECT_EQ(checkedRows(), std::vector<int> { 1 });
     QTest::keyClick(table, Qt::Key_Space);
@@ -292,6 +292,23 @@ TEST_F(Preview, PlayGivesTheSongFolderAndPathAndTitlesTheWindow)
 
     trigger("播放选中项");
     EXPECT_EQ(m_window.findChildren<PlayerWindow *>().size(), 1) << "an open player is reused";
+}
+
+TEST_F(Preview, LabelsOnlyShowTheFolderAndTheCount)
+{
+    browseAndAnalyse(threeSongs());
+    const QString folder = text("标签7");
+    // Whatever a label happens to read, the window acts on its own state.
+    control<QLabel>("标签7")->setText(u"/elsewhere/"_qs);
+    control<QLabel>("标签4")->setText(u"999"_qs);
+    control<SongTableView>("超级列表框1")->selectRow(0);
+    trigger("播放选中项");
+    auto *player = m_window.findChild<PlayerWindow *>();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->requestedAddress(), folder + u"a\\001.mpg"_qs);
+    control<QLineEdit>("编辑框3")->setText(u"4"_qs);
+    click("按钮6");
+    EXPECT_EQ(m_dialogs.messages, QStringList { u"您输入的数值大于实际歌曲数量，请检查数值！"_qs });
 }
 
 TEST_F(Preview, SongFolderIsSetOnlyBySetting)

@@ -1,6 +1,7 @@
 #include "app/song_table_view.h"
 #include "app/source_view.h"
 #include "songs/search_file_analysis.h"
+#include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
 
@@ -37,15 +38,16 @@ TEST(SongTableViewInput, RightClickSelectsTheRowUnderTheMouseBeforeTheMenu)
     model.setTable(analyseSearchFile("x||1||p||A||x||x||c||l||s\r\nx||2||p||B||x||x||c||l||s\r\n"
                                      "x||3||p||C||x||x||c||l||s\r\n")
                        .table);
+    ShownSongsModel shown(&model);
     SongTableView view;
-    view.setSongModel(&model);
+    view.setSongModel(&shown);
     view.resize(400, 200);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     view.selectRow(0);
 
     QSignalSpy menuRequests(&view, &SongTableView::contextMenuRequested);
-    const QPoint onRowTwo = view.visualRect(model.index(2, 1)).center();
+    const QPoint onRowTwo = view.visualRect(shown.index(2, 1)).center();
     QContextMenuEvent rightClick(
         QContextMenuEvent::Mouse, onRowTwo, view.viewport()->mapToGlobal(onRowTwo));
     QApplication::sendEvent(view.viewport(), &rightClick);

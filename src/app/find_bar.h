@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+// The band under the bottom row of controls: the caption "查找：", the find field, "只看已选" and
+// the status text. It only reports what the user typed and ticked and shows what it is told.
+class FindBar : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FindBar(QWidget *parent = nullptr);
+
+    QString query() const;
+    bool onlyTicked() const;
+    // Empties the field without reporting a change.
+    void clearQuery();
+    void setStatus(const QString &text);
+    // Ctrl+F: the field takes the focus with its text selected.
+    void focusField();
+
+signals:
+    void queryEdited(const QString &text);
+    void onlyTickedToggled(bool onlyTicked);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QLabel *m_caption;
+    QLineEdit *m_field;
+    QCheckBox *m_onlyTicked;
+    QLabel *m_status;
+};

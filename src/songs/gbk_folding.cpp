@@ -1,0 +1,119 @@
+#include "songs/gbk_folding.h"
+
+#include "ui/gbk_text.h"
+
+#include <unicode/translit.h>
+#include <unicode/unistr.h>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace GbkFolding {
+namespace {
+
+struct Table
+{
+    std::array<std::uint16_t, 0x10000> pairs {};
+    std::array<char, 0x80> ascii {};
+};
+
+bool isLead(unsigned char byte)
+{
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+bool isGbkTrail(unsigned char byte)
+{
+    return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
+}
+
+// Every GBK character goes through the transliterator in one string, one per line: one call
+// instead of twenty thousand.
+void addSimplifiedForms(Table &table)
+{
+    std::vector<std::uint16_t> characters;
+    QString all;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            if (!isGbkTrail(static_cast<unsigned char>(trail)))
+                continue;
+            const char bytes[2] = { static_cast<char>(lead), static_cast<char>(trail) };
+            const QString character = Gbk::decode(QByteArrayView(bytes, 2));
+            if (character.size() != 1 || character[0] == QChar::ReplacementCharacter)
+                continue;
+            characters.push_back(static_cast<std::uint16_t>(lead << 8 | trail));
+            all += character;
+            all += u'\n';
+        }
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const std::unique_ptr<icu::Transliterator> simplify(icu::Transliterator::createInstance(
+        icu::UnicodeString::fromUTF8("Traditional-Simplified"), UTRANS_FORWARD, status));
+    if (U_FAILURE(status) || !simplify)
+        return;
+    icu::UnicodeString text(reinterpret_cast<const char16_t *>(all.utf16()), int32_t(all.size()));
+    simplify->transliterate(text);
+    const QString simplified
+        = QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
+    const QStringList forms = simplified.split(u'\n');
+    if (forms.size() != qsizetype(characters.size()) + 1)
+        return;
+    for (std::size_t index = 0; index < characters.size(); ++index) {
+        const QByteArray folded = Gbk::encode(forms[qsizetype(index)]);
+        if (folded.size() == 2 && isLead(static_cast<unsigned char>(folded[0]))
+            && isGbkTrail(static_cast<unsigned char>(folded[1])))
+            table.pairs[characters[index]] = static_cast<std::uint16_t>(
+                static_cast<unsigned char>(folded[0]) << 8 | static_cast<unsigned char>(folded[1]));
+    }
+}
+
+const Table &table()
+{
+    static const std::unique_ptr<const Table> built = [] {
+        auto made = std::make_unique<Table>();
+        for (std::size_t pair = 0; pair < made->pairs.size(); ++pair)
+            made->pairs[pair] = static_cast<std::uint16_t>(pair);
+        for (std::size_t byte = 0; byte < made->ascii.size(); ++byte)
+            made->ascii[byte] = static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + 32 : byte);
+        addSimplifiedForms(*made);
+        return made;
+    }();
+    return *built;
+}
+
+} // namespace
+
+void foldLine(QByteArrayView line, char *out)
+{
+    const Table &folding = table();
+    const auto *in = reinterpret_cast<const unsigned char *>(line.data());
+    const qsizetype size = line.size();
+    qsizetype at = 0;
+    while (at < size) {
+        const unsigned char byte = in[at];
+        if (byte < 0x80) {
+            out[at] = folding.ascii[byte];
+            ++at;
+        } else if (isLead(byte) && at + 1 < size) {
+            const std::uint16_t folded = folding.pairs[std::size_t(byte) << 8 | in[at + 1]];
+            out[at] = static_cast<char>(folded >> 8);
+            out[at + 1] = static_cast<char>(folded & 0xFF);
+            at += 2;
+        } else {
+            out[at] = static_cast<char>(byte);
+            ++at;
+        }
+    }
+}
+
+void prepare()
+{
+    table();
+}
+
+} // namespace GbkFolding

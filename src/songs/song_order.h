@@ -1,0 +1,38 @@
+#pragma once
+
+#include "songs/latest_job_runner.h"
+#include "songs/song_search.h"
+#include "songs/song_table.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <optional>
+#include <span>
+#include <vector>
+
+// Every row of a column's cells (slices of `text`) in ascending order: empty cells first, then
+// all-digit texts as numbers, then other texts in Chinese pinyin order (ICU's collation for
+// Chinese); equal cells keep file order. Each cell's collation key is made once, not a collator
+// compare per comparison. Nothing when `stop` was set meanwhile.
+std::optional<std::vector<std::uint32_t>> sortedRows(
+    const QByteArray &text, std::span<const ByteSpan> cells, const std::atomic<bool> &stop);
+
+// Sorting a column off the user-interface thread; a newer sort supersedes the one before.
+class SongSorter : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SongSorter(QObject *parent = nullptr);
+    ~SongSorter() override;
+
+    void sort(const SongTable &table, SongColumn column);
+    void waitForDone();
+
+signals:
+    void sorted(SongColumn column, RowList rows);
+
+private:
+    LatestJobRunner m_jobs;
+};

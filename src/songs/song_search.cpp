@@ -1,0 +1,44 @@
+#include "songs/song_search.h"
+
+SongSearch::SongSearch(QObject *parent)
+    : QObject(parent)
+    , m_finder(std::make_shared<std::unique_ptr<SongFinder>>())
+{
+}
+
+SongSearch::~SongSearch()
+{
+    m_jobs.stopAll();
+    m_jobs.waitForDone();
+}
+
+void SongSearch::setTable(const SongTable &table)
+{
+    m_jobs.start(
+        [finder = m_finder, text = table.bytes(), lines = SongFinder::linesOf(table)](
+            const std::atomic<bool> &) {
+            finder->reset();
+            *finder = std::make_unique<SongFinder>(text, lines);
+        },
+        false);
+}
+
+void SongSearch::find(const QString &text, RowList candidates)
+{
+    m_jobs.start([this, finder = m_finder, text, candidates](const std::atomic<bool> &stop) {
+        if (!*finder)
+            return;
+        std::optional<std::vector<std::uint32_t>> rows
+            = (*finder)->find(FindQuery::parse(text), candidates.get(), stop);
+        if (!rows)
+            return;
+        RowList result = std::make_shared<const std::vector<std::uint32_t>>(std::move(*rows));
+        QMetaObject::invokeMethod(
+            this, [this, text, result] { emit found(text, result); }, Qt::QueuedConnection);
+    });
+}
+
+void SongSearch::waitForDone()
+{
+    m_jobs.waitForDone();
+}

@@ -1,0 +1,197 @@
+#include "main_window_fixture.h"
+
+#include "preview/player_window.h"
+#include "ui/gbk_text.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QTest>
+
+namespace {
+
+// Six songs: two of one singer, three in Cantonese written the traditional way.
+QByteArray venueSongs()
+{
+    QByteArray lines;
+    const auto add = [&](const char *code, const QString &name, const QString &language,
+                         const QString &singer) {
+        lines += "1||" + QByteArray(code) + "||p\\" + code + ".mpg||" + Gbk::encode(name)
+            + "||X||4||流行||" + Gbk::encode(language) + "||" + Gbk::encode(singer) + "\r\n";
+    };
+    add("101", u"稻香"_qs, u"國語"_qs, u"周杰倫"_qs);
+    add("102", u"海闊天空"_qs, u"粵語"_qs, u"Beyond"_qs);
+    add("103", u"晴天"_qs, u"國語"_qs, u"周杰倫"_qs);
+    add("104", u"光輝歲月"_qs, u"粵語"_qs, u"Beyond"_qs);
+    add("105", u"月亮代表我的心"_qs, u"國語"_qs, u"鄧麗君"_qs);
+    add("106", u"千千闕歌"_qs, u"粵語"_qs, u"陳慧嫻"_qs);
+    return lines;
+}
+
+class FindingSongs : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        m_window.show();
+        m_window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window)) << "shortcuts need an active window";
+        browseAndAnalyse(venueSongs());
+    }
+
+    QAbstractItemModel *shown() const { return control<SongTableView>("超级列表框1")->model(); }
+    QString status() const { return text("查找状态"); }
+
+    // Types as a user does (Chinese arrives committed by an input method, a character at a
+    // time) and waits for the search behind it.
+    void find(const QString &query)
+    {
+        auto *field = control<QLineEdit>("查找");
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        for (const QChar character : query) {
+            if (character.unicode() < 0x80) {
+                QTest::keyClick(field, character.toLatin1());
+                continue;
+            }
+            QInputMethodEvent commit;
+            commit.setCommitString(character);
+            QCoreApplication::sendEvent(field, &commit);
+        }
+        m_window.findChild<SongSearch *>()->waitForDone();
+        QCoreApplication::processEvents();
+    }
+
+    std::vector<QString> shownCodes() const
+    {
+        std::vector<QString> codes;
+        for (int row = 0; row < shown()->rowCount(); ++row)
+            codes.push_back(shown()->index(row, 0).data().toString());
+        return codes;
+    }
+};
+
+using Codes = std::vector<QString>;
+
+TEST_F(FindingSongs, TypingNarrowsTheTableAndTheStatusCountsShownAllAndTicked)
+{
+    EXPECT_EQ(status(), u"显示 6 / 共 6 首　已选 0 首"_qs);
+    find(u"zhou 周杰伦"_qs);
+    EXPECT_EQ(shownCodes(), Codes {}) << "every word must occur";
+    find(u"周杰伦"_qs);
+    EXPECT_EQ(shownCodes(), (Codes { u"101"_qs, u"103"_qs }));
+    EXPECT_EQ(text("标签4"), u"2"_qs);
+    setChecked(0, true);
+    EXPECT_EQ(status(), u"显示 2 / 共 6 首　已选 1 首"_qs);
+    auto *label = control<QLabel>("查找状态");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), status());
+
+    find(u"粤语 x"_qs);
+    EXPECT_EQ(shownCodes(), (Codes { u"102"_qs, u"104"_qs, u"106"_qs }));
+    QTest::keyClick(control<QLineEdit>("查找"), Qt::Key_Escape);
+    EXPECT_EQ(control<QLineEdit>("查找")->text(), QString());
+    EXPECT_EQ(shownCodes().size(), 6u) << "Escape clears the query";
+    EXPECT_EQ(control<QLineEdit>("编辑框3")->text(), u"3"_qs) << "only the analysis proposes";
+}
+
+TEST_F(FindingSongs, CheckAllAndRandomPickActOnShownSongsAndExportWritesEveryTick)
+{
+    find(u"粤语"_qs);
+    control<QCheckBox>("选择框1")->click();
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 1, 3, 5 }));
+    control<QCheckBox>("选择框1")->click();
+    EXPECT_TRUE(checkedRows().empty());
+
+    control<QLineEdit>("编辑框3")->setText(u"4"_qs);
+    click("按钮6");
+    EXPECT_EQ(m_dialogs.messages.size(), 1) << "more than the three shown";
+    control<QLineEdit>("编辑框3")->setText(u"3"_qs);
+    click("按钮6");
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 1, 3, 5 }));
+    setChecked(0, true);
+
+    find(u"晴天"_qs);
+    const QString target = m_dir.filePath(u"codes.txt"_qs);
+    m_dialogs.saveAnswers.push_back(target);
+    click("按钮3");
+    QFile written(target);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), "101\r\n102\r\n104\r\n106\r\n") << "hidden ticks, file order";
+}
+
+TEST_F(FindingSongs, OnlyTickedShowsTheTickedSongsForReview)
+{
+    setChecked(4, true);
+    setChecked(1, true);
+    control<QCheckBox>("只看已选")->click();
+    EXPECT_EQ(shownCodes(), (Codes { u"102"_qs, u"105"_qs }));
+    find(u"月亮"_qs);
+    EXPECT_EQ(shownCodes(), Codes { u"105"_qs });
+    control<QCheckBox>("只看已选")->click();
+    EXPECT_EQ(shownCodes(), Codes { u"105"_qs });
+}
+
+TEST_F(FindingSongs, ReanalysisKeepsTicksByCodeAndClearsTheQueryAndCheckAll)
+{
+    find(u"國語"_qs);
+    control<QCheckBox>("选择框1")->click();
+    ASSERT_EQ(checkedRows(), (std::vector<int> { 0, 2, 4 }));
+    // The file changes: 103 is gone, 101 now appears twice.
+    QByteArray changed = venueSongs();
+    changed.replace("||103||", "||101||");
+    browse(writeFile(u"songs.txt"_qs, changed));
+    click("按钮1");
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 2, 4 }));
+    EXPECT_EQ(control<QLineEdit>("查找")->text(), QString());
+    EXPECT_FALSE(control<QCheckBox>("选择框1")->isChecked());
+    EXPECT_EQ(shownCodes().size(), 6u);
+    EXPECT_EQ(status(), u"显示 6 / 共 6 首　已选 3 首　重新分析：保留已选 3 首，舍弃 1 首"_qs);
+
+    changed.replace("||101||", "||201||");
+    browse(writeFile(u"songs.txt"_qs, changed));
+    click("按钮1");
+    EXPECT_EQ(checkedRows(), std::vector<int> { 4 });
+    EXPECT_TRUE(status().endsWith(u"保留已选 1 首，舍弃 2 首"_qs)) << status().toStdString();
+}
+
+TEST_F(FindingSongs, SpaceTicksTheSelectedRangeAndCtrlZUndoesIt)
+{
+    auto *table = control<SongTableView>("超级列表框1");
+    table->setFocus();
+    table->setCurrentIndex(shown()->index(1, 2));
+    QTest::keyClick(table, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(table, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 1, 2, 3 }));
+    setChecked(2, false);
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 1, 2, 3 })) << "some unticked: all get ticked";
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_TRUE(checkedRows().empty()) << "all ticked: all get unticked";
+
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 1, 2, 3 }));
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 1, 3 }));
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 1, 2, 3 }));
+
+    QTest::keyClick(table, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(control<QLineEdit>("查找")->hasFocus());
+}
+
+TEST_F(FindingSongs, TheCurrentSongStaysCurrentWhileItIsShown)
+{
+    auto *table = control<SongTableView>("超级列表框1");
+    table->selectRow(2);
+    find(u"周杰伦"_qs);
+    ASSERT_EQ(table->selectedRow(), 1);
+    trigger("播放选中项");
+    auto *player = m_window.findChild<PlayerWindow *>();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->windowTitle(), u"正在预览  晴天"_qs);
+}
+
+} // namespace

@@ -1,0 +1,128 @@
+#include "songs/search_file_analysis.h"
+#include "songs/song_finder.h"
+#include "songs/song_order.h"
+
+#include "ui/gbk_text.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// Nine fields and a tail: x, code, path, name, initials, x, category, language, singer, extra.
+QByteArray line(const QString &code, const QString &name, const QString &initials,
+    const QString &language, const QString &singer)
+{
+    return Gbk::encode(QStringList { u"1"_qs, code, u"a\\"_qs + code + u".mpg"_qs, name, initials,
+               u"4"_qs, u"流行"_qs, language, singer, u"tail"_qs }
+                           .join(u"||"_qs))
+        + "\r\n";
+}
+
+SearchFileAnalysis venueSongs()
+{
+    return analyseSearchFile(
+        line(u"101"_qs, u"月亮代表我的心"_qs, u"YLDBWDX"_qs, u"國語"_qs, u"鄧麗君"_qs)
+        + line(u"102"_qs, u"稻香"_qs, u"DX"_qs, u"國語"_qs, u"周杰倫"_qs)
+        + line(u"103"_qs, u"晴天"_qs, u"QT"_qs, u"国语"_qs, u"周杰伦"_qs)
+        + line(u"104"_qs, u"東x"_qs, u"DX"_qs, u"粵語"_qs, u"Beyond"_qs) + "too||short\r\n"
+        + line(u"105"_qs, u"海闊天空"_qs, u"HKTK"_qs, u"粵語"_qs, u"BEYOND"_qs));
+}
+
+class SongFinding : public testing::Test
+{
+protected:
+    std::vector<std::uint32_t> find(
+        const QString &query, const std::vector<std::uint32_t> *candidates = nullptr) const
+    {
+        return m_finder.find(FindQuery::parse(query), candidates, m_stop).value();
+    }
+
+    SearchFileAnalysis m_songs = venueSongs();
+    SongFinder m_finder { m_songs.table.bytes(), SongFinder::linesOf(m_songs.table) };
+    std::atomic<bool> m_stop { false };
+};
+
+using Rows = std::vector<std::uint32_t>;
+
+TEST_F(SongFinding, EveryWordMustOccurSomewhereInTheLineIgnoringAsciiCase)
+{
+    EXPECT_EQ(find(u"yldbwdx"_qs), Rows { 0 }) << "initials the table does not show";
+    EXPECT_EQ(find(u"zjl"_qs), Rows {});
+    EXPECT_EQ(find(u"  dx   稻香 "_qs), Rows { 1 });
+    EXPECT_EQ(find(u"beyond"_qs), (Rows { 3, 4 }));
+    EXPECT_EQ(find(u"BEYOND 海闊"_qs), Rows { 4 });
+    EXPECT_EQ(find(u"TAIL"_qs), (Rows { 0, 1, 2, 3, 4 })) << "fields after the ninth count";
+    EXPECT_EQ(find(u"105.MPG"_qs), Rows { 4 });
+    EXPECT_EQ(find(u""_qs), (Rows { 0, 1, 2, 3, 4 }));
+    EXPECT_EQ(find(u"short"_qs), Rows {}) << "a skipped line is no song";
+}
+
+TEST_F(SongFinding, TraditionalAndSimplifiedFormsMatchEachOther)
+{
+    EXPECT_EQ(find(u"粤语"_qs), (Rows { 3, 4 }));
+    EXPECT_EQ(find(u"周杰倫"_qs), (Rows { 1, 2 }));
+    EXPECT_EQ(find(u"国語 晴天"_qs), Rows { 2 });
+    EXPECT_EQ(find(u"海阔天空"_qs), Rows { 4 });
+}
+
+TEST_F(SongFinding, MatchesOnlyAtCharacterBoundaries)
+{
+    // 東 is 96 7C: its second byte is '|' but no character of the query is half of it.
+    EXPECT_EQ(find(u"|x"_qs), Rows {});
+    EXPECT_EQ(find(u"東x"_qs), Rows { 3 });
+    // 亮代 is C1 C1 B4 FA: the bytes C1 B4 straddle two characters.
+    EXPECT_EQ(find(Gbk::decode("\xC1\xB4")), Rows {});
+}
+
+TEST_F(SongFinding, CharactersGbkCannotHoldMatchNothing)
+{
+    EXPECT_EQ(find(u"한"_qs), Rows {});
+    EXPECT_EQ(find(u"稻香 😀"_qs), Rows {});
+}
+
+TEST_F(SongFinding, NarrowingSearchesOnlyTheCandidatesAndStopsWhenTold)
+{
+    EXPECT_TRUE(FindQuery::parse(u"周杰伦 晴"_qs).narrows(FindQuery::parse(u"周杰"_qs)));
+    EXPECT_TRUE(FindQuery::parse(u"ab"_qs).narrows(FindQuery::parse(u""_qs)));
+    EXPECT_FALSE(FindQuery::parse(u"周"_qs).narrows(FindQuery::parse(u"周杰"_qs)));
+    EXPECT_FALSE(FindQuery::parse(u"東"_qs).narrows(FindQuery::parse(u"|"_qs)))
+        << "half of a character is no part of a word";
+
+    const Rows candidates { 2, 3, 4 };
+    EXPECT_EQ(find(u"語"_qs, &candidates), (Rows { 2, 3, 4 }));
+    EXPECT_EQ(find(u"粤"_qs, &candidates), (Rows { 3, 4 }));
+    m_stop = true;
+    EXPECT_FALSE(m_finder.find(FindQuery::parse(u"x"_qs), nullptr, m_stop));
+}
+
+std::vector<QString> sortedTexts(const std::vector<QByteArray> &cells)
+{
+    QByteArray text;
+    std::vector<ByteSpan> spans;
+    for (const QByteArray &cell : cells) {
+        spans.push_back({ std::uint32_t(text.size()), std::uint32_t(cell.size()) });
+        text += cell;
+    }
+    const std::atomic<bool> stop { false };
+    const std::vector<std::uint32_t> rows = sortedRows(text, spans, stop).value();
+    std::vector<QString> sorted;
+    for (const std::uint32_t row : rows)
+        sorted.push_back(Gbk::decode(cells[row]));
+    return sorted;
+}
+
+TEST(SongOrder, NumbersCompareAsNumbersAndChineseInPinyinOrder)
+{
+    EXPECT_EQ(sortedTexts({ "100", "9", "", "0010", "Abc", "12" }),
+        (std::vector<QString> { u""_qs, u"9"_qs, u"0010"_qs, u"12"_qs, u"100"_qs, u"Abc"_qs }));
+    // zhong, a, bei, guo (traditional), ai: pinyin order whatever the form or the code order.
+    std::vector<QByteArray> names;
+    for (const QString &name : { u"中国"_qs, u"阿里"_qs, u"北京"_qs, u"國家"_qs, u"愛情"_qs })
+        names.push_back(Gbk::encode(name));
+    EXPECT_EQ(sortedTexts(names),
+        (std::vector<QString> { u"阿里"_qs, u"愛情"_qs, u"北京"_qs, u"國家"_qs, u"中国"_qs }));
+}
+
+} // namespace
