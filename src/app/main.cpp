@@ -14,7 +14,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     loadAppResources();
     QApplication::setApplicationName(QStringLiteral("lanshan"));
-    QApplication::setApplicationDisplayName(QStringLiteral("澜杉"));
+    // No display name: on X11 Qt would append it to every window title.
     QApplication::setApplicationVersion(QStringLiteral(LANSHAN_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/lanshan/lanshan.png")));
     // The layout is measured for a 12-pixel Chinese UI font, the size Chinese desktops use.
@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
             QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslation);
 
-    QtDialogs dialogs;
+    QtDialogs dialogs(QStringLiteral("澜杉"));
     MainWindow window(dialogs);
     window.show();
     showFirstUseNotice(settingsFilePath(), &window, dialogs);
