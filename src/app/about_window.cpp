@@ -1,6 +1,7 @@
 #include "app/about_window.h"
 
 #include "app/app_resources.h"
+#include "ui/window_frame.h"
 
 #include <QDesktopServices>
 #include <QLabel>
@@ -36,7 +37,7 @@ AboutWindow::AboutWindow(QWidget *parent, UrlOpener openUrl)
     loadAppResources();
     setObjectName(QStringLiteral("AboutWindow"));
     setWindowTitle(tr("关于"));
-    setFixedSize(331, 335);
+    setFixedSize(clientSizeOf(QSize(331, 335)));
     // The notes fill their boxes to the brim; a point smaller than the window font keeps them in.
     QFont notesFont = font();
     notesFont.setPixelSize(11);

@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     loadAppResources();
     QApplication::setApplicationName(QStringLiteral("lanshan"));
-    QApplication::setApplicationDisplayName(QStringLiteral("澜杉"));
+    // No display name: on X11 Qt would append it to every window title.
     QApplication::setApplicationVersion(QStringLiteral(LANSHAN_VERSION));
     // Lets the desktop match the window to its entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(LANSHAN_APP_ID));
@@ -31,7 +31,7 @@ int main(int argc, char *argv[])
             QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslation);
 
-    QtDialogs dialogs;
+    QtDialogs dialogs(QStringLiteral("澜杉"));
     MainWindow window(dialogs);
     window.show();
     showFirstUseNotice(settingsFiles(), &window, dialogs);

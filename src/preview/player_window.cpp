@@ -1,6 +1,7 @@
 #include "preview/player_window.h"
 
 #include "preview/media_path_resolver.h"
+#include "ui/window_frame.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -9,8 +10,9 @@
 
 namespace {
 
-constexpr QSize windowSize(500, 417);
-constexpr QSize playerSize(496, 384);
+constexpr QSize outerSize(500, 417);
+// Drawn at 0,0 in the whole window: what it leaves beside and below holds the path line.
+constexpr QSize playerMargin = outerSize - QSize(496, 384);
 
 QString withoutLineBreak(QString text)
 {
@@ -31,7 +33,7 @@ PlayerWindow::PlayerWindow(QWidget *parent, MpvPlayer::Output output)
     m_pathLine->setObjectName(u"媒体路径"_qs);
     m_pathLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_pathLine->setAccessibleName(tr("媒体文件路径"));
-    resize(windowSize);
+    resize(clientSizeOf(outerSize));
     placeChildren();
     new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
 }
@@ -69,9 +71,8 @@ void PlayerWindow::resizeEvent(QResizeEvent *event)
 void PlayerWindow::placeChildren()
 {
     // The player keeps its margin to the window as it grows; the path line sits below it.
-    const QSize margin = windowSize - playerSize;
-    m_view->setGeometry(0, 0, width() - margin.width(), height() - margin.height());
-    m_pathLine->setGeometry(4, m_view->height() + 2, width() - 8, margin.height() - 4);
+    m_view->setGeometry(0, 0, width() - playerMargin.width(), height() - playerMargin.height());
+    m_pathLine->setGeometry(4, m_view->height() + 2, width() - 8, playerMargin.height() - 4);
 }
 
 void PlayerWindow::showPath(const QString &path)

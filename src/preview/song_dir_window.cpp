@@ -1,35 +1,47 @@
 #include "preview/song_dir_window.h"
 
 #include "ui/native_path.h"
+#include "ui/window_frame.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStorageInfo>
 #include <QTreeView>
-#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
-// Mounts of the system itself, never where songs are kept; /run/media is where some desktops
-// mount USB disks, so it stays.
-bool isSystemMount(const QString &root)
+bool isInside(const QString &path, const QString &folder)
 {
-    static const QStringList prefixes { u"/proc"_qs, u"/sys"_qs, u"/dev"_qs, u"/boot"_qs,
-        u"/snap/"_qs, u"/run"_qs };
-    if (root.startsWith(u"/run/media/"))
-        return false;
-    for (const QString &prefix : prefixes) {
-        if (root == prefix || root.startsWith(prefix.endsWith(u'/') ? prefix : prefix + u'/'))
-            return true;
-    }
-    return false;
+    return path == folder || path.startsWith(folder.endsWith(u'/') ? folder : folder + u'/');
 }
 
 } // namespace
+
+QStringList browsableRoots(const QStringList &mountRoots, const QString &home)
+{
+    static const QStringList volumeFolders { u"/media"_qs, u"/run/media"_qs, u"/mnt"_qs };
+    QStringList volumes;
+    for (const QString &mount : mountRoots) {
+        const QString root = QDir::cleanPath(mount);
+        const bool onVolumeFolder = std::any_of(volumeFolders.begin(), volumeFolders.end(),
+            [&](const QString &folder) { return isInside(root, folder); });
+        if (onVolumeFolder)
+            volumes << root;
+    }
+    volumes.sort();
+    QStringList roots { QDir::rootPath() };
+    if (!home.isEmpty())
+        roots << QDir::cleanPath(home);
+    roots << volumes;
+    roots.removeDuplicates();
+    return roots;
+}
 
 SongDirWindow::SongDirWindow(const QString &startFolder, QWidget *parent)
     : QDialog(parent)
@@ -40,9 +52,9 @@ SongDirWindow::SongDirWindow(const QString &startFolder, QWidget *parent)
 {
     setObjectName(u"SongDirWindow"_qs);
     setWindowTitle(tr("选择歌曲文件目录"));
-    resize(380, 250);
+    setFixedSize(clientSizeOf(QSize(380, 250)));
 
-    m_model->setFilter(QDir::Dirs | QDir::Drives | QDir::NoDotAndDotDot | QDir::Hidden);
+    m_model->setFilter(QDir::Dirs | QDir::Drives | QDir::NoDotAndDotDot);
     m_model->setRootPath(QString());
     m_tree->setObjectName(u"目录框1"_qs);
     m_tree->setAccessibleName(tr("文件夹"));
@@ -56,14 +68,9 @@ SongDirWindow::SongDirWindow(const QString &startFolder, QWidget *parent)
     // Enter in the folder tree sets the folder too.
     m_set->setDefault(true);
 
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(m_drives, 1);
-    bottom->addWidget(m_set);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
-    layout->setSpacing(4);
-    layout->addWidget(m_tree, 1);
-    layout->addLayout(bottom);
+    m_tree->setGeometry(0, 0, 368, 192);
+    m_drives->setGeometry(0, 196, 328, 20);
+    m_set->setGeometry(327, 196, 48, 20);
     setTabOrder(m_tree, m_drives);
     setTabOrder(m_drives, m_set);
 
@@ -72,7 +79,15 @@ SongDirWindow::SongDirWindow(const QString &startFolder, QWidget *parent)
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
         &SongDirWindow::onFolderChanged);
     connect(m_set, &QPushButton::clicked, this, &QDialog::accept);
+    // Folders fill in and sort after the window opens and push the current one out of sight:
+    // keep it in view until the user scrolls.
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &SongDirWindow::keepCurrentInView);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &SongDirWindow::keepCurrentInView);
+    connect(m_tree->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+        [this] { m_userScrolled = true; });
     moveTo(startFolder);
+    if (!m_tree->currentIndex().isValid())
+        moveTo(QDir::homePath());
     if (!m_tree->currentIndex().isValid())
         moveTo(QDir::rootPath());
     m_tree->setFocus();
@@ -94,28 +109,23 @@ void SongDirWindow::moveTo(const QString &folder)
     const QModelIndex index = m_model->index(info.absoluteFilePath());
     if (!index.isValid())
         return;
-    m_tree->setCurrentIndex(index);
+    m_tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     m_tree->expand(index);
-    m_tree->scrollTo(index, QAbstractItemView::PositionAtTop);
+    m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void SongDirWindow::fillDrives()
 {
-    QStringList roots;
-    for (const QFileInfo &drive : QDir::drives()) {
-        roots << drive.absoluteFilePath();
-        m_drives->addItem(QDir::toNativeSeparators(roots.last()), roots.last());
+    QStringList mountRoots;
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady())
+            mountRoots << volume.rootPath();
     }
-    QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
-    std::sort(volumes.begin(), volumes.end(),
-        [](const QStorageInfo &a, const QStorageInfo &b) { return a.rootPath() < b.rootPath(); });
-    for (const QStorageInfo &volume : volumes) {
-        const QString root = volume.rootPath();
-        if (!volume.isValid() || !volume.isReady() || roots.contains(root)
-            || !QFileInfo(root).isDir() || isSystemMount(root))
+    for (const QString &root : browsableRoots(mountRoots, QDir::homePath())) {
+        if (!QFileInfo(root).isDir())
             continue;
-        roots << root;
-        const QString name = volume.displayName();
+        const QString name
+            = QStorageInfo(root).rootPath() == root ? QStorageInfo(root).displayName() : QString();
         const QString text = name.isEmpty() || name == root
             ? QDir::toNativeSeparators(root)
             : u"%1  (%2)"_qs.arg(QDir::toNativeSeparators(root), name);
@@ -134,7 +144,20 @@ void SongDirWindow::onFolderChanged()
     const QString folder = m_model->filePath(m_tree->currentIndex());
     if (folder.isEmpty())
         return;
-    const int index = m_drives->findData(QStorageInfo(folder).rootPath());
-    if (index >= 0)
-        m_drives->setCurrentIndex(index);
+    // The deepest offered root that holds it: the home rather than "/".
+    int best = -1;
+    for (int i = 0; i < m_drives->count(); ++i) {
+        const QString root = m_drives->itemData(i).toString();
+        if (isInside(folder, root)
+            && (best < 0 || root.size() > m_drives->itemData(best).toString().size()))
+            best = i;
+    }
+    if (best >= 0)
+        m_drives->setCurrentIndex(best);
+}
+
+void SongDirWindow::keepCurrentInView()
+{
+    if (!m_userScrolled && m_tree->currentIndex().isValid())
+        m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::PositionAtCenter);
 }

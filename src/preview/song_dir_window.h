@@ -7,6 +7,11 @@ class QFileSystemModel;
 class QPushButton;
 class QTreeView;
 
+// The roots the drive list offers: the file-system root, the user's home, then the mounted
+// volumes a user keeps songs on (removable and extra disks under /media, /run/media and /mnt),
+// each once. System, pseudo and bind mounts elsewhere are left out.
+QStringList browsableRoots(const QStringList &mountRoots, const QString &home);
+
 // Chooses the folder under which the song files lie. "设置" accepts; any other way of closing
 // rejects, and the caller keeps its folder.
 class SongDirWindow : public QDialog
@@ -18,16 +23,18 @@ public:
 
     // The current folder followed by one separator, in this platform's form ("/home/k/songs/").
     QString chosenFolder() const;
-    // Makes folder current and shows it; folders that do not exist are ignored.
+    // Makes folder current, selected and in view; folders that do not exist are ignored.
     void moveTo(const QString &folder);
 
 private:
     void fillDrives();
     void onDriveChosen(int index);
     void onFolderChanged();
+    void keepCurrentInView();
 
     QFileSystemModel *m_model = nullptr;
     QTreeView *m_tree = nullptr;
     QComboBox *m_drives = nullptr;
     QPushButton *m_set = nullptr;
+    bool m_userScrolled = false;
 };

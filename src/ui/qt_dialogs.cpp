@@ -1,6 +1,5 @@
 #include "ui/qt_dialogs.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -34,6 +33,11 @@ QString defaultSuffix(const QString &filter)
 
 } // namespace
 
+QtDialogs::QtDialogs(QString messageTitle)
+    : m_messageTitle(std::move(messageTitle))
+{
+}
+
 std::optional<QString> QtDialogs::askOpenFile(QWidget *parent, const QString &filter)
 {
     const QString path
@@ -58,8 +62,7 @@ std::optional<QString> QtDialogs::askSaveFile(QWidget *parent, const QString &fi
 
 void QtDialogs::showMessage(QWidget *parent, const QString &text)
 {
-    QMessageBox box(
-        QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, m_messageTitle, text, QMessageBox::Ok, parent);
     box.exec();
 }
 

@@ -7,11 +7,15 @@
 class QtDialogs : public Dialogs
 {
 public:
+    // messageTitle: the title of every message box.
+    explicit QtDialogs(QString messageTitle = {});
+
     std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) override;
     std::optional<QString> askSaveFile(QWidget *parent, const QString &filter) override;
     void showMessage(QWidget *parent, const QString &text) override;
     int showModal(QDialog &window) override;
 
 private:
+    QString m_messageTitle;
     QString m_lastFolder;
 };

@@ -1,5 +1,6 @@
 #include "export/workbook_reading.h"
 #include "main_window_fixture.h"
+#include "support/window_layout.h"
 
 #include "preview/player_window.h"
 #include "preview/song_dir_window.h"
@@ -33,6 +34,8 @@ TEST_F(StartState, OnlyBrowseCanStartAndThePlaceholderRowShows)
     EXPECT_FALSE(control<QAction>("播放选中项")->isEnabled());
     EXPECT_FALSE(control<QProgressBar>("渐变进度条1")->isVisibleTo(&m_window));
     EXPECT_EQ(m_window.findChild<QMenuBar *>(), nullptr);
+    m_window.show();
+    EXPECT_EQ(controlsCutOff(m_window), "");
 
     ASSERT_EQ(songModel()->rowCount(), 1);
     EXPECT_EQ(songModel()->index(0, 0).data().toString(), u"无内容："_qs);

@@ -1,6 +1,7 @@
 #include "preview/player_window.h"
 #include "preview/video_surface.h"
 
+#include "support/window_layout.h"
 #include "test_media.h"
 
 #include <QComboBox>
@@ -78,14 +79,21 @@ protected:
     QPointer<PlayerWindow> m_window;
 };
 
-TEST_F(PreviewWindow, IsFilledByThePlayerAtTheAgreedSize)
+TEST_F(PreviewWindow, IsFilledByThePlayerWithThePathLineBelowAsItGrows)
 {
     EXPECT_EQ(m_window->objectName(), u"PlayerWindow"_qs);
     EXPECT_TRUE(m_window->isWindow());
-    EXPECT_EQ(m_window->size(), QSize(500, 417));
     auto *player = child<QWidget>(u"播放器1"_qs);
+    auto *pathLine = child<QLabel>(u"媒体路径"_qs);
     ASSERT_NE(player, nullptr);
-    EXPECT_EQ(player->geometry(), QRect(0, 0, 496, 384));
+    for (const QSize size : { m_window->size(), QSize(800, 600) }) {
+        m_window->resize(size);
+        EXPECT_EQ(controlsCutOff(*m_window), "");
+        EXPECT_EQ(player->pos(), QPoint(0, 0));
+        EXPECT_GT(player->width(), m_window->width() - 10);
+        EXPECT_LT(player->geometry().bottom(), pathLine->geometry().top());
+        EXPECT_GT(pathLine->height(), pathLine->fontMetrics().height());
+    }
 }
 
 TEST_F(PreviewWindow, PlayShowsTheSongNameInTheTitleAndFindsTheWindowsPath)

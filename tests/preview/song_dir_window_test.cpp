@@ -1,5 +1,6 @@
 #include "preview/song_dir_window.h"
 
+#include "support/window_layout.h"
 #include "ui/scripted_dialogs.h"
 
 #include <QComboBox>
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -24,6 +24,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         QDir(m_dir.path()).mkpath(u"songs/国语"_qs);
         QDir(m_dir.path()).mkpath(u"songs/粤语"_qs);
+        QDir(m_dir.path()).mkpath(u"songs/.thumbnails"_qs);
         QFile file(m_dir.filePath(u"songs/list.txt"_qs));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
@@ -53,18 +54,37 @@ TEST_F(SongFolderChooser, OffersTheFolderTreeTheDriveListAndTheSetButton)
     SongDirWindow window(songs());
     EXPECT_EQ(window.objectName(), u"SongDirWindow"_qs);
     EXPECT_EQ(window.windowTitle(), u"选择歌曲文件目录"_qs);
-    EXPECT_EQ(window.size(), QSize(380, 250));
-    ASSERT_NE(window.findChild<QTreeView *>(u"目录框1"_qs), nullptr);
-    ASSERT_NE(window.findChild<QComboBox *>(u"驱动器框1"_qs), nullptr);
+    auto *tree = window.findChild<QTreeView *>(u"目录框1"_qs);
+    auto *drives = window.findChild<QComboBox *>(u"驱动器框1"_qs);
     auto *set = window.findChild<QPushButton *>(u"按钮1"_qs);
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(drives, nullptr);
     ASSERT_NE(set, nullptr);
     EXPECT_EQ(set->text(), u"设置"_qs);
+    window.show();
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the layout is fixed";
+    EXPECT_EQ(controlsCutOff(window), "");
+    // The tree fills the top; the drive list and the button share the row below it.
+    EXPECT_LT(tree->geometry().bottom(), drives->geometry().top());
+    EXPECT_EQ(drives->geometry().top(), set->geometry().top());
+    EXPECT_LE(drives->geometry().right(), set->geometry().left());
 }
 
-TEST_F(SongFolderChooser, StartsAtTheGivenFolder)
+TEST_F(SongFolderChooser, StartsAtTheGivenFolderSelectedAndInSight)
 {
     SongDirWindow window(songs());
     EXPECT_EQ(window.chosenFolder(), QDir::toNativeSeparators(songs()) + QDir::separator());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto *tree = window.findChild<QTreeView *>(u"目录框1"_qs);
+    const QModelIndex start = qobject_cast<QFileSystemModel *>(tree->model())->index(songs());
+    // Let the folders above it fill in, as they do after the window opens.
+    QTest::qWait(300);
+    EXPECT_TRUE(tree->selectionModel()->isSelected(start));
+    for (QModelIndex parent = start.parent(); parent.isValid(); parent = parent.parent())
+        EXPECT_TRUE(tree->isExpanded(parent)) << parent.data().toString().toStdString();
+    EXPECT_TRUE(tree->viewport()->rect().contains(tree->visualRect(start).center()))
+        << "the start folder is scrolled out of sight";
 }
 
 TEST_F(SongFolderChooser, SetGivesTheChosenFolderWithOneTrailingSeparator)
@@ -116,14 +136,29 @@ TEST_F(SongFolderChooser, PickingADriveMovesTheTreeToItsRoot)
     EXPECT_EQ(window.chosenFolder(), QDir::toNativeSeparators(QDir::rootPath()));
 }
 
-TEST_F(SongFolderChooser, TheDriveListOffersTheVolumeHoldingTheStartFolder)
+TEST_F(SongFolderChooser, TheDriveListShowsTheOfferedRootHoldingTheStartFolder)
 {
-    SongDirWindow window(songs());
+    SongDirWindow window(QDir::homePath());
     auto *drives = window.findChild<QComboBox *>(u"驱动器框1"_qs);
-    EXPECT_EQ(drives->currentData().toString(), QStorageInfo(songs()).rootPath());
+    EXPECT_EQ(drives->currentData().toString(), QDir::homePath());
+    SongDirWindow inTemp(songs());
+    EXPECT_EQ(
+        inTemp.findChild<QComboBox *>(u"驱动器框1"_qs)->currentData().toString(), QDir::rootPath());
 }
 
-TEST_F(SongFolderChooser, TheTreeListsFoldersButNoFiles)
+TEST(SongFolderRoots, TheRootTheHomeAndUserVolumesEachOnceWithoutSystemMounts)
+{
+    const QStringList mounts { u"/"_qs, u"/proc"_qs, u"/sys/fs/cgroup"_qs, u"/dev/shm"_qs,
+        u"/run/user/1000"_qs, u"/boot/efi"_qs, u"/etc/hosts"_qs, u"/home"_qs, u"/media/k/USB 盘"_qs,
+        u"/run/media/k/SONGS"_qs, u"/mnt/disk2/"_qs, u"/media/k/USB 盘"_qs, u"/mediafiles"_qs,
+        u"/mnt"_qs };
+    EXPECT_EQ(browsableRoots(mounts, u"/home/k"_qs),
+        (QStringList { u"/"_qs, u"/home/k"_qs, u"/media/k/USB 盘"_qs, u"/mnt"_qs, u"/mnt/disk2"_qs,
+            u"/run/media/k/SONGS"_qs }));
+    EXPECT_EQ(browsableRoots({ u"/"_qs }, u"/"_qs), QStringList { u"/"_qs });
+}
+
+TEST_F(SongFolderChooser, TheTreeListsFoldersButNoFilesAndNoHiddenFolders)
 {
     SongDirWindow window(songs());
     auto *tree = window.findChild<QTreeView *>(u"目录框1"_qs);
