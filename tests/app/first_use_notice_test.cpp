@@ -45,11 +45,11 @@ TEST_F(FirstUseNoticeTest, AnyRememberedValueMeansNoNoticeAndAnUntouchedFile)
 
 TEST_F(FirstUseNoticeTest, SettingsThatAreAFifoShowTheNoticeAndStayAFifo)
 {
-    ASSERT_EQ(mkfifo(QFile::encodeName(m_settings).constData(), 0600), 0);
+    ASSERT_EQ(mkfifo(QFile::encodeName(m_path).constData(), 0600), 0);
     showFirstUseNotice(m_settings, nullptr, m_dialogs);
     EXPECT_EQ(m_dialogs.modalWindows.size(), 1);
-    EXPECT_FALSE(QFileInfo(m_settings).isFile());
-    EXPECT_TRUE(QFileInfo(m_settings).exists());
+    EXPECT_FALSE(QFileInfo(m_path).isFile());
+    EXPECT_TRUE(QFileInfo(m_path).exists());
 }
 
 TEST(AboutWindowTest, ShowsTheNoticeAndOpensTheMakersPage)
