@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QtGlobal>
+
+#include <algorithm>
 #include <cstring>
 
 // Walks the lines of a text. A line ends at LF, at CR LF or at a lone CR (old Mac files); the
@@ -46,3 +49,16 @@ private:
     const char *m_end;
     const char *m_newline; // the next LF at or after m_at, or m_end
 };
+
+// Counting every line would cost a pass over the whole text; the first megabyte tells enough.
+// A short estimate only means a reserved index grows once or twice.
+inline qsizetype estimatedLineCount(const char *begin, const char *end)
+{
+    constexpr qsizetype sampleSize = 1 << 20;
+    const qsizetype size = end - begin;
+    const qsizetype sampled = std::min(size, sampleSize);
+    const qsizetype lineFeeds = std::count(begin, begin + sampled, '\n');
+    const qsizetype loneReturns = std::count(begin, begin + sampled, '\r') - lineFeeds;
+    const qsizetype sampleLines = std::max(lineFeeds, loneReturns) + 1;
+    return sampleLines * (size / std::max<qsizetype>(sampled, 1)) * 9 / 8 + sampleLines;
+}

@@ -63,22 +63,6 @@ bool splitLine(const char *begin, const char *end, LineFields &fields)
     return true;
 }
 
-// Counting every line would cost a pass over the whole text; the first megabyte tells enough.
-// A short estimate only means the rows grow once or twice.
-qsizetype estimatedLineCount(const char *begin, const char *end)
-{
-    constexpr qsizetype sampleSize = 1 << 20;
-    const qsizetype size = end - begin;
-    const qsizetype sampled = std::min(size, sampleSize);
-    const qsizetype lineFeeds = std::count(begin, begin + sampled, '\n');
-    const qsizetype loneReturns = std::count(begin, begin + sampled, '\r') - lineFeeds;
-    const qsizetype sampleLines = std::max(lineFeeds, loneReturns) + 1;
-    const qsizetype estimate
-        = sampleLines * (size / std::max<qsizetype>(sampled, 1)) * 9 / 8 + sampleLines;
-    // A song takes at least its eight separators and a line break.
-    return std::min(estimate, size / 17 + 1);
-}
-
 } // namespace
 
 SearchFileAnalysis analyseSearchFile(const QByteArray &text)
@@ -93,7 +77,8 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text)
     const char *const data = text.constData();
     const char *const textEnd = data + text.size();
     SongTable table(text, {});
-    table.reserveRows(estimatedLineCount(data, textEnd));
+    // A song takes at least its eight separators and a line break.
+    table.reserveRows(std::min(estimatedLineCount(data, textEnd), text.size() / 17 + 1));
 
     LineFields fields;
     SongRowSpans spans;

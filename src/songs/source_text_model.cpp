@@ -16,6 +16,8 @@ void SourceTextModel::setBytes(QByteArray bytes)
     m_longestRow = 0;
     // Neither LF nor CR occurs inside a GBK or UTF-8 character, so a byte search finds every line.
     const char *const data = m_bytes.constData();
+    m_lineStarts.shrink_to_fit();
+    m_lineStarts.reserve(static_cast<std::size_t>(estimatedLineCount(data, data + m_bytes.size())));
     LineReader lines(data, data + m_bytes.size());
     qsizetype longest = -1;
     while (!lines.atEnd()) {
@@ -24,7 +26,7 @@ void SourceTextModel::setBytes(QByteArray bytes)
             longest = line.end - line.begin;
             m_longestRow = static_cast<int>(m_lineStarts.size());
         }
-        m_lineStarts.push_back(line.begin - data);
+        m_lineStarts.push_back(static_cast<std::uint32_t>(line.begin - data));
     }
     endResetModel();
 }

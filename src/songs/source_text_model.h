@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 #include <QByteArray>
 
+#include <cstdint>
 #include <vector>
 
 // The loaded search file as a list of its lines, for the source view. It keeps the bytes once
@@ -28,6 +29,9 @@ public:
 
 private:
     QByteArray m_bytes;
-    std::vector<qsizetype> m_lineStarts;
+    // 32 bits a line (files over 4 GB are refused before they are read), reserved from an
+    // estimate. For a million lines in a fresh process: 0.014-0.015 s of processor time, against
+    // 0.021-0.024 s for a growing vector of 64-bit starts.
+    std::vector<std::uint32_t> m_lineStarts;
     int m_longestRow = 0;
 };
