@@ -2,6 +2,7 @@
 
 #include "songs/line_reader.h"
 #include "ui/gbk_text.h"
+#include "ui/memory_advice.h"
 
 SourceTextModel::SourceTextModel(QObject *parent)
     : QAbstractListModel(parent)
@@ -18,6 +19,7 @@ void SourceTextModel::setBytes(QByteArray bytes)
     const char *const data = m_bytes.constData();
     m_lineStarts.shrink_to_fit();
     m_lineStarts.reserve(static_cast<std::size_t>(estimatedLineCount(data, data + m_bytes.size())));
+    adviseHugePages(m_lineStarts.data(), m_lineStarts.capacity() * sizeof(std::uint32_t));
     LineReader lines(data, data + m_bytes.size());
     qsizetype longest = -1;
     while (!lines.atEnd()) {

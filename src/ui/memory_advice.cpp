@@ -10,7 +10,8 @@ void adviseHugePages(void *data, std::size_t size)
 {
 #ifdef __linux__
     constexpr std::uintptr_t page = 4096;
-    constexpr std::size_t worthwhile = std::size_t(16) << 20;
+    // One huge page; a smaller buffer cannot hold one.
+    constexpr std::size_t worthwhile = std::size_t(2) << 20;
     if (size < worthwhile)
         return;
     const auto address = reinterpret_cast<std::uintptr_t>(data);
