@@ -107,6 +107,12 @@ void runOnce(const QString &path, const QString &exportPath, FileResult &result)
     source.setBytes(bytes);
     result.record("load into the source view", watch);
 
+    watch = Stopwatch();
+    {
+        const SearchFileAnalysis oneThread = analyseSearchFile(bytes, 1);
+        result.record("the analysis on one thread", watch);
+    }
+
     SongTableModel model;
     watch = Stopwatch();
     SearchFileAnalysis analysis = analyseSearchFile(bytes);

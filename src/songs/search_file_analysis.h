@@ -27,5 +27,8 @@ inline constexpr qint64 maxSearchFileSize = 0xFFFFFFFF;
 
 // Lines end at CR LF, LF or a lone CR, so Windows, Unix and old Mac files read alike.
 // Fields 1, 3, 8, 6, 7, 2 become the columns; "||" only separates at a GBK character boundary.
-// The table shares `text`; nothing is copied.
+// The table shares `text`; nothing is copied. A large text is analysed on every core.
 SearchFileAnalysis analyseSearchFile(const QByteArray &text);
+// The same in `partCount` runs of whole lines, each on a thread of its own; the result does not
+// depend on the count.
+SearchFileAnalysis analyseSearchFile(const QByteArray &text, int partCount);
