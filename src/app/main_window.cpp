@@ -231,7 +231,8 @@ void MainWindow::loadSearchFile(const QString &path)
         return;
     }
     const bool empty = read.bytes.isEmpty();
-    m_sourceModel->setBytes(std::move(read.bytes));
+    const TextEncoding encoding = detectTextEncoding(read.bytes);
+    m_sourceModel->setBytes(std::move(read.bytes), encoding);
     showPath(m_searchFilePath, QDir::toNativeSeparators(path));
     showPath(m_songFolder,
         empty ? QDir::toNativeSeparators(path)
@@ -247,7 +248,8 @@ void MainWindow::setFileCommandsEnabled(bool enabled)
 
 void MainWindow::onAnalyseClicked()
 {
-    SearchFileAnalysis analysis = analyseSearchFile(m_sourceModel->bytes());
+    SearchFileAnalysis analysis
+        = analyseSearchFile(m_sourceModel->bytes(), m_sourceModel->encoding());
     if (!analysis.error.isEmpty()) {
         m_dialogs.showMessage(this, analysis.error);
         return;
@@ -356,15 +358,14 @@ void MainWindow::onPlaySelectedTriggered()
     if (row < 0)
         return;
     const SongTable &table = m_songModel->table();
-    const QString address
-        = m_songFolder->text() + Gbk::decode(table.field(row, SongColumn::FilePath));
+    const QString address = m_songFolder->text() + table.text(row, SongColumn::FilePath);
     if (!m_player) {
         m_player = new PlayerWindow(this);
         m_player->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_player->show();
     m_player->raise();
-    m_player->play(address, Gbk::decode(table.field(row, SongColumn::Name)));
+    m_player->play(address, table.text(row, SongColumn::Name));
 }
 
 void MainWindow::onAboutClicked()

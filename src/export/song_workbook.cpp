@@ -1,7 +1,6 @@
 #include "export/song_workbook.h"
 
 #include "songs/song_table.h"
-#include "ui/gbk_text.h"
 
 #include <QCoreApplication>
 
@@ -61,7 +60,7 @@ QString writeSongWorkbook(const SongTable &table, const QString &path,
             if (isPlainAscii(field)) {
                 cells[column] = field;
             } else {
-                decoded[column] = Gbk::decode(field).toUtf8();
+                decoded[column] = table.text(row, static_cast<SongColumn>(column)).toUtf8();
                 cells[column] = decoded[column];
             }
         }

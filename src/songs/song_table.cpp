@@ -13,11 +13,13 @@ SongTable SongTable::placeholder()
     spans[static_cast<int>(SongColumn::Code)] = { 0, static_cast<std::uint32_t>(code.size()) };
     spans[static_cast<int>(SongColumn::Name)]
         = { static_cast<std::uint32_t>(code.size()), static_cast<std::uint32_t>(name.size()) };
-    return SongTable(code + name, { spans }, false);
+    return SongTable(code + name, { spans }, TextEncoding::Gbk, false);
 }
 
-SongTable::SongTable(QByteArray bytes, std::vector<SongRowSpans> rows, bool cellsEndWithLineBreak)
+SongTable::SongTable(QByteArray bytes, std::vector<SongRowSpans> rows, TextEncoding encoding,
+    bool cellsEndWithLineBreak)
     : m_bytes(std::move(bytes))
+    , m_encoding(encoding)
     , m_cellsEndWithLineBreak(cellsEndWithLineBreak)
 {
     reserveRows(static_cast<qsizetype>(rows.size()));

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "ui/text_encoding.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -30,8 +33,10 @@ public:
     // The single row shown before any analysis: "无内容：", "请浏览搜歌文件后点分析！".
     static SongTable placeholder();
 
-    // Takes over `bytes` (shared, not copied) and one entry of spans per row.
-    SongTable(QByteArray bytes, std::vector<SongRowSpans> rows, bool cellsEndWithLineBreak = true);
+    // Takes over `bytes` (shared, not copied) and one entry of spans per row; the cells are text
+    // in `encoding`.
+    SongTable(QByteArray bytes, std::vector<SongRowSpans> rows,
+        TextEncoding encoding = TextEncoding::Gbk, bool cellsEndWithLineBreak = true);
 
     // For builders that find rows one at a time: no intermediate list of spans.
     void reserveRows(qsizetype count);
@@ -41,6 +46,12 @@ public:
 
     // The cell's text as shown: the field without a line break.
     QByteArrayView field(qsizetype row, SongColumn column) const;
+    // The field decoded for display.
+    QString text(qsizetype row, SongColumn column) const
+    {
+        return decodeText(field(row, column), m_encoding);
+    }
+    TextEncoding encoding() const { return m_encoding; }
     // The cell's stored text as its readers (exports, the player) receive it: the field followed
     // by CR LF for analysed rows; the placeholder's cells carry no line break.
     QByteArray cell(qsizetype row, SongColumn column) const;
@@ -66,5 +77,6 @@ private:
     std::vector<PackedRow> m_rows;
     std::vector<SongRowSpans> m_unpackedRows;
     std::vector<std::uint8_t> m_checked;
+    TextEncoding m_encoding = TextEncoding::Gbk;
     bool m_cellsEndWithLineBreak = true;
 };

@@ -1,7 +1,5 @@
 #include "songs/song_table_model.h"
 
-#include "ui/gbk_text.h"
-
 #include <algorithm>
 #include <array>
 
@@ -67,7 +65,7 @@ QVariant SongTableModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return Gbk::decode(m_table.field(index.row(), static_cast<SongColumn>(index.column())));
+        return m_table.text(index.row(), static_cast<SongColumn>(index.column()));
     case Qt::CheckStateRole:
         if (index.column() == 0)
             return m_table.isChecked(index.row()) ? Qt::Checked : Qt::Unchecked;

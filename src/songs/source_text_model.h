@@ -1,12 +1,14 @@
 #pragma once
 
+#include "ui/text_encoding.h"
+
 #include <QAbstractListModel>
 #include <QByteArray>
 
 #include <vector>
 
 // The loaded search file as a list of its lines, for the source view. It keeps the bytes once
-// and an index of line starts; a line is decoded from GBK only when a view asks for it, so a
+// and an index of line starts; a line is decoded (GBK or UTF-8) only when a view asks for it, so a
 // 100 MB file shows at once and costs little beyond its bytes.
 class SourceTextModel : public QAbstractListModel
 {
@@ -16,12 +18,14 @@ public:
     explicit SourceTextModel(QObject *parent = nullptr);
 
     // Replaces the whole text; the bytes are shared, not copied.
-    void setBytes(QByteArray bytes);
+    void setBytes(QByteArray bytes, TextEncoding encoding = TextEncoding::Gbk);
     const QByteArray &bytes() const { return m_bytes; }
+    TextEncoding encoding() const { return m_encoding; }
 
     // The row with the most bytes, to size a view's items without measuring every line.
     int longestRow() const { return m_longestRow; }
     QByteArrayView line(int row) const;
+    QString text(int row) const { return decodeText(line(row), m_encoding); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -30,4 +34,5 @@ private:
     QByteArray m_bytes;
     std::vector<qsizetype> m_lineStarts;
     int m_longestRow = 0;
+    TextEncoding m_encoding = TextEncoding::Gbk;
 };

@@ -130,6 +130,30 @@ TEST_F(SearchFileImport, OldMacLineEndsGiveOneLineAndOneSongEach)
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
 }
 
+TEST_F(SearchFileImport, Utf8FilesWithOrWithoutTheMarkKeepEverySongAndExportTheirOwnBytes)
+{
+    const QByteArray songs = songLine("10000001", u"七里香"_qs.toUtf8()) + "\r\n"
+        + songLine("10000002", u"稻香"_qs.toUtf8()) + "\r\n" + songLine("10000003", "Plain");
+    for (const QByteArray &mark : { QByteArray(), QByteArray("\xEF\xBB\xBF") }) {
+        // The first field empty: a mark before it must not hide the separator.
+        QByteArray file = mark + songs;
+        file.replace(0, mark.size() + 1, mark);
+        browseAndAnalyse(file);
+        EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join(u' ').toStdString();
+        ASSERT_EQ(songModel()->rowCount(), 3);
+        EXPECT_EQ(songModel()->index(1, 1).data().toString(), u"稻香"_qs);
+        EXPECT_EQ(songModel()->index(2, 0).data().toString(), u"10000003"_qs);
+        EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->index(1, 0).data().toString(),
+            QString::fromUtf8(songLine("10000002", u"稻香"_qs.toUtf8())));
+
+        control<QCheckBox>("选择框1")->click();
+        m_dialogs.saveAnswers.push_back(m_dir.filePath(u"codes.txt"_qs));
+        click("按钮3");
+        EXPECT_EQ(readWholeFile(m_dir.filePath(u"codes.txt"_qs)).bytes,
+            "10000001\r\n10000002\r\n10000003\r\n");
+    }
+}
+
 TEST_F(Analysis, ThreeLinesBecomeThreeSongsAndHalfIsProposed)
 {
     browseAndAnalyse(threeSongs());

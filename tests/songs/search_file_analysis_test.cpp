@@ -86,6 +86,20 @@ TEST(SearchFileAnalysis, ALoneCrEndsALineAsLfAndCrLfDo)
     EXPECT_EQ(analysis.firstSkippedLines, std::vector<qsizetype> { 7 }) << "the empty line counts";
 }
 
+TEST(SearchFileAnalysis, Utf8CharactersBeforeABarDoNotHideTheSeparator)
+{
+    // 歌 is E6 AD 8C in UTF-8: three bytes that would lead GBK characters, the last paired with
+    // '|'.
+    const QByteArray name = u"歌"_qs.toUtf8();
+    const QByteArray text = songLine("1", name, name) + "\r\n" + songLine("2", "n", name);
+    const SearchFileAnalysis analysis = analyseSearchFile(text, TextEncoding::Utf8);
+    ASSERT_EQ(analysis.table.rowCount(), 2);
+    EXPECT_EQ(analysis.skippedLineCount, 0);
+    EXPECT_EQ(analysis.table.text(0, SongColumn::Name), u"歌"_qs);
+    EXPECT_EQ(analysis.table.field(1, SongColumn::Singer), name);
+    EXPECT_EQ(analysis.table.encoding(), TextEncoding::Utf8);
+}
+
 TEST(SearchFileAnalysis, EmptyTextGivesNoSongsAndNoComplaint)
 {
     for (const QByteArray &text : { QByteArray(), QByteArray("\r\n\r\n"), QByteArray("\n") }) {
