@@ -315,7 +315,7 @@ void MainWindow::onCollectCodesTriggered()
 
 void MainWindow::onCollectDetailsTriggered()
 {
-    m_detailBuffer += collectCheckedDetails(m_songModel->table());
+    m_detailBuffer = collectCheckedDetails(m_songModel->table());
 }
 
 void MainWindow::onExportWorkbookTriggered()

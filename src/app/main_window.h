@@ -31,8 +31,8 @@ public:
     explicit MainWindow(Dialogs &dialogs, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // What the hidden commands gathered: the codes of the last collection or export, and the
-    // details of every detail collection of this run.
+    // What the hidden commands gathered: the codes of the last collection or export and the
+    // details of the last detail collection.
     const QByteArray &codeBuffer() const { return m_codeBuffer; }
     const QByteArray &detailBuffer() const { return m_detailBuffer; }
 

@@ -47,7 +47,8 @@ bool mayNeedLargeParts(const SongTable &table)
 QString writeSongWorkbook(const SongTable &table, const QString &path,
     const WorkbookProgress &progress, qsizetype rowsPerSheet)
 {
-    const qsizetype rowCount = table.rowCount();
+    // The placeholder is no song.
+    const qsizetype rowCount = table.isPlaceholder() ? 0 : table.rowCount();
     WorkbookWriter writer(path, { rowsPerSheet, mayNeedLargeParts(table) });
     if (!writer.error().isEmpty())
         return writer.error();

@@ -159,10 +159,10 @@ TEST_F(Analysis, ThreeLinesBecomeThreeSongsAndHalfIsProposed)
     browseAndAnalyse(threeSongs());
     ASSERT_EQ(songModel()->rowCount(), 3);
     const SongTable &table = songModel()->table();
-    EXPECT_EQ(table.cell(0, SongColumn::Code), "10000001\r\n");
-    EXPECT_EQ(table.cell(0, SongColumn::Name), "Song A\r\n");
-    EXPECT_EQ(table.cell(0, SongColumn::Singer), "Singer\r\n");
-    EXPECT_EQ(table.cell(0, SongColumn::FilePath), "a\\001.mpg\r\n");
+    EXPECT_EQ(table.field(0, SongColumn::Code), "10000001");
+    EXPECT_EQ(table.field(0, SongColumn::Name), "Song A");
+    EXPECT_EQ(table.field(0, SongColumn::Singer), "Singer");
+    EXPECT_EQ(table.field(0, SongColumn::FilePath), "a\\001.mpg");
     EXPECT_EQ(songModel()->index(2, 0).data().toString(), u"10000003"_qs);
     EXPECT_EQ(text("标签4"), u"3"_qs);
     EXPECT_EQ(control<QLineEdit>("编辑框3")->text(), u"1.5"_qs);
@@ -342,7 +342,19 @@ TEST_F(HiddenCommands, CollectionsGatherTheCheckedRows)
     trigger("按钮7");
     trigger("按钮7");
     const QByteArray details = "10000002\r\nSong B\r\nSinger\r\nPop\r\nMandarin\r\na\\001.mpg\r\n";
-    EXPECT_EQ(m_window.detailBuffer(), details + details);
+    EXPECT_EQ(m_window.detailBuffer(), details) << "each collection replaces the last";
+}
+
+TEST_F(HiddenCommands, TheTickedPlaceholderIsNeverExported)
+{
+    control<QCheckBox>("选择框1")->click();
+    ASSERT_EQ(checkedRows(), std::vector<int> { 0 });
+    const QString codes = writeFile(u"codes.txt"_qs, "old");
+    m_dialogs.saveAnswers = { codes };
+    click("按钮3");
+    EXPECT_EQ(readWholeFile(codes).bytes, QByteArray()) << "as for no ticked rows";
+    trigger("按钮7");
+    EXPECT_TRUE(m_window.detailBuffer().isEmpty());
 }
 
 TEST_F(HiddenCommands, WorkbookExportWritesTheFileWithTheBarShownMeanwhile)

@@ -27,7 +27,7 @@ std::vector<QByteArray> row(const SearchFileAnalysis &analysis, qsizetype index)
 
 } // namespace
 
-TEST(SearchFileAnalysis, ThreeLineFileGivesThreeSongsWithCellsEndingInLineBreaks)
+TEST(SearchFileAnalysis, ThreeLineFileGivesThreeSongsWithoutLineBreaksInTheirCells)
 {
     const QByteArray text = songLine("10000001", "Song A", "Singer A") + "\r\n"
         + songLine("10000002", "Song B", "Singer B") + "\r\n"
@@ -37,10 +37,9 @@ TEST(SearchFileAnalysis, ThreeLineFileGivesThreeSongsWithCellsEndingInLineBreaks
     ASSERT_EQ(analysis.table.rowCount(), 3);
     EXPECT_TRUE(analysis.error.isEmpty());
     EXPECT_EQ(analysis.skippedLineCount, 0);
-    const std::vector<QByteArray> expected { "10000001\r\n", "Song A\r\n", "Singer A\r\n",
-        "Pop\r\n", "Mandarin\r\n", "a\\10000001.mpg\r\n" };
-    for (int column = 0; column < songColumnCount; ++column)
-        EXPECT_EQ(analysis.table.cell(0, static_cast<SongColumn>(column)), expected[column]);
+    EXPECT_EQ(row(analysis, 0),
+        (std::vector<QByteArray> {
+            "10000001", "Song A", "Singer A", "Pop", "Mandarin", "a\\10000001.mpg" }));
     EXPECT_EQ(analysis.table.field(2, SongColumn::Code), "10000003");
     EXPECT_EQ(analysis.table.checkedCount(), 0);
 }
@@ -197,7 +196,6 @@ TEST(SearchFileAnalysis, FieldsLongerThanSixtyFourKilobytesAreKeptWhole)
     EXPECT_EQ(analysis.table.field(1, SongColumn::Code), "10000002");
     EXPECT_EQ(analysis.table.field(1, SongColumn::Singer), "s");
     EXPECT_EQ(analysis.table.field(2, SongColumn::Singer), longTail);
-    EXPECT_EQ(analysis.table.cell(2, SongColumn::Code), "10000003\r\n");
 }
 
 TEST(SearchFileAnalysis, TheSampleFileGivesThreeHundredSongsFiledByLanguage)

@@ -47,7 +47,7 @@ std::vector<bool> checkMarks(const SongTable &table)
 
 } // namespace
 
-TEST(SongListDisplay, StartsWithThePlaceholderRowWhoseCellsHaveNoLineBreak)
+TEST(SongListDisplay, StartsWithThePlaceholderRowThatIsNoSong)
 {
     SongTableModel model;
     ASSERT_EQ(model.rowCount(), 1);
@@ -56,7 +56,7 @@ TEST(SongListDisplay, StartsWithThePlaceholderRowWhoseCellsHaveNoLineBreak)
     EXPECT_EQ(model.data(model.index(0, 1)).toString(), u"请浏览搜歌文件后点分析！");
     for (int column = 2; column < 6; ++column)
         EXPECT_EQ(model.data(model.index(0, column)).toString(), QString());
-    EXPECT_EQ(model.table().cell(0, SongColumn::Code), Gbk::encode(u"无内容："));
+    EXPECT_TRUE(model.table().isPlaceholder());
     EXPECT_EQ(model.data(model.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
 }
 
@@ -68,7 +68,8 @@ TEST(SongListDisplay, ShowsDecodedCellsWithoutTheStoredLineBreak)
     EXPECT_EQ(model.data(model.index(0, 1)).toString(), u"東方之珠");
     EXPECT_EQ(model.data(model.index(0, 2)).toString(), u"羅大佑");
     EXPECT_EQ(model.data(model.index(0, 5)).toString(), u"a\\1.mpg");
-    EXPECT_EQ(model.table().cell(0, SongColumn::Singer), Gbk::encode(u"羅大佑") + "\r\n");
+    EXPECT_EQ(model.table().field(0, SongColumn::Singer), Gbk::encode(u"羅大佑"));
+    EXPECT_FALSE(model.table().isPlaceholder());
 }
 
 TEST(SongListDisplay, HasTheSixTitlesAndACheckBoxOnlyInFrontOfTheCode)
