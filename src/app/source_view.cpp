@@ -56,7 +56,7 @@ void SourceView::copySelectedLines()
     QStringList lines;
     lines.reserve(selected.size());
     for (const QModelIndex &index : std::as_const(selected))
-        lines << index.data().toString();
+        lines << index.data(SourceTextModel::wholeLineRole).toString();
     if (!lines.isEmpty())
         QApplication::clipboard()->setText(lines.join(u'\n'));
 }

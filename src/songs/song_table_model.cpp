@@ -65,7 +65,8 @@ QVariant SongTableModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return m_table.text(index.row(), static_cast<SongColumn>(index.column()));
+        return decodeShownText(m_table.field(index.row(), static_cast<SongColumn>(index.column())),
+            m_table.encoding());
     case Qt::CheckStateRole:
         if (index.column() == 0)
             return m_table.isChecked(index.row()) ? Qt::Checked : Qt::Unchecked;

@@ -53,5 +53,7 @@ QVariant SourceTextModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return text(index.row());
+    if (role == wholeLineRole)
+        return decodeText(line(index.row()), m_encoding);
     return {};
 }

@@ -25,7 +25,11 @@ public:
     // The row with the most bytes, to size a view's items without measuring every line.
     int longestRow() const { return m_longestRow; }
     QByteArrayView line(int row) const;
-    QString text(int row) const { return decodeText(line(row), m_encoding); }
+    // The line as shown: a long one is cut (see decodeShownText).
+    QString text(int row) const { return decodeShownText(line(row), m_encoding); }
+
+    // The whole line, however long, for copying.
+    static constexpr int wholeLineRole = Qt::UserRole;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

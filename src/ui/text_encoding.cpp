@@ -2,6 +2,9 @@
 
 #include "ui/gbk_text.h"
 
+#include <QCoreApplication>
+#include <QLocale>
+
 #include <cstdint>
 #include <cstring>
 
@@ -44,4 +47,22 @@ QString decodeText(QByteArrayView bytes, TextEncoding encoding)
     QString text = QString::fromUtf8(bytes);
     text.replace(QChar(0), QChar(QChar::ReplacementCharacter));
     return text;
+}
+
+QString decodeShownText(QByteArrayView bytes, TextEncoding encoding)
+{
+    if (bytes.size() <= maxShownBytes)
+        return decodeText(bytes, encoding);
+    qsizetype cut = 0;
+    if (encoding == TextEncoding::Gbk) {
+        while (cut + Gbk::characterLength(bytes, cut) <= maxShownBytes)
+            cut += Gbk::characterLength(bytes, cut);
+    } else {
+        cut = maxShownBytes;
+        while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80)
+            --cut;
+    }
+    return decodeText(bytes.first(cut), encoding)
+        + QCoreApplication::translate("TextEncoding", "……（过长，已截断；全长 %1 字节）")
+              .arg(QLocale::system().toString(bytes.size()));
 }

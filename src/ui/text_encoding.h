@@ -13,3 +13,8 @@ TextEncoding detectTextEncoding(QByteArrayView text);
 
 // As Gbk::decode for GBK; for UTF-8, invalid bytes and NUL show as U+FFFD.
 QString decodeText(QByteArrayView bytes, TextEncoding encoding);
+
+// Text for one cell of a view: longer bytes show their first `maxShownBytes`, cut at a character
+// boundary and marked as cut, so that no view lays out megabytes in one cell.
+inline constexpr qsizetype maxShownBytes = 4096;
+QString decodeShownText(QByteArrayView bytes, TextEncoding encoding);
