@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/about_window.h"
+#include "app/progress_strip.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
 #include "export/code_export.h"
@@ -81,12 +82,14 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     buildAnalysisGroup();
     buildMenuAndHiddenCommands();
 
-    m_progress = place(new QProgressBar(this), this, "渐变进度条1", QRect(152, 470, 312, 24));
-    m_progress->setRange(0, 100);
-    m_progress->hide();
+    m_workbookProgress = place(new ProgressStrip(this), this, "导出进度", QRect(152, 470, 356, 24));
+    m_workbookProgress->bar()->setObjectName(QStringLiteral("渐变进度条1"));
+    m_workbookProgress->cancelButton()->setObjectName(QStringLiteral("取消导出"));
+    connect(m_workbookProgress, &ProgressStrip::cancelRequested, m_workbookJob,
+        &WorkbookExportJob::cancel);
 
-    connect(
-        m_workbookJob, &WorkbookExportJob::progressChanged, m_progress, &QProgressBar::setValue);
+    connect(m_workbookJob, &WorkbookExportJob::progressChanged, m_workbookProgress,
+        &ProgressStrip::setValue);
     connect(
         m_workbookJob, &WorkbookExportJob::finished, this, &MainWindow::onWorkbookExportFinished);
 }
@@ -199,6 +202,15 @@ void MainWindow::buildMenuAndHiddenCommands()
         &MainWindow::onCollectDetailsTriggered);
     addHiddenCommand("按钮4", tr("导出全部明细到Excel"),
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &MainWindow::onExportWorkbookTriggered);
+
+    // Enabled only while something runs, so Escape stays free for other uses otherwise.
+    m_cancel = new QAction(tr("取消"), this);
+    m_cancel->setObjectName(QStringLiteral("取消"));
+    m_cancel->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_cancel->setShortcutContext(Qt::WindowShortcut);
+    m_cancel->setEnabled(false);
+    connect(m_cancel, &QAction::triggered, this, &MainWindow::onCancelTriggered);
+    addAction(m_cancel);
 }
 
 void MainWindow::onBrowseClicked()
@@ -326,18 +338,29 @@ void MainWindow::onExportWorkbookTriggered()
     if (!path)
         return;
     m_workbookPath = *path;
-    m_progress->setValue(0);
-    m_progress->show();
-    m_progress->raise();
+    m_workbookProgress->begin();
+    m_cancel->setEnabled(true);
     m_workbookJob->start(m_songModel->table(), *path);
 }
 
 void MainWindow::onWorkbookExportFinished(const QString &error)
 {
-    m_progress->hide();
-    if (!error.isEmpty())
+    m_workbookProgress->hide();
+    updateCancelCommand();
+    // A cancel the user asked for needs no message.
+    if (!error.isEmpty() && !m_workbookJob->wasCancelled())
         m_dialogs.showMessage(this,
             tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(m_workbookPath), error));
+}
+
+void MainWindow::onCancelTriggered()
+{
+    m_workbookJob->cancel();
+}
+
+void MainWindow::updateCancelCommand()
+{
+    m_cancel->setEnabled(m_workbookJob->isRunning());
 }
 
 void MainWindow::onSongFolderClicked()

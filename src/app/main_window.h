@@ -7,12 +7,12 @@
 
 class Dialogs;
 class PlayerWindow;
+class ProgressStrip;
 class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QProgressBar;
 class QPushButton;
 class SongTableModel;
 class SongTableView;
@@ -55,6 +55,7 @@ private:
     void onCollectDetailsTriggered();
     void onExportWorkbookTriggered();
     void onWorkbookExportFinished(const QString &error);
+    void onCancelTriggered();
     void onSongFolderClicked();
     void onTableContextMenuRequested(const QPoint &globalPosition);
     void onPlaySelectedTriggered();
@@ -62,6 +63,7 @@ private:
 
     void loadSearchFile(const QString &path);
     void setFileCommandsEnabled(bool enabled);
+    void updateCancelCommand();
     void saveFile(const QString &path, QByteArrayView bytes);
 
     Dialogs &m_dialogs;
@@ -80,7 +82,8 @@ private:
     QCheckBox *m_checkAll = nullptr;
     QLineEdit *m_randomCount = nullptr;
     QLabel *m_songCount = nullptr;
-    QProgressBar *m_progress = nullptr;
+    ProgressStrip *m_workbookProgress = nullptr;
+    QAction *m_cancel = nullptr;
     QMenu *m_menu = nullptr;
     QAction *m_playSelected = nullptr;
 
