@@ -2,6 +2,7 @@
 
 #include "app/about_window.h"
 #include "app/find_bar.h"
+#include "app/progress_strip.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
 #include "export/code_export.h"
@@ -90,12 +91,14 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     buildMenuAndHiddenCommands();
     buildFindBar();
 
-    m_progress = place(new QProgressBar(this), this, "渐变进度条1", QRect(152, 470, 312, 24));
-    m_progress->setRange(0, 100);
-    m_progress->hide();
+    m_workbookProgress = place(new ProgressStrip(this), this, "导出进度", QRect(152, 470, 356, 24));
+    m_workbookProgress->bar()->setObjectName(QStringLiteral("渐变进度条1"));
+    m_workbookProgress->cancelButton()->setObjectName(QStringLiteral("取消导出"));
+    connect(m_workbookProgress, &ProgressStrip::cancelRequested, m_workbookJob,
+        &WorkbookExportJob::cancel);
 
-    connect(
-        m_workbookJob, &WorkbookExportJob::progressChanged, m_progress, &QProgressBar::setValue);
+    connect(m_workbookJob, &WorkbookExportJob::progressChanged, m_workbookProgress,
+        &ProgressStrip::setValue);
     connect(
         m_workbookJob, &WorkbookExportJob::finished, this, &MainWindow::onWorkbookExportFinished);
 }
@@ -208,6 +211,15 @@ void MainWindow::buildMenuAndHiddenCommands()
         &MainWindow::onCollectDetailsTriggered);
     addHiddenCommand("按钮4", tr("导出全部明细到Excel"),
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &MainWindow::onExportWorkbookTriggered);
+
+    // Enabled only while something runs, so Escape stays free for other uses otherwise.
+    m_cancel = new QAction(tr("取消"), this);
+    m_cancel->setObjectName(QStringLiteral("取消"));
+    m_cancel->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_cancel->setShortcutContext(Qt::WindowShortcut);
+    m_cancel->setEnabled(false);
+    connect(m_cancel, &QAction::triggered, this, &MainWindow::onCancelTriggered);
+    addAction(m_cancel);
 }
 
 void MainWindow::buildFindBar()
@@ -272,7 +284,8 @@ void MainWindow::loadSearchFile(const QString &path)
         return;
     }
     const bool empty = read.bytes.isEmpty();
-    m_sourceModel->setBytes(std::move(read.bytes));
+    const TextEncoding encoding = detectTextEncoding(read.bytes);
+    m_sourceModel->setBytes(std::move(read.bytes), encoding);
     showPath(m_searchFilePath, QDir::toNativeSeparators(path));
     // An empty file shows its own path there, yet it is no folder to play songs from.
     m_songFolderPath = empty ? QString() : folderWithSeparator(QFileInfo(path).absolutePath());
@@ -288,7 +301,8 @@ void MainWindow::setFileCommandsEnabled(bool enabled)
 
 void MainWindow::onAnalyseClicked()
 {
-    SearchFileAnalysis analysis = analyseSearchFile(m_sourceModel->bytes());
+    SearchFileAnalysis analysis
+        = analyseSearchFile(m_sourceModel->bytes(), m_sourceModel->encoding());
     if (!analysis.error.isEmpty()) {
         m_dialogs.showMessage(this, analysis.error);
         return;
@@ -374,7 +388,7 @@ void MainWindow::onCollectCodesTriggered()
 
 void MainWindow::onCollectDetailsTriggered()
 {
-    m_detailBuffer += collectCheckedDetails(m_songModel->table());
+    m_detailBuffer = collectCheckedDetails(m_songModel->table());
 }
 
 void MainWindow::onExportWorkbookTriggered()
@@ -385,18 +399,29 @@ void MainWindow::onExportWorkbookTriggered()
     if (!path)
         return;
     m_workbookPath = *path;
-    m_progress->setValue(0);
-    m_progress->show();
-    m_progress->raise();
+    m_workbookProgress->begin();
+    m_cancel->setEnabled(true);
     m_workbookJob->start(m_songModel->table(), *path);
 }
 
 void MainWindow::onWorkbookExportFinished(const QString &error)
 {
-    m_progress->hide();
-    if (!error.isEmpty())
+    m_workbookProgress->hide();
+    updateCancelCommand();
+    // A cancel the user asked for needs no message.
+    if (!error.isEmpty() && !m_workbookJob->wasCancelled())
         m_dialogs.showMessage(this,
             tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(m_workbookPath), error));
+}
+
+void MainWindow::onCancelTriggered()
+{
+    m_workbookJob->cancel();
+}
+
+void MainWindow::updateCancelCommand()
+{
+    m_cancel->setEnabled(m_workbookJob->isRunning());
 }
 
 void MainWindow::onSongFolderClicked()
@@ -420,14 +445,14 @@ void MainWindow::onPlaySelectedTriggered()
         return;
     const auto row = static_cast<qsizetype>(m_shownModel->tableRow(shownRow));
     const SongTable &table = m_songModel->table();
-    const QString address = m_songFolderPath + Gbk::decode(table.field(row, SongColumn::FilePath));
+    const QString address = m_songFolderPath + table.text(row, SongColumn::FilePath);
     if (!m_player) {
         m_player = new PlayerWindow(this);
         m_player->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_player->show();
     m_player->raise();
-    m_player->play(address, Gbk::decode(table.field(row, SongColumn::Name)));
+    m_player->play(address, table.text(row, SongColumn::Name));
 }
 
 void MainWindow::onAboutClicked()

@@ -12,12 +12,12 @@ class Dialogs;
 class FindBar;
 class ShownSongsModel;
 class PlayerWindow;
+class ProgressStrip;
 class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QProgressBar;
 class QPushButton;
 class SongTableModel;
 class SongTableView;
@@ -36,8 +36,8 @@ public:
     explicit MainWindow(Dialogs &dialogs, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // What the hidden commands gathered: the codes of the last collection or export, and the
-    // details of every detail collection of this run.
+    // What the hidden commands gathered: the codes of the last collection or export and the
+    // details of the last detail collection.
     const QByteArray &codeBuffer() const { return m_codeBuffer; }
     const QByteArray &detailBuffer() const { return m_detailBuffer; }
 
@@ -61,6 +61,7 @@ private:
     void onCollectDetailsTriggered();
     void onExportWorkbookTriggered();
     void onWorkbookExportFinished(const QString &error);
+    void onCancelTriggered();
     void onSongFolderClicked();
     void onTableContextMenuRequested(const QPoint &globalPosition);
     void onPlaySelectedTriggered();
@@ -78,6 +79,7 @@ private:
 
     void loadSearchFile(const QString &path);
     void setFileCommandsEnabled(bool enabled);
+    void updateCancelCommand();
     void saveFile(const QString &path, QByteArrayView bytes);
 
     Dialogs &m_dialogs;
@@ -98,7 +100,8 @@ private:
     QCheckBox *m_checkAll = nullptr;
     QLineEdit *m_randomCount = nullptr;
     QLabel *m_songCount = nullptr;
-    QProgressBar *m_progress = nullptr;
+    ProgressStrip *m_workbookProgress = nullptr;
+    QAction *m_cancel = nullptr;
     QMenu *m_menu = nullptr;
     QAction *m_playSelected = nullptr;
     FindBar *m_findBar = nullptr;

@@ -3,7 +3,6 @@
 #include "app/fixed_row_table.h"
 
 #include "songs/source_text_model.h"
-#include "ui/gbk_text.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -34,7 +33,7 @@ void SourceView::fitItemsToLongestLine()
 {
     int width = 0;
     if (m_model->rowCount() > 0) {
-        const QString longest = Gbk::decode(m_model->line(m_model->longestRow()));
+        const QString longest = m_model->text(m_model->longestRow());
         width = fontMetrics().horizontalAdvance(longest) + 2 * fontMetrics().averageCharWidth();
     }
     setColumnWidth(0, std::max(width, viewport()->width()));
@@ -57,7 +56,7 @@ void SourceView::copySelectedLines()
     QStringList lines;
     lines.reserve(selected.size());
     for (const QModelIndex &index : std::as_const(selected))
-        lines << index.data().toString();
+        lines << index.data(SourceTextModel::wholeLineRole).toString();
     if (!lines.isEmpty())
         QApplication::clipboard()->setText(lines.join(u'\n'));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "songs/song_table.h"
+#include "ui/text_encoding.h"
 
 #include <QByteArray>
 #include <QString>
@@ -26,6 +27,7 @@ struct SearchFileAnalysis
 inline constexpr qint64 maxSearchFileSize = 0xFFFFFFFF;
 
 // Lines end at CR LF, LF or a lone CR, so Windows, Unix and old Mac files read alike.
-// Fields 1, 3, 8, 6, 7, 2 become the columns; "||" only separates at a GBK character boundary.
-// The table shares `text`; nothing is copied.
-SearchFileAnalysis analyseSearchFile(const QByteArray &text);
+// Fields 1, 3, 8, 6, 7, 2 become the columns; "||" only separates at a character boundary of
+// `encoding`. The table shares `text`; nothing is copied.
+SearchFileAnalysis analyseSearchFile(
+    const QByteArray &text, TextEncoding encoding = TextEncoding::Gbk);

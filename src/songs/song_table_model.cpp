@@ -1,7 +1,5 @@
 #include "songs/song_table_model.h"
 
-#include "ui/gbk_text.h"
-
 #include <algorithm>
 #include <array>
 
@@ -119,7 +117,8 @@ QVariant SongTableModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return Gbk::decode(m_table.field(index.row(), static_cast<SongColumn>(index.column())));
+        return decodeShownText(m_table.field(index.row(), static_cast<SongColumn>(index.column())),
+            m_table.encoding());
     case Qt::CheckStateRole:
         if (index.column() == 0)
             return m_table.isChecked(index.row()) ? Qt::Checked : Qt::Unchecked;

@@ -134,15 +134,39 @@ TEST_F(SearchFileImport, OldMacLineEndsGiveOneLineAndOneSongEach)
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
 }
 
+TEST_F(SearchFileImport, Utf8FilesWithOrWithoutTheMarkKeepEverySongAndExportTheirOwnBytes)
+{
+    const QByteArray songs = songLine("10000001", u"七里香"_qs.toUtf8()) + "\r\n"
+        + songLine("10000002", u"稻香"_qs.toUtf8()) + "\r\n" + songLine("10000003", "Plain");
+    for (const QByteArray &mark : { QByteArray(), QByteArray("\xEF\xBB\xBF") }) {
+        // The first field empty: a mark before it must not hide the separator.
+        QByteArray file = mark + songs;
+        file.replace(0, mark.size() + 1, mark);
+        browseAndAnalyse(file);
+        EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join(u' ').toStdString();
+        ASSERT_EQ(songModel()->rowCount(), 3);
+        EXPECT_EQ(songModel()->index(1, 1).data().toString(), u"稻香"_qs);
+        EXPECT_EQ(songModel()->index(2, 0).data().toString(), u"10000003"_qs);
+        EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->index(1, 0).data().toString(),
+            QString::fromUtf8(songLine("10000002", u"稻香"_qs.toUtf8())));
+
+        control<QCheckBox>("选择框1")->click();
+        m_dialogs.saveAnswers.push_back(m_dir.filePath(u"codes.txt"_qs));
+        click("按钮3");
+        EXPECT_EQ(readWholeFile(m_dir.filePath(u"codes.txt"_qs)).bytes,
+            "10000001\r\n10000002\r\n10000003\r\n");
+    }
+}
+
 TEST_F(Analysis, ThreeLinesBecomeThreeSongsAndHalfIsProposed)
 {
     browseAndAnalyse(threeSongs());
     ASSERT_EQ(songModel()->rowCount(), 3);
     const SongTable &table = songModel()->table();
-    EXPECT_EQ(table.cell(0, SongColumn::Code), "10000001\r\n");
-    EXPECT_EQ(table.cell(0, SongColumn::Name), "Song A\r\n");
-    EXPECT_EQ(table.cell(0, SongColumn::Singer), "Singer\r\n");
-    EXPECT_EQ(table.cell(0, SongColumn::FilePath), "a\\001.mpg\r\n");
+    EXPECT_EQ(table.field(0, SongColumn::Code), "10000001");
+    EXPECT_EQ(table.field(0, SongColumn::Name), "Song A");
+    EXPECT_EQ(table.field(0, SongColumn::Singer), "Singer");
+    EXPECT_EQ(table.field(0, SongColumn::FilePath), "a\\001.mpg");
     EXPECT_EQ(songModel()->index(2, 0).data().toString(), u"10000003"_qs);
     EXPECT_EQ(text("标签4"), u"3"_qs);
     EXPECT_EQ(control<QLineEdit>("编辑框3")->text(), u"1.5"_qs);
@@ -339,7 +363,19 @@ TEST_F(HiddenCommands, CollectionsGatherTheCheckedRows)
     trigger("按钮7");
     trigger("按钮7");
     const QByteArray details = "10000002\r\nSong B\r\nSinger\r\nPop\r\nMandarin\r\na\\001.mpg\r\n";
-    EXPECT_EQ(m_window.detailBuffer(), details + details);
+    EXPECT_EQ(m_window.detailBuffer(), details) << "each collection replaces the last";
+}
+
+TEST_F(HiddenCommands, TheTickedPlaceholderIsNeverExported)
+{
+    control<QCheckBox>("选择框1")->click();
+    ASSERT_EQ(checkedRows(), std::vector<int> { 0 });
+    const QString codes = writeFile(u"codes.txt"_qs, "old");
+    m_dialogs.saveAnswers = { codes };
+    click("按钮3");
+    EXPECT_EQ(readWholeFile(codes).bytes, QByteArray()) << "as for no ticked rows";
+    trigger("按钮7");
+    EXPECT_TRUE(m_window.detailBuffer().isEmpty());
 }
 
 TEST_F(HiddenCommands, WorkbookExportWritesTheFileWithTheBarShownMeanwhile)
