@@ -13,6 +13,7 @@
 #include "songs/carried_ticks.h"
 #include "songs/search_file_analysis.h"
 #include "songs/shown_songs_model.h"
+#include "songs/song_order.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
 #include "ui/dialogs.h"
@@ -27,6 +28,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -77,6 +79,7 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     , m_songModel(new SongTableModel(this))
     , m_shownModel(new ShownSongsModel(m_songModel, this))
     , m_search(new SongSearch(this))
+    , m_sorter(new SongSorter(this))
     , m_workbookJob(new WorkbookExportJob(this))
 {
     setObjectName(QStringLiteral("MainWindow"));
@@ -236,6 +239,11 @@ void MainWindow::buildFindBar()
     connect(m_findBar, &FindBar::queryEdited, this, &MainWindow::onQueryEdited);
     connect(m_findBar, &FindBar::onlyTickedToggled, this, &MainWindow::showSongs);
     connect(m_search, &SongSearch::found, this, &MainWindow::onSearchFound);
+    connect(m_songTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
+        &MainWindow::onHeaderClicked);
+    connect(m_sorter, &SongSorter::sorted, this, &MainWindow::onSorted);
+    m_songTable->horizontalHeader()->setSortIndicatorShown(true);
+    showSortOrder(-1, Qt::AscendingOrder);
     connect(m_songModel, &SongTableModel::ticksChanged, this, [this] {
         m_statusNote.clear();
         updateStatus();
@@ -302,6 +310,9 @@ void MainWindow::onAnalyseClicked()
     m_findBar->clearQuery();
     m_shownQuery = {};
     m_matched.reset();
+    m_sortColumn = -1;
+    m_sortedRows.reset();
+    showSortOrder(-1, Qt::AscendingOrder);
     m_search->setTable(analysis.table);
     m_songModel->setTable(std::move(analysis.table));
     showSongs();
@@ -477,6 +488,21 @@ void MainWindow::showSongs()
         const SongTable &table = m_songModel->table();
         std::erase_if(rows, [&table](std::uint32_t row) { return !table.isChecked(row); });
     }
+    if (m_sortedRows) {
+        // The matched rows in the column's order: one pass over every row, whatever is shown.
+        std::vector<bool> matched(m_sortedRows->size());
+        for (const std::uint32_t row : rows)
+            matched[row] = true;
+        std::size_t next = 0;
+        const auto take = [&](std::uint32_t row) {
+            if (matched[row])
+                rows[next++] = row;
+        };
+        if (m_sortDescending)
+            std::for_each(m_sortedRows->rbegin(), m_sortedRows->rend(), take);
+        else
+            std::for_each(m_sortedRows->begin(), m_sortedRows->end(), take);
+    }
     m_shownModel->setRows(std::move(rows));
 
     const int shownRow = currentSong ? m_shownModel->shownRow(*currentSong) : -1;
@@ -512,4 +538,41 @@ void MainWindow::onUndoTicksTriggered()
 void MainWindow::onRedoTicksTriggered()
 {
     m_songModel->redoTicks();
+}
+
+void MainWindow::onHeaderClicked(int column)
+{
+    if (!m_analysed)
+        return;
+    // Ascending, descending, then file order again.
+    if (column != m_sortColumn) {
+        m_sortColumn = column;
+        m_sortDescending = false;
+        m_sortedRows.reset();
+        m_sortRequest = m_sorter->sort(m_songModel->table(), static_cast<SongColumn>(column));
+        showSortOrder(column, Qt::AscendingOrder);
+        return;
+    }
+    if (!m_sortDescending) {
+        m_sortDescending = true;
+        showSortOrder(column, Qt::DescendingOrder);
+    } else {
+        m_sortColumn = -1;
+        m_sortedRows.reset();
+        showSortOrder(-1, Qt::AscendingOrder);
+    }
+    showSongs();
+}
+
+void MainWindow::onSorted(quint64 request, const RowList &rows)
+{
+    if (request != m_sortRequest || m_sortColumn < 0)
+        return;
+    m_sortedRows = rows;
+    showSongs();
+}
+
+void MainWindow::showSortOrder(int column, Qt::SortOrder order)
+{
+    m_songTable->horizontalHeader()->setSortIndicator(column, order);
 }

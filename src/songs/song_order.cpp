@@ -116,7 +116,7 @@ SongSorter::~SongSorter()
     m_jobs.waitForDone();
 }
 
-void SongSorter::sort(const SongTable &table, SongColumn column)
+quint64 SongSorter::sort(const SongTable &table, SongColumn column)
 {
     std::vector<ByteSpan> cells(static_cast<std::size_t>(table.rowCount()));
     const char *const text = table.bytes().constData();
@@ -125,15 +125,17 @@ void SongSorter::sort(const SongTable &table, SongColumn column)
         cells[std::size_t(row)] = { static_cast<std::uint32_t>(cell.data() - text),
             static_cast<std::uint32_t>(cell.size()) };
     }
-    m_jobs.start([this, column, text = table.bytes(), cells = std::move(cells)](
+    const quint64 request = ++m_lastRequest;
+    m_jobs.start([this, request, text = table.bytes(), cells = std::move(cells)](
                      const std::atomic<bool> &stop) {
         std::optional<std::vector<std::uint32_t>> rows = sortedRows(text, cells, stop);
         if (!rows)
             return;
         RowList result = std::make_shared<const std::vector<std::uint32_t>>(std::move(*rows));
         QMetaObject::invokeMethod(
-            this, [this, column, result] { emit sorted(column, result); }, Qt::QueuedConnection);
+            this, [this, request, result] { emit sorted(request, result); }, Qt::QueuedConnection);
     });
+    return request;
 }
 
 void SongSorter::waitForDone()

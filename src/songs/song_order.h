@@ -27,12 +27,14 @@ public:
     explicit SongSorter(QObject *parent = nullptr);
     ~SongSorter() override;
 
-    void sort(const SongTable &table, SongColumn column);
+    // Starts sorting every row of `table` by `column`; the number names the request.
+    quint64 sort(const SongTable &table, SongColumn column);
     void waitForDone();
 
 signals:
-    void sorted(SongColumn column, RowList rows);
+    void sorted(quint64 request, const RowList &rows);
 
 private:
     LatestJobRunner m_jobs;
+    quint64 m_lastRequest = 0;
 };
