@@ -41,6 +41,8 @@
 
 namespace {
 
+constexpr QSize defaultSize(601, 630);
+
 const QString textFileFilter = QStringLiteral("文本文档(*.txt)|*.txt");
 const QString workbookFilter = QStringLiteral("Excel 工作簿(*.xlsx)|*.xlsx");
 
@@ -84,14 +86,16 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(tr("澜杉V1.1"));
-    // The client area of a 607 × 668 window with a title bar and thin borders.
-    setFixedSize(601, 630);
+    // The client area of a 607 × 668 window with a title bar and thin borders; it may grow.
+    resize(defaultSize);
+    setMinimumSize(defaultSize);
     setAcceptDrops(true);
 
     buildSourceGroup();
     buildAnalysisGroup();
     buildMenuAndHiddenCommands();
     buildFindBar();
+    setUpGrowth();
 
     m_progress = place(new QProgressBar(this), this, "渐变进度条1", QRect(152, 470, 312, 24));
     m_progress->setRange(0, 100);
@@ -248,6 +252,38 @@ void MainWindow::buildFindBar()
         m_statusNote.clear();
         updateStatus();
     });
+}
+
+void MainWindow::setUpGrowth()
+{
+    using Share = WindowGrowth::Share;
+    const auto add = [this](const char *name, WindowGrowth::Rule rule) {
+        m_growth.add(findChild<QWidget *>(QString::fromUtf8(name)), rule);
+    };
+    // The source view takes the upper half of the extra height, the song table the lower.
+    add("分组框1", { .growWide = true, .growTall = Share::Upper });
+    add("编辑框1", { .growWide = true, .growTall = Share::Upper });
+    for (const char *caption : { "标签2", "标签6" })
+        add(caption, { .moveDown = Share::Upper });
+    for (const char *path : { "标签1", "标签7" })
+        add(path, { .growWide = true, .moveDown = Share::Upper });
+    for (const char *button : { "按钮2", "按钮1", "按钮9" })
+        add(button, { .moveRight = true, .moveDown = Share::Upper });
+    add("分组框2", { .growWide = true, .moveDown = Share::Upper, .growTall = Share::Lower });
+    add("超级列表框1", { .growWide = true, .growTall = Share::Lower });
+    // The bottom row: inside the analysis group, or on the window itself.
+    for (const char *control : { "选择框1", "分组框3", "按钮6" })
+        add(control, { .moveDown = Share::Lower });
+    for (const char *control : { "按钮3", "按钮8" })
+        add(control, { .moveDown = Share::Both });
+    add("渐变进度条1", { .moveDown = Share::Upper });
+    add("查找栏", { .growWide = true, .moveDown = Share::Both });
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_growth.apply(size() - defaultSize);
 }
 
 void MainWindow::onBrowseClicked()

@@ -46,12 +46,15 @@ protected:
     // A search file dropped on the window loads as if chosen with Browse.
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    // The source view and the song table share the room a larger window gives.
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildSourceGroup();
     void buildAnalysisGroup();
     void buildMenuAndHiddenCommands();
     void buildFindBar();
+    void setUpGrowth();
 
     void onBrowseClicked();
     void onAnalyseClicked();
@@ -127,4 +130,5 @@ private:
     QByteArray m_codeBuffer;
     QByteArray m_detailBuffer;
     QPointer<PlayerWindow> m_player;
+    WindowGrowth m_growth;
 };
