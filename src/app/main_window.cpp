@@ -524,21 +524,8 @@ void MainWindow::showSongs()
         const SongTable &table = m_songModel->table();
         std::erase_if(rows, [&table](std::uint32_t row) { return !table.isChecked(row); });
     }
-    if (m_sortedRows) {
-        // The matched rows in the column's order: one pass over every row, whatever is shown.
-        std::vector<bool> matched(m_sortedRows->size());
-        for (const std::uint32_t row : rows)
-            matched[row] = true;
-        std::size_t next = 0;
-        const auto take = [&](std::uint32_t row) {
-            if (matched[row])
-                rows[next++] = row;
-        };
-        if (m_sortDescending)
-            std::for_each(m_sortedRows->rbegin(), m_sortedRows->rend(), take);
-        else
-            std::for_each(m_sortedRows->begin(), m_sortedRows->end(), take);
-    }
+    if (m_sortedRows)
+        rows = inSortedOrder(std::move(rows), *m_sortedRows, m_sortDescending);
     m_shownModel->setRows(std::move(rows));
 
     const int shownRow = currentSong ? m_shownModel->shownRow(*currentSong) : -1;

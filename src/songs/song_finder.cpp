@@ -24,20 +24,50 @@ bool startsCharacter(const char *begin, const char *at)
     return (at - run) % 2 == 0;
 }
 
-// The first occurrence of `word` in [begin, end) at a character boundary of text starting at
-// `textBegin`, or nullptr.
-const char *findWord(const char *textBegin, const char *begin, const char *end, QByteArrayView word)
+// One word's search: memchr for the word's rarest byte, then a compare. memchr skips through
+// the text many times faster than a byte-wise search, and a rare byte stops it seldom
+// (1M lines, `孙超`: 10 ms; glibc's memmem 45 ms, std::boyer_moore_horspool_searcher 95 ms).
+class WordSearch
 {
-    const auto length = static_cast<std::size_t>(word.size());
-    while (begin < end) {
-        const auto *hit = static_cast<const char *>(
-            memmem(begin, static_cast<std::size_t>(end - begin), word.data(), length));
-        if (!hit || startsCharacter(textBegin, hit))
-            return hit;
-        begin = hit + 1;
+public:
+    WordSearch(const QByteArray &word, const std::array<std::uint32_t, 256> &byteCounts)
+        : m_word(word)
+    {
+        for (qsizetype at = 1; at < word.size(); ++at) {
+            if (byteCounts[static_cast<unsigned char>(word[at])]
+                < byteCounts[static_cast<unsigned char>(word[m_rare])])
+                m_rare = at;
+        }
     }
-    return nullptr;
-}
+
+    // The first occurrence in [begin, end) at a character boundary of the text that starts at
+    // `textBegin`, or nullptr.
+    const char *in(const char *textBegin, const char *begin, const char *end) const
+    {
+        const qsizetype length = m_word.size();
+        if (end - begin < length)
+            return nullptr;
+        const char rare = m_word[m_rare];
+        // The rare byte of the last place the word fits.
+        const char *const limit = end - (length - 1 - m_rare);
+        for (const char *from = begin + m_rare; from < limit;) {
+            const auto *found = static_cast<const char *>(
+                std::memchr(from, rare, static_cast<std::size_t>(limit - from)));
+            if (!found)
+                return nullptr;
+            const char *start = found - m_rare;
+            if (std::memcmp(start, m_word.constData(), static_cast<std::size_t>(length)) == 0
+                && startsCharacter(textBegin, start))
+                return start;
+            from = found + 1;
+        }
+        return nullptr;
+    }
+
+private:
+    QByteArray m_word;
+    qsizetype m_rare = 0;
+};
 
 // The GBK form of one character, or nothing when GBK has no such character.
 std::optional<QByteArray> gbkCharacter(QStringView character)
@@ -91,7 +121,8 @@ bool FindQuery::narrows(const FindQuery &wider) const
     return std::all_of(wider.words.begin(), wider.words.end(), [this](const QByteArray &shorter) {
         return std::any_of(words.begin(), words.end(), [&](const QByteArray &longer) {
             const char *begin = longer.constData();
-            return findWord(begin, begin, begin + longer.size(), shorter) != nullptr;
+            static const std::array<std::uint32_t, 256> anyBytes {};
+            return WordSearch(shorter, anyBytes).in(begin, begin, begin + longer.size()) != nullptr;
         });
     });
 }
@@ -140,14 +171,12 @@ SongFinder::SongFinder(const QByteArray &text, std::span<const ByteSpan> lines)
         *out++ = '\n';
     }
     m_lineStarts.push_back(static_cast<std::uint32_t>(size));
-}
-
-bool SongFinder::lineHoldsAll(std::uint32_t row, std::span<const QByteArray> words) const
-{
-    const char *begin = m_folded.constData() + m_lineStarts[row];
-    const char *end = m_folded.constData() + m_lineStarts[row + 1] - 1;
-    return std::all_of(words.begin(), words.end(),
-        [&](const QByteArray &word) { return findWord(begin, begin, end, word) != nullptr; });
+    // How often each byte occurs, from a sample of lines spread over the text.
+    const std::size_t step = std::max<std::size_t>(1, lines.size() / 4096);
+    for (std::size_t row = 0; row < lines.size(); row += step) {
+        for (std::uint32_t at = m_lineStarts[row]; at + 1 < m_lineStarts[row + 1]; ++at)
+            ++m_byteCounts[static_cast<unsigned char>(m_folded[at])];
+    }
 }
 
 std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &query,
@@ -167,11 +196,19 @@ std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &quer
     }
 
     // The longest word is searched through the text, the others only in the lines it hits.
-    std::vector<QByteArray> others = query.words;
-    const auto longest = std::max_element(others.begin(), others.end(),
-        [](const QByteArray &a, const QByteArray &b) { return a.size() < b.size(); });
-    const QByteArray scanned = *longest;
-    others.erase(longest);
+    std::vector<QByteArray> words = query.words;
+    std::stable_sort(words.begin(), words.end(),
+        [](const QByteArray &a, const QByteArray &b) { return a.size() > b.size(); });
+    const WordSearch scanned(words.front(), m_byteCounts);
+    std::vector<WordSearch> others;
+    for (auto word = words.begin() + 1; word != words.end(); ++word)
+        others.emplace_back(*word, m_byteCounts);
+    const auto lineHoldsOthers = [&](std::uint32_t row) {
+        const char *begin = m_folded.constData() + m_lineStarts[row];
+        const char *end = m_folded.constData() + m_lineStarts[row + 1] - 1;
+        return std::all_of(others.begin(), others.end(),
+            [&](const WordSearch &word) { return word.in(begin, begin, end) != nullptr; });
+    };
 
     const char *const text = m_folded.constData();
     // Searches the lines of rows first .. end - 1 as one block of text.
@@ -179,12 +216,12 @@ std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &quer
         const char *at = text + m_lineStarts[first];
         const char *const blockEnd = text + m_lineStarts[end];
         std::uint32_t row = first;
-        while (const char *hit = findWord(text, at, blockEnd, scanned)) {
+        while (const char *hit = scanned.in(text, at, blockEnd)) {
             row = static_cast<std::uint32_t>(
                 std::upper_bound(m_lineStarts.begin() + row, m_lineStarts.begin() + end + 1,
                     static_cast<std::uint32_t>(hit - text))
                 - m_lineStarts.begin() - 1);
-            if (lineHoldsAll(row, others))
+            if (lineHoldsOthers(row))
                 rows.push_back(row);
             at = text + m_lineStarts[row + 1];
         }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QStringView>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -45,9 +46,8 @@ public:
         const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const;
 
 private:
-    bool lineHoldsAll(std::uint32_t row, std::span<const QByteArray> words) const;
-
     // Folded lines, each followed by '\n'; m_lineStarts has one more entry than rows.
     QByteArray m_folded;
     std::vector<std::uint32_t> m_lineStarts;
+    std::array<std::uint32_t, 256> m_byteCounts {};
 };

@@ -18,6 +18,11 @@
 std::optional<std::vector<std::uint32_t>> sortedRows(
     const QByteArray &text, std::span<const ByteSpan> cells, const std::atomic<bool> &stop);
 
+// `rows` (any order) in the order of `sortedAll` (every row of the table, as sortedRows gives
+// them), or its reverse: one pass over every row, whatever is shown.
+std::vector<std::uint32_t> inSortedOrder(
+    std::vector<std::uint32_t> rows, std::span<const std::uint32_t> sortedAll, bool descending);
+
 // Sorting a column off the user-interface thread; a newer sort supersedes the one before.
 class SongSorter : public QObject
 {
