@@ -119,7 +119,7 @@ int main(int argc, char **argv)
     ShownSongsModel shown(&songs);
 
     std::unique_ptr<SongFinder> finder;
-    const Timing foldSeconds = secondsOf(
+    const Timing indexSeconds = secondsOf(
         [&] { finder = std::make_unique<SongFinder>(table.bytes(), SongFinder::linesOf(table)); });
 
     // Queries from the file itself: a singer of a song in the middle, a language as the user
@@ -140,7 +140,7 @@ int main(int argc, char **argv)
     std::printf("File: %s, %.1f MB, %u songs, median of %d runs.\n\n", qPrintable(path),
         fileMegabytes, rowCount, runs);
     std::printf("| step | wall (processor) | target |\n|---|---:|---|\n");
-    printRow("fold the lines for finding (once per analysis, in the background)", foldSeconds, "");
+    printRow("find the line of every song (once per analysis)", indexSeconds, "");
     for (const QString &query : { singer, language, ascii }) {
         const std::vector<std::uint32_t> found = search(query, nullptr);
         const std::string step = "new query over all songs `" + query.toStdString() + "` ("

@@ -2,10 +2,10 @@
 
 #include "songs/gbk_folding.h"
 #include "ui/gbk_text.h"
-#include "ui/memory_advice.h"
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -155,29 +155,71 @@ std::vector<ByteSpan> SongFinder::linesOf(const SongTable &table)
     return lines;
 }
 
-SongFinder::SongFinder(const QByteArray &text, std::span<const ByteSpan> lines)
+SongFinder::SongFinder(QByteArray text, std::vector<ByteSpan> lines)
+    : m_text(std::move(text))
+    , m_lines(std::move(lines))
 {
-    qsizetype size = 0;
-    for (const ByteSpan line : lines)
-        size += line.length + 1;
-    m_folded = QByteArray(size, Qt::Uninitialized);
-    adviseHugePages(m_folded.data(), std::size_t(size));
-    m_lineStarts.reserve(lines.size() + 1);
-    char *out = m_folded.data();
-    for (const ByteSpan line : lines) {
-        m_lineStarts.push_back(static_cast<std::uint32_t>(out - m_folded.constData()));
-        GbkFolding::foldLine(QByteArrayView(text.constData() + line.offset, line.length), out);
-        out += line.length;
-        *out++ = '\n';
-    }
-    m_lineStarts.push_back(static_cast<std::uint32_t>(size));
     // How often each byte occurs, from a sample of lines spread over the text.
-    const std::size_t step = std::max<std::size_t>(1, lines.size() / 4096);
-    for (std::size_t row = 0; row < lines.size(); row += step) {
-        for (std::uint32_t at = m_lineStarts[row]; at + 1 < m_lineStarts[row + 1]; ++at)
-            ++m_byteCounts[static_cast<unsigned char>(m_folded[at])];
+    const char *const bytes = m_text.constData();
+    const std::size_t step = std::max<std::size_t>(1, m_lines.size() / 4096);
+    for (std::size_t row = 0; row < m_lines.size(); row += step) {
+        const ByteSpan line = m_lines[row];
+        for (std::uint32_t at = line.offset; at < line.offset + line.length; ++at)
+            ++m_byteCounts[static_cast<unsigned char>(bytes[at])];
     }
 }
+
+namespace {
+
+// One byte of one form of the query's rarest character, and where that byte sits in its word.
+struct AnchorByte
+{
+    char byte;
+    qsizetype offset;
+};
+
+struct Anchor
+{
+    std::size_t word = 0;
+    std::vector<AnchorByte> bytes;
+};
+
+// The character of the query whose forms (every character that folds to it) are rarest in
+// the text, each form looked for by its rarer byte.
+Anchor chooseAnchor(
+    const std::vector<QByteArray> &words, const std::array<std::uint32_t, 256> &byteCounts)
+{
+    Anchor anchor;
+    std::uint64_t anchorCost = ~std::uint64_t(0);
+    for (std::size_t index = 0; index < words.size(); ++index) {
+        const QByteArray &word = words[index];
+        for (qsizetype at = 0; at < word.size();) {
+            const qsizetype length = isLead(static_cast<unsigned char>(word[at])) ? 2 : 1;
+            std::vector<AnchorByte> bytes;
+            std::uint64_t cost = 0;
+            for (const QByteArray &form : GbkFolding::unfolded(word.sliced(at, length))) {
+                const auto count
+                    = [&](qsizetype i) { return byteCounts[static_cast<unsigned char>(form[i])]; };
+                const qsizetype rarer = form.size() == 2 && count(1) < count(0) ? 1 : 0;
+                const AnchorByte byte { form[rarer], at + rarer };
+                if (std::none_of(bytes.begin(), bytes.end(), [&](const AnchorByte &known) {
+                        return known.byte == byte.byte && known.offset == byte.offset;
+                    })) {
+                    bytes.push_back(byte);
+                    cost += count(rarer) + 1;
+                }
+            }
+            if (cost < anchorCost) {
+                anchorCost = cost;
+                anchor = { index, std::move(bytes) };
+            }
+            at += length;
+        }
+    }
+    return anchor;
+}
+
+} // namespace
 
 std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &query,
     const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const
@@ -195,61 +237,113 @@ std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &quer
         return rows;
     }
 
-    // The longest word is searched through the text, the others only in the lines it hits.
-    std::vector<QByteArray> words = query.words;
-    std::stable_sort(words.begin(), words.end(),
-        [](const QByteArray &a, const QByteArray &b) { return a.size() > b.size(); });
-    const WordSearch scanned(words.front(), m_byteCounts);
+    const Anchor anchor = chooseAnchor(query.words, m_byteCounts);
+    const QByteArray &anchorWord = query.words[anchor.word];
     std::vector<WordSearch> others;
-    for (auto word = words.begin() + 1; word != words.end(); ++word)
-        others.emplace_back(*word, m_byteCounts);
-    const auto lineHoldsOthers = [&](std::uint32_t row) {
-        const char *begin = m_folded.constData() + m_lineStarts[row];
-        const char *end = m_folded.constData() + m_lineStarts[row + 1] - 1;
+    for (std::size_t index = 0; index < query.words.size(); ++index) {
+        if (index != anchor.word)
+            others.emplace_back(query.words[index], m_byteCounts);
+    }
+
+    const char *const text = m_text.constData();
+    QByteArray folded;
+    // True when the anchor's word starts at `start`, which lies in [lineBegin, lineEnd) with
+    // the word: a character boundary whose folded bytes are the word's.
+    const auto anchorWordAt = [&](const char *lineBegin, const char *lineEnd, const char *start) {
+        const qsizetype length = anchorWord.size();
+        if (start < lineBegin || lineEnd - start < length || !startsCharacter(lineBegin, start))
+            return false;
+        folded.resize(length);
+        GbkFolding::foldLine(QByteArrayView(start, length), folded.data());
+        return folded == anchorWord;
+    };
+    // The other words, anywhere in the folded line.
+    const auto holdsOthers = [&](const ByteSpan line) {
+        if (others.empty())
+            return true;
+        folded.resize(line.length);
+        GbkFolding::foldLine(QByteArrayView(text + line.offset, line.length), folded.data());
+        const char *begin = folded.constData();
+        const char *end = begin + folded.size();
         return std::all_of(others.begin(), others.end(),
             [&](const WordSearch &word) { return word.in(begin, begin, end) != nullptr; });
     };
-
-    const char *const text = m_folded.constData();
-    // Searches the lines of rows first .. end - 1 as one block of text.
-    const auto scanRows = [&](std::uint32_t first, std::uint32_t end) {
-        const char *at = text + m_lineStarts[first];
-        const char *const blockEnd = text + m_lineStarts[end];
-        std::uint32_t row = first;
-        while (const char *hit = scanned.in(text, at, blockEnd)) {
-            row = static_cast<std::uint32_t>(
-                std::upper_bound(m_lineStarts.begin() + row, m_lineStarts.begin() + end + 1,
-                    static_cast<std::uint32_t>(hit - text))
-                - m_lineStarts.begin() - 1);
-            if (lineHoldsOthers(row))
-                rows.push_back(row);
-            at = text + m_lineStarts[row + 1];
-        }
+    const auto holdsAnchorWord = [&](const ByteSpan line) {
+        const char *begin = text + line.offset;
+        const char *end = begin + line.length;
+        return std::any_of(anchor.bytes.begin(), anchor.bytes.end(), [&](AnchorByte byte) {
+            for (const char *from = begin; from < end; ++from) {
+                from = static_cast<const char *>(
+                    std::memchr(from, byte.byte, static_cast<std::size_t>(end - from)));
+                if (!from)
+                    return false;
+                if (anchorWordAt(begin, end, from - byte.offset))
+                    return true;
+            }
+            return false;
+        });
     };
 
     constexpr std::uint32_t rowsBetweenChecks = 16384;
-    if (!candidates) {
-        for (std::uint32_t first = 0; first < rowTotal; first += rowsBetweenChecks) {
-            if (stop.load(std::memory_order_relaxed))
+    if (candidates) {
+        for (std::size_t index = 0; index < candidates->size(); ++index) {
+            if (index % rowsBetweenChecks == 0 && stop.load(std::memory_order_relaxed))
                 return std::nullopt;
-            scanRows(first, std::min(rowTotal, first + rowsBetweenChecks));
+            const ByteSpan line = m_lines[(*candidates)[index]];
+            if (holdsAnchorWord(line) && holdsOthers(line))
+                rows.push_back((*candidates)[index]);
         }
         return rows;
     }
-    std::size_t checked = 0;
-    for (std::size_t index = 0; index < candidates->size();) {
-        // Neighbouring candidates are searched as one block.
-        std::size_t runEnd = index + 1;
-        while (runEnd < candidates->size() && (*candidates)[runEnd] == (*candidates)[runEnd - 1] + 1
-            && runEnd - index < rowsBetweenChecks)
-            ++runEnd;
-        scanRows((*candidates)[index], (*candidates)[runEnd - 1] + 1);
-        checked += runEnd - index;
-        index = runEnd;
-        if (checked >= rowsBetweenChecks) {
-            checked = 0;
-            if (stop.load(std::memory_order_relaxed))
-                return std::nullopt;
+
+    // Each byte of the anchor through the whole text; the rows each finds are merged.
+    const char *const textEnd = text + m_text.size();
+    for (const AnchorByte byte : anchor.bytes) {
+        if (stop.load(std::memory_order_relaxed))
+            return std::nullopt;
+        std::vector<std::uint32_t> found;
+        std::uint32_t row = 0;
+        std::uint32_t sinceCheck = 0;
+        for (const char *at = text; row < rowTotal && at < textEnd;) {
+            const auto *hit = static_cast<const char *>(
+                std::memchr(at, byte.byte, static_cast<std::size_t>(textEnd - at)));
+            if (!hit)
+                break;
+            // The row whose line holds the hit, if any: lines are in file order.
+            const auto offset = static_cast<std::uint32_t>(hit - text);
+            while (row < rowTotal && m_lines[row].offset + m_lines[row].length <= offset)
+                ++row;
+            if (row == rowTotal)
+                break;
+            const ByteSpan line = m_lines[row];
+            const char *lineBegin = text + line.offset;
+            const char *lineEnd = lineBegin + line.length;
+            if (hit < lineBegin) {
+                at = lineBegin;
+                continue;
+            }
+            if (!anchorWordAt(lineBegin, lineEnd, hit - byte.offset)) {
+                at = hit + 1;
+                continue;
+            }
+            if (holdsOthers(line))
+                found.push_back(row);
+            at = lineEnd;
+            ++row;
+            if (++sinceCheck == rowsBetweenChecks) {
+                sinceCheck = 0;
+                if (stop.load(std::memory_order_relaxed))
+                    return std::nullopt;
+            }
+        }
+        if (rows.empty()) {
+            rows = std::move(found);
+        } else {
+            std::vector<std::uint32_t> merged;
+            merged.reserve(rows.size() + found.size());
+            std::set_union(
+                rows.begin(), rows.end(), found.begin(), found.end(), std::back_inserter(merged));
+            rows = std::move(merged);
         }
     }
     return rows;
