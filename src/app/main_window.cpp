@@ -14,6 +14,7 @@
 #include "songs/carried_ticks.h"
 #include "songs/search_file_analysis.h"
 #include "songs/shown_songs_model.h"
+#include "songs/song_order.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
 #include "ui/dialogs.h"
@@ -28,6 +29,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -39,6 +41,8 @@
 #include <numeric>
 
 namespace {
+
+constexpr QSize defaultSize(601, 630);
 
 const QString textFileFilter = QStringLiteral("文本文档(*.txt)|*.txt");
 const QString workbookFilter = QStringLiteral("Excel 工作簿(*.xlsx)|*.xlsx");
@@ -78,18 +82,21 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     , m_songModel(new SongTableModel(this))
     , m_shownModel(new ShownSongsModel(m_songModel, this))
     , m_search(new SongSearch(this))
+    , m_sorter(new SongSorter(this))
     , m_workbookJob(new WorkbookExportJob(this))
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(tr("澜杉V1.1"));
-    // The client area of a 607 × 668 window with a title bar and thin borders.
-    setFixedSize(601, 630);
+    // The client area of a 607 × 668 window with a title bar and thin borders; it may grow.
+    resize(defaultSize);
+    setMinimumSize(defaultSize);
     setAcceptDrops(true);
 
     buildSourceGroup();
     buildAnalysisGroup();
     buildMenuAndHiddenCommands();
     buildFindBar();
+    setUpGrowth();
 
     m_workbookProgress = place(new ProgressStrip(this), this, "导出进度", QRect(152, 470, 356, 24));
     m_workbookProgress->bar()->setObjectName(QStringLiteral("渐变进度条1"));
@@ -248,10 +255,47 @@ void MainWindow::buildFindBar()
     connect(m_findBar, &FindBar::queryEdited, this, &MainWindow::onQueryEdited);
     connect(m_findBar, &FindBar::onlyTickedToggled, this, &MainWindow::showSongs);
     connect(m_search, &SongSearch::found, this, &MainWindow::onSearchFound);
+    connect(m_songTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
+        &MainWindow::onHeaderClicked);
+    connect(m_sorter, &SongSorter::sorted, this, &MainWindow::onSorted);
+    m_songTable->horizontalHeader()->setSortIndicatorShown(true);
+    showSortOrder(-1, Qt::AscendingOrder);
     connect(m_songModel, &SongTableModel::ticksChanged, this, [this] {
         m_statusNote.clear();
         updateStatus();
     });
+}
+
+void MainWindow::setUpGrowth()
+{
+    using Share = WindowGrowth::Share;
+    const auto add = [this](const char *name, WindowGrowth::Rule rule) {
+        m_growth.add(findChild<QWidget *>(QString::fromUtf8(name)), rule);
+    };
+    // The source view takes the upper half of the extra height, the song table the lower.
+    add("分组框1", { .growWide = true, .growTall = Share::Upper });
+    add("编辑框1", { .growWide = true, .growTall = Share::Upper });
+    for (const char *caption : { "标签2", "标签6" })
+        add(caption, { .moveDown = Share::Upper });
+    for (const char *path : { "标签1", "标签7" })
+        add(path, { .growWide = true, .moveDown = Share::Upper });
+    for (const char *button : { "按钮2", "按钮1", "按钮9" })
+        add(button, { .moveRight = true, .moveDown = Share::Upper });
+    add("分组框2", { .growWide = true, .moveDown = Share::Upper, .growTall = Share::Lower });
+    add("超级列表框1", { .growWide = true, .growTall = Share::Lower });
+    // The bottom row: inside the analysis group, or on the window itself.
+    for (const char *control : { "选择框1", "分组框3", "按钮6" })
+        add(control, { .moveDown = Share::Lower });
+    for (const char *control : { "按钮3", "按钮8" })
+        add(control, { .moveDown = Share::Both });
+    add("渐变进度条1", { .moveDown = Share::Upper });
+    add("查找栏", { .growWide = true, .moveDown = Share::Both });
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_growth.apply(size() - defaultSize);
 }
 
 void MainWindow::onBrowseClicked()
@@ -316,6 +360,9 @@ void MainWindow::onAnalyseClicked()
     m_findBar->clearQuery();
     m_shownQuery = {};
     m_matched.reset();
+    m_sortColumn = -1;
+    m_sortedRows.reset();
+    showSortOrder(-1, Qt::AscendingOrder);
     m_search->setTable(analysis.table);
     m_songModel->setTable(std::move(analysis.table));
     showSongs();
@@ -502,6 +549,8 @@ void MainWindow::showSongs()
         const SongTable &table = m_songModel->table();
         std::erase_if(rows, [&table](std::uint32_t row) { return !table.isChecked(row); });
     }
+    if (m_sortedRows)
+        rows = inSortedOrder(std::move(rows), *m_sortedRows, m_sortDescending);
     m_shownModel->setRows(std::move(rows));
 
     const int shownRow = currentSong ? m_shownModel->shownRow(*currentSong) : -1;
@@ -537,4 +586,41 @@ void MainWindow::onUndoTicksTriggered()
 void MainWindow::onRedoTicksTriggered()
 {
     m_songModel->redoTicks();
+}
+
+void MainWindow::onHeaderClicked(int column)
+{
+    if (!m_analysed)
+        return;
+    // Ascending, descending, then file order again.
+    if (column != m_sortColumn) {
+        m_sortColumn = column;
+        m_sortDescending = false;
+        m_sortedRows.reset();
+        m_sortRequest = m_sorter->sort(m_songModel->table(), static_cast<SongColumn>(column));
+        showSortOrder(column, Qt::AscendingOrder);
+        return;
+    }
+    if (!m_sortDescending) {
+        m_sortDescending = true;
+        showSortOrder(column, Qt::DescendingOrder);
+    } else {
+        m_sortColumn = -1;
+        m_sortedRows.reset();
+        showSortOrder(-1, Qt::AscendingOrder);
+    }
+    showSongs();
+}
+
+void MainWindow::onSorted(quint64 request, const RowList &rows)
+{
+    if (request != m_sortRequest || m_sortColumn < 0)
+        return;
+    m_sortedRows = rows;
+    showSongs();
+}
+
+void MainWindow::showSortOrder(int column, Qt::SortOrder order)
+{
+    m_songTable->horizontalHeader()->setSortIndicator(column, order);
 }

@@ -11,6 +11,7 @@
 class Dialogs;
 class FindBar;
 class ShownSongsModel;
+class SongSorter;
 class PlayerWindow;
 class ProgressStrip;
 class QAction;
@@ -45,12 +46,15 @@ protected:
     // A search file dropped on the window loads as if chosen with Browse.
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    // The source view and the song table share the room a larger window gives.
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildSourceGroup();
     void buildAnalysisGroup();
     void buildMenuAndHiddenCommands();
     void buildFindBar();
+    void setUpGrowth();
 
     void onBrowseClicked();
     void onAnalyseClicked();
@@ -68,6 +72,9 @@ private:
     void onAboutClicked();
     void onQueryEdited(const QString &text);
     void onSearchFound(const QString &text, const RowList &rows);
+    void onHeaderClicked(int column);
+    void onSorted(quint64 request, const RowList &rows);
+    void showSortOrder(int column, Qt::SortOrder order);
     void onUndoTicksTriggered();
     void onRedoTicksTriggered();
 
@@ -89,6 +96,7 @@ private:
     SongTableModel *m_songModel;
     ShownSongsModel *m_shownModel;
     SongSearch *m_search;
+    SongSorter *m_sorter;
     WorkbookExportJob *m_workbookJob;
     QString m_workbookPath;
 
@@ -113,10 +121,17 @@ private:
     // The query whose result is shown and its rows in file order (none: every song).
     FindQuery m_shownQuery;
     RowList m_matched;
+    // The column the view is sorted by (-1: file order), and every row in its ascending order
+    // once the sort is done.
+    int m_sortColumn = -1;
+    bool m_sortDescending = false;
+    quint64 m_sortRequest = 0;
+    RowList m_sortedRows;
     // What the last re-analysis did with the ticks, until the next change.
     QString m_statusNote;
 
     QByteArray m_codeBuffer;
     QByteArray m_detailBuffer;
     QPointer<PlayerWindow> m_player;
+    WindowGrowth m_growth;
 };

@@ -396,3 +396,33 @@ TEST_F(HiddenCommands, WorkbookExportWritesTheFileWithTheBarShownMeanwhile)
     ASSERT_EQ(content.sheets[0].size(), 3u);
     EXPECT_EQ(content.sheets[0][1].mid(0, 2), (QStringList { u"10000002"_qs, u"Song B"_qs }));
 }
+
+TEST_F(StartState, GrowingGivesTheSourceViewAndTheTableTheRoomAndKeepsTheBottomRowAtTheBottom)
+{
+    const auto geometryOf = [this](const char *name) {
+        QWidget *widget = control<QWidget>(name);
+        return QRect(widget->mapTo(&m_window, QPoint(0, 0)), widget->size());
+    };
+    const char *const names[] = { "编辑框1", "超级列表框1", "标签1", "按钮1", "按钮3", "查找栏" };
+    std::vector<QRect> before;
+    for (const char *name : names)
+        before.push_back(geometryOf(name));
+    const QSize start = m_window.size();
+    m_window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
+    EXPECT_EQ(geometryOf("超级列表框1"), before[1]) << "nothing moves at start";
+
+    m_window.resize(start + QSize(200, 300));
+    EXPECT_EQ(geometryOf("编辑框1").size(), before[0].size() + QSize(200, 150));
+    EXPECT_EQ(geometryOf("超级列表框1").size(), before[1].size() + QSize(200, 150));
+    EXPECT_EQ(geometryOf("超级列表框1").top(), before[1].top() + 150);
+    EXPECT_EQ(geometryOf("标签1").top(), before[2].top() + 150) << "paths stay under the source";
+    EXPECT_EQ(geometryOf("按钮1").topLeft(), before[3].topLeft() + QPoint(200, 150));
+    EXPECT_EQ(geometryOf("按钮3").top(), before[4].top() + 300);
+    EXPECT_EQ(geometryOf("查找栏"), before[5].adjusted(0, 300, 200, 300));
+
+    m_window.resize(start);
+    for (std::size_t index = 0; index < std::size(names); ++index)
+        EXPECT_EQ(geometryOf(names[index]), before[index]) << names[index];
+    EXPECT_EQ(m_window.minimumSize(), start) << "no smaller than the layout";
+}
