@@ -1,6 +1,7 @@
 #include "app/app_resources.h"
 #include "app/first_use_notice.h"
 #include "app/main_window.h"
+#include "preview/mpv_player.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
@@ -29,7 +30,8 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtTranslation);
 
     QtDialogs dialogs(QStringLiteral("澜杉"));
-    MainWindow window(dialogs);
+    MpvPlayer engine;
+    MainWindow window(dialogs, engine);
     window.show();
     showFirstUseNotice(settingsFilePath(), &window, dialogs);
     return QApplication::exec();

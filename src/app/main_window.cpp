@@ -63,9 +63,10 @@ void showPath(QLabel *label, const QString &path)
 
 } // namespace
 
-MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
+MainWindow::MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent)
     : QWidget(parent)
     , m_dialogs(dialogs)
+    , m_engine(engine)
     , m_random(QRandomGenerator::securelySeeded())
     , m_sourceModel(new SourceTextModel(this))
     , m_songModel(new SongTableModel(this))
@@ -359,7 +360,7 @@ void MainWindow::onPlaySelectedTriggered()
     const QString address
         = m_songFolder->text() + Gbk::decode(table.field(row, SongColumn::FilePath));
     if (!m_player) {
-        m_player = new PlayerWindow(this);
+        m_player = new PlayerWindow(m_engine, this);
         m_player->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_player->show();

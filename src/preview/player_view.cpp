@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStackedWidget>
@@ -16,6 +17,8 @@
 namespace {
 
 enum Page { VideoPage, MessagePage };
+
+constexpr double shortcutSeekSeconds = 5;
 
 QString timeText(double seconds)
 {
@@ -40,9 +43,9 @@ QList<int> trackIds(const AudioTracks &tracks)
 
 } // namespace
 
-PlayerView::PlayerView(MpvPlayer::Output output, QWidget *parent)
+PlayerView::PlayerView(PlaybackEngine &engine, QWidget *parent)
     : QWidget(parent)
-    , m_engine(new MpvPlayer(output, this))
+    , m_engine(&engine)
 {
     m_screen = new QStackedWidget(this);
     m_screen->addWidget(createVideoPage());
@@ -60,22 +63,23 @@ PlayerView::PlayerView(MpvPlayer::Output output, QWidget *parent)
     layout->addWidget(m_screen, 1);
     layout->addWidget(createControlBar());
 
-    connect(m_engine, &MpvPlayer::fileLoaded, this, [this] {
+    connect(m_engine, &PlaybackEngine::fileLoaded, this, [this] {
         m_vocalSwitch.reset(m_engine->audioTracks());
         m_vocalSwitched = false;
         showVocalSwitch();
         followEngine();
     });
-    connect(m_engine, &MpvPlayer::pausedChanged, this, &PlayerView::followEngine);
-    connect(m_engine, &MpvPlayer::endReached, this, &PlayerView::followEngine);
-    connect(m_engine, &MpvPlayer::positionChanged, this, &PlayerView::onPositionChanged);
-    connect(m_engine, &MpvPlayer::durationChanged, this, &PlayerView::onDurationChanged);
-    connect(m_engine, &MpvPlayer::audioTracksChanged, this, &PlayerView::onAudioTracksChanged);
-    connect(m_engine, &MpvPlayer::playbackFailed, this, &PlayerView::onPlaybackFailed);
-    connect(m_engine, &MpvPlayer::volumeChanged, this, [this](int percent) {
+    connect(m_engine, &PlaybackEngine::pausedChanged, this, &PlayerView::followEngine);
+    connect(m_engine, &PlaybackEngine::endReached, this, &PlayerView::followEngine);
+    connect(m_engine, &PlaybackEngine::positionChanged, this, &PlayerView::onPositionChanged);
+    connect(m_engine, &PlaybackEngine::durationChanged, this, &PlayerView::onDurationChanged);
+    connect(m_engine, &PlaybackEngine::audioTracksChanged, this, &PlayerView::onAudioTracksChanged);
+    connect(m_engine, &PlaybackEngine::playbackFailed, this, &PlayerView::onPlaybackFailed);
+    connect(m_engine, &PlaybackEngine::volumeChanged, this, [this](int percent) {
         const QSignalBlocker blocker(m_volume);
         m_volume->setValue(percent);
     });
+    addShortcuts();
     setStatus(Status::Idle);
     if (!m_engine->isReady())
         onPlaybackFailed(m_engine->startupError());
@@ -128,7 +132,7 @@ QWidget *PlayerView::createControlBar()
     m_vocalState->setObjectName(u"原唱伴唱状态"_qs);
     m_vocalButton = new QPushButton(tr("原唱/伴唱"), bar);
     m_vocalButton->setObjectName(u"原唱伴唱"_qs);
-    m_vocalButton->setToolTip(tr("在文件带的音轨或左右声道之间切换"));
+    m_vocalButton->setToolTip(tr("在文件带的音轨或左右声道之间切换（V）"));
     m_vocalForm = new QComboBox(bar);
     m_vocalForm->setObjectName(u"原唱伴唱方式"_qs);
     m_vocalForm->setAccessibleName(tr("原唱/伴唱的存放方式"));
@@ -160,11 +164,44 @@ QWidget *PlayerView::createControlBar()
     connect(m_seek, &QSlider::valueChanged, this, &PlayerView::onSeekMoved);
     connect(m_seek, &QSlider::sliderReleased, this,
         [this] { m_engine->seek(m_seek->value() / 1000.0, true); });
-    connect(m_volume, &QSlider::valueChanged, m_engine, &MpvPlayer::setVolume);
+    connect(m_volume, &QSlider::valueChanged, m_engine, &PlaybackEngine::setVolume);
     connect(m_vocalButton, &QPushButton::clicked, this, &PlayerView::onVocalSwitchClicked);
     connect(m_vocalForm, &QComboBox::activated, this, &PlayerView::onVocalFormChosen);
     showVocalSwitch();
     return bar;
+}
+
+void PlayerView::addShortcuts()
+{
+    // Keys of the whole window, whichever control has the focus.
+    const auto addShortcut = [this](QKeySequence keys, auto handler) {
+        auto *shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    addShortcut(QKeySequence(Qt::Key_Space), [this] {
+        // A focused button or list keeps its own Space.
+        QWidget *focused = focusWidget();
+        if (auto *button = qobject_cast<QAbstractButton *>(focused))
+            button->click();
+        else if (auto *list = qobject_cast<QComboBox *>(focused))
+            list->showPopup();
+        else if (m_playPause->isEnabled())
+            onPlayPauseClicked();
+    });
+    addShortcut(QKeySequence(Qt::Key_Left), [this] { seekBy(-shortcutSeekSeconds); });
+    addShortcut(QKeySequence(Qt::Key_Right), [this] { seekBy(shortcutSeekSeconds); });
+    addShortcut(QKeySequence(Qt::Key_V), [this] {
+        if (m_vocalButton->isEnabled())
+            onVocalSwitchClicked();
+    });
+}
+
+void PlayerView::seekBy(double seconds)
+{
+    if (!m_seek->isEnabled())
+        return;
+    m_engine->seek(qBound(0.0, m_engine->position() + seconds, m_engine->duration()), true);
 }
 
 void PlayerView::playFile(const QString &path)

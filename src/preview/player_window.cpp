@@ -23,9 +23,9 @@ QString withoutLineBreak(QString text)
 
 } // namespace
 
-PlayerWindow::PlayerWindow(QWidget *parent, MpvPlayer::Output output)
+PlayerWindow::PlayerWindow(PlaybackEngine &engine, QWidget *parent)
     : QWidget(parent, Qt::Window)
-    , m_view(new PlayerView(output, this))
+    , m_view(new PlayerView(engine, this))
     , m_pathLine(new QLabel(this))
 {
     setObjectName(u"PlayerWindow"_qs);
