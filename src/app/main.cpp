@@ -2,6 +2,7 @@
 #include "app/first_use_notice.h"
 #include "app/main_window.h"
 #include "preview/mpv_player.h"
+#include "ui/enter_presses_button.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@ int main(int argc, char *argv[])
             QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslation);
 
+    const EnterPressesButton enterPressesButton;
     QtDialogs dialogs(QStringLiteral("澜杉"));
     MpvPlayer engine;
     MainWindow window(dialogs, engine);

@@ -115,6 +115,8 @@ void MainWindow::buildSourceGroup()
     m_analyseButton
         = place(new QPushButton(tr("分析"), this), this, "按钮1", QRect(543, 251, 54, 22));
     m_analyseButton->setEnabled(false);
+    browse->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_analyseButton->setShortcut(QKeySequence(Qt::Key_F5));
 
     place(new QLabel(tr("歌曲文件路径："), this), this, "标签6", QRect(13, 272, 83, 24));
     m_songFolder = place(new QLabel(tr("若需要播放选中歌曲请正确设置歌曲目录"), this), this,
@@ -163,6 +165,7 @@ void MainWindow::buildAnalysisGroup()
     auto *exportCodes
         = place(new QPushButton(tr("导出所选编码"), this), this, "按钮3", QRect(463, 593, 80, 18));
     auto *about = place(new QPushButton(tr("关于"), this), this, "按钮8", QRect(550, 593, 32, 18));
+    exportCodes->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
 
     connect(m_checkAll, &QCheckBox::clicked, this, &MainWindow::onCheckAllClicked);
     connect(m_randomCount, &QLineEdit::returnPressed, this, &MainWindow::onRandomPickClicked);

@@ -5,6 +5,7 @@
 #include "songs/song_table_model.h"
 
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -42,6 +43,16 @@ void SongTableView::keyPressEvent(QKeyEvent *event)
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void SongTableView::focusInEvent(QFocusEvent *event)
+{
+    QTableView::focusInEvent(event);
+    // Tabbing in gives a current cell; make its row the selected one the menu plays.
+    const bool byKeyboard = event->reason() == Qt::TabFocusReason
+        || event->reason() == Qt::BacktabFocusReason || event->reason() == Qt::ShortcutFocusReason;
+    if (byKeyboard && currentIndex().isValid() && selectionModel()->selectedRows().isEmpty())
+        selectRow(currentIndex().row());
 }
 
 void SongTableView::contextMenuEvent(QContextMenuEvent *event)
