@@ -12,6 +12,7 @@
 #include "songs/search_file_analysis.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
+#include "ui/accessibility.h"
 #include "ui/dialogs.h"
 #include "ui/file_io.h"
 #include "ui/gbk_text.h"
@@ -77,6 +78,7 @@ MainWindow::MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent
     // The client area of a 607 × 668 window with a title bar and thin borders.
     setFixedSize(601, 630);
     setAcceptDrops(true);
+    exposeAsWindow(*this);
 
     buildSourceGroup();
     buildAnalysisGroup();
@@ -84,6 +86,7 @@ MainWindow::MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent
 
     m_progress = place(new QProgressBar(this), this, "渐变进度条1", QRect(152, 470, 312, 24));
     m_progress->setRange(0, 100);
+    m_progress->setAccessibleName(tr("导出进度"));
     m_progress->hide();
 
     connect(
@@ -147,7 +150,8 @@ void MainWindow::buildAnalysisGroup()
     auto *randomCaption = place(
         new QLabel(tr("随机机率       个"), randomGroup), this, "标签3", QRect(115, 594, 124, 16));
     m_randomCount = place(new QLineEdit(randomGroup), this, "编辑框3", QRect(164, 594, 40, 16));
-    m_randomCount->setAccessibleName(tr("随机数量"));
+    m_randomCount->setAccessibleName(tr("随机机率（个）"));
+    randomGroup->setAccessibleName(tr("随机勾选"));
     randomCaption->setBuddy(m_randomCount);
     // The caption's blanks make room for the count field: they need a font whose blank is half
     // as wide as a Chinese character, as in the fonts the caption was written for.
@@ -158,7 +162,7 @@ void MainWindow::buildAnalysisGroup()
     place(new QLabel(tr("注：不能超过当前歌曲数量"), randomGroup), this, "标签5",
         QRect(218, 594, 149, 16));
     m_songCount = place(new QLabel(randomGroup), this, "标签4", QRect(367, 594, 41, 16));
-    m_songCount->setAccessibleName(tr("歌曲数量"));
+    m_songCount->setAccessibleDescription(tr("当前歌曲数量"));
 
     auto *randomPick
         = place(new QPushButton(tr("确定"), group), this, "按钮6", QRect(427, 593, 32, 18));

@@ -1,6 +1,8 @@
 #include "preview/player_view.h"
 
+#include "preview/seek_slider.h"
 #include "preview/video_surface.h"
+#include "ui/accessibility.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -19,19 +21,6 @@ namespace {
 enum Page { VideoPage, MessagePage };
 
 constexpr double shortcutSeekSeconds = 5;
-
-QString timeText(double seconds)
-{
-    const int whole = qMax(0, int(seconds));
-    const int hours = whole / 3600;
-    const int minutes = whole / 60 % 60;
-    const int rest = whole % 60;
-    if (hours > 0)
-        return u"%1:%2:%3"_qs.arg(hours)
-            .arg(minutes, 2, 10, QChar(u'0'))
-            .arg(rest, 2, 10, QChar(u'0'));
-    return u"%1:%2"_qs.arg(minutes, 2, 10, QChar(u'0')).arg(rest, 2, 10, QChar(u'0'));
-}
 
 QList<int> trackIds(const AudioTracks &tracks)
 {
@@ -100,17 +89,17 @@ QWidget *PlayerView::createControlBar()
 {
     auto *bar = new QWidget(this);
 
-    m_elapsed = new QLabel(timeText(0), bar);
+    m_elapsed = new QLabel(playbackTimeText(0), bar);
     m_elapsed->setObjectName(u"已播时间"_qs);
-    m_elapsed->setAccessibleName(tr("已播放时间"));
-    m_seek = new QSlider(Qt::Horizontal, bar);
+    m_elapsed->setAccessibleDescription(tr("已播放时间"));
+    m_seek = new SeekSlider(bar);
     m_seek->setObjectName(u"进度"_qs);
     m_seek->setAccessibleName(tr("播放进度"));
     m_seek->setSingleStep(1000);
     m_seek->setPageStep(5000);
-    m_total = new QLabel(timeText(0), bar);
+    m_total = new QLabel(playbackTimeText(0), bar);
     m_total->setObjectName(u"总时间"_qs);
-    m_total->setAccessibleName(tr("总时长"));
+    m_total->setAccessibleDescription(tr("总时长"));
 
     m_playPause = new QToolButton(bar);
     m_playPause->setObjectName(u"播放暂停"_qs);
@@ -133,7 +122,7 @@ QWidget *PlayerView::createControlBar()
     m_vocalButton = new QPushButton(tr("原唱/伴唱"), bar);
     m_vocalButton->setObjectName(u"原唱伴唱"_qs);
     m_vocalButton->setToolTip(tr("在文件带的音轨或左右声道之间切换（V）"));
-    m_vocalForm = new QComboBox(bar);
+    m_vocalForm = new NamedComboBox(bar);
     m_vocalForm->setObjectName(u"原唱伴唱方式"_qs);
     m_vocalForm->setAccessibleName(tr("原唱/伴唱的存放方式"));
     m_vocalForm->addItem(tr("音轨"));
@@ -292,7 +281,7 @@ void PlayerView::onSeekMoved(int milliseconds)
 
 void PlayerView::onPositionChanged(double seconds)
 {
-    m_elapsed->setText(timeText(seconds));
+    m_elapsed->setText(playbackTimeText(seconds));
     if (m_seek->isSliderDown())
         return;
     const QSignalBlocker blocker(m_seek);
@@ -301,7 +290,7 @@ void PlayerView::onPositionChanged(double seconds)
 
 void PlayerView::onDurationChanged(double seconds)
 {
-    m_total->setText(timeText(seconds));
+    m_total->setText(playbackTimeText(seconds));
     const QSignalBlocker blocker(m_seek);
     m_seek->setRange(0, int(seconds * 1000));
 }

@@ -1,5 +1,13 @@
 #include "preview/scripted_engine.h"
 
+AudioTracks ScriptedEngine::stereoTracks(int count)
+{
+    AudioTracks tracks;
+    for (int id = 1; id <= count; ++id)
+        tracks << AudioTrack { id, 2, {}, {}, id == 1 };
+    return tracks;
+}
+
 void ScriptedEngine::load(const QString &path)
 {
     loads << path;

@@ -34,6 +34,9 @@ public:
     // Plays to the end and stays there paused, as the real engine keeps the last frame.
     void playToEnd();
 
+    // One stereo track per id, the first selected.
+    static AudioTracks stereoTracks(int count);
+
     // What the next load finds in its file.
     AudioTracks nextTracks;
     double nextDuration = 60;

@@ -253,14 +253,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         QFile song(m_dir.filePath(u"001.mpg"_qs));
         ASSERT_TRUE(song.open(QIODevice::WriteOnly));
-        AudioTrack vocal;
-        vocal.id = 1;
-        vocal.channels = 2;
-        vocal.selected = true;
-        AudioTrack accompaniment = vocal;
-        accompaniment.id = 2;
-        accompaniment.selected = false;
-        m_engine.nextTracks = { vocal, accompaniment };
+        m_engine.nextTracks = ScriptedEngine::stereoTracks(2);
         m_engine.nextDuration = 200;
         m_window.show();
         m_window.activateWindow();
