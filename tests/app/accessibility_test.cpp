@@ -73,6 +73,25 @@ TEST_F(ScreenReader, EverySongRowCanBeTickedAndSaysWhetherItIs)
         cells->cellAt(1, 0)->text(QAccessible::Description));
 }
 
+TEST_F(ScreenReader, TheSourceViewIsAListOfItsLines)
+{
+    m_window.show();
+    browse(writeFile(u"songs.txt"_qs, threeSongs()));
+    QAccessibleInterface *view = readerOf(control<QWidget>("编辑框1"));
+    EXPECT_EQ(view->role(), QAccessible::List);
+    ASSERT_EQ(view->childCount(), 3);
+    QAccessibleInterface *second = view->child(1);
+    EXPECT_EQ(second->role(), QAccessible::ListItem);
+    EXPECT_TRUE(second->text(QAccessible::Name).contains(u"Song B"_qs));
+    EXPECT_EQ(view->indexOfChild(second), 1);
+    EXPECT_EQ(second->parent(), view);
+    EXPECT_EQ(view->childAt(second->rect().center().x(), second->rect().center().y()), second);
+
+    browse(writeFile(u"other.txt"_qs, songLine("10000009", "Song Z")));
+    ASSERT_EQ(view->childCount(), 1);
+    EXPECT_TRUE(view->child(0)->text(QAccessible::Name).contains(u"Song Z"_qs));
+}
+
 TEST_F(ScreenReader, TheMainWindowIsAWindow)
 {
     EXPECT_EQ(readerOf(&m_window)->role(), QAccessible::Window);
