@@ -17,6 +17,7 @@
 #include "songs/song_order.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
+#include "ui/accessibility.h"
 #include "ui/dialogs.h"
 #include "ui/file_io.h"
 #include "ui/gbk_text.h"
@@ -74,9 +75,10 @@ void showPath(QLabel *label, const QString &path)
 
 } // namespace
 
-MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
+MainWindow::MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent)
     : QWidget(parent)
     , m_dialogs(dialogs)
+    , m_engine(engine)
     , m_random(QRandomGenerator::securelySeeded())
     , m_sourceModel(new SourceTextModel(this))
     , m_songModel(new SongTableModel(this))
@@ -91,6 +93,7 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     resize(defaultSize);
     setMinimumSize(defaultSize);
     setAcceptDrops(true);
+    exposeAsWindow(*this);
 
     buildSourceGroup();
     buildAnalysisGroup();
@@ -103,6 +106,7 @@ MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
     m_workbookProgress->cancelButton()->setObjectName(QStringLiteral("取消导出"));
     connect(m_workbookProgress, &ProgressStrip::cancelRequested, m_workbookJob,
         &WorkbookExportJob::cancel);
+    m_workbookProgress->bar()->setAccessibleName(tr("导出进度"));
 
     connect(m_workbookJob, &WorkbookExportJob::progressChanged, m_workbookProgress,
         &ProgressStrip::setValue);
@@ -133,6 +137,8 @@ void MainWindow::buildSourceGroup()
     m_analyseButton
         = place(new QPushButton(tr("分析"), this), this, "按钮1", QRect(543, 251, 54, 22));
     m_analyseButton->setEnabled(false);
+    browse->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_analyseButton->setShortcut(QKeySequence(Qt::Key_F5));
 
     place(new QLabel(tr("歌曲文件路径："), this), this, "标签6", QRect(13, 272, 83, 24));
     m_songFolder = place(new QLabel(tr("若需要播放选中歌曲请正确设置歌曲目录"), this), this,
@@ -163,7 +169,8 @@ void MainWindow::buildAnalysisGroup()
     auto *randomCaption = place(
         new QLabel(tr("随机机率       个"), randomGroup), this, "标签3", QRect(115, 594, 124, 16));
     m_randomCount = place(new QLineEdit(randomGroup), this, "编辑框3", QRect(164, 594, 40, 16));
-    m_randomCount->setAccessibleName(tr("随机数量"));
+    m_randomCount->setAccessibleName(tr("随机机率（个）"));
+    randomGroup->setAccessibleName(tr("随机勾选"));
     randomCaption->setBuddy(m_randomCount);
     // The caption's blanks make room for the count field: they need a font whose blank is half
     // as wide as a Chinese character, as in the fonts the caption was written for.
@@ -174,13 +181,14 @@ void MainWindow::buildAnalysisGroup()
     place(new QLabel(tr("注：不能超过当前歌曲数量"), randomGroup), this, "标签5",
         QRect(218, 594, 149, 16));
     m_songCount = place(new QLabel(randomGroup), this, "标签4", QRect(367, 594, 41, 16));
-    m_songCount->setAccessibleName(tr("歌曲数量"));
+    m_songCount->setAccessibleDescription(tr("当前歌曲数量"));
 
     auto *randomPick
         = place(new QPushButton(tr("确定"), group), this, "按钮6", QRect(427, 593, 32, 18));
     auto *exportCodes
         = place(new QPushButton(tr("导出所选编码"), this), this, "按钮3", QRect(463, 593, 80, 18));
     auto *about = place(new QPushButton(tr("关于"), this), this, "按钮8", QRect(550, 593, 32, 18));
+    exportCodes->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
 
     connect(m_checkAll, &QCheckBox::clicked, this, &MainWindow::onCheckAllClicked);
     connect(m_randomCount, &QLineEdit::returnPressed, this, &MainWindow::onRandomPickClicked);
@@ -494,7 +502,7 @@ void MainWindow::onPlaySelectedTriggered()
     const SongTable &table = m_songModel->table();
     const QString address = m_songFolderPath + table.text(row, SongColumn::FilePath);
     if (!m_player) {
-        m_player = new PlayerWindow(this);
+        m_player = new PlayerWindow(m_engine, this);
         m_player->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_player->show();

@@ -10,6 +10,7 @@
 
 class Dialogs;
 class FindBar;
+class PlaybackEngine;
 class ShownSongsModel;
 class SongSorter;
 class PlayerWindow;
@@ -28,13 +29,14 @@ class WorkbookExportJob;
 
 // The main window: the source view, the song table, the selection controls and the exports.
 // It builds the layout and wires each control to a short handler; the work is done by the core
-// classes and the questions go through the dialogs seam.
+// classes and the questions go through the dialogs seam. The preview plays through the engine
+// it is given, which must outlive it.
 class MainWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit MainWindow(Dialogs &dialogs, QWidget *parent = nullptr);
+    MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // What the hidden commands gathered: the codes of the last collection or export and the
@@ -90,6 +92,7 @@ private:
     void saveFile(const QString &path, QByteArrayView bytes);
 
     Dialogs &m_dialogs;
+    PlaybackEngine &m_engine;
     QRandomGenerator m_random;
 
     SourceTextModel *m_sourceModel;

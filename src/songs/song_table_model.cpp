@@ -123,6 +123,11 @@ QVariant SongTableModel::data(const QModelIndex &index, int role) const
         if (index.column() == 0)
             return m_table.isChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
         return {};
+    case Qt::AccessibleDescriptionRole:
+        // Spoken with the code, so a reader says that a row can be ticked whether it is or not.
+        if (index.column() == 0)
+            return m_table.isChecked(index.row()) ? tr("已勾选") : tr("未勾选，可勾选");
+        return {};
     default:
         return {};
     }

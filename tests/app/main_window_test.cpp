@@ -4,6 +4,7 @@
 
 #include "preview/player_window.h"
 #include "preview/song_dir_window.h"
+#include "ui/enter_presses_button.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -425,4 +426,88 @@ TEST_F(StartState, GrowingGivesTheSourceViewAndTheTableTheRoomAndKeepsTheBottomR
     for (std::size_t index = 0; index < std::size(names); ++index)
         EXPECT_EQ(geometryOf(names[index]), before[index]) << names[index];
     EXPECT_EQ(m_window.minimumSize(), start) << "no smaller than the layout";
+}
+
+// The main window driven from the keyboard alone, with Enter pressing buttons as the app sets up.
+class Keyboard : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        m_window.show();
+        m_window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
+    }
+
+    QString focusedName() const
+    {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    }
+
+    // The controls Tab visits from the one focused, until it comes back round.
+    QStringList tabRound(Qt::Key key = Qt::Key_Tab)
+    {
+        const QString start = focusedName();
+        QStringList visited;
+        for (int i = 0; i < 30; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            if (focusedName() == start)
+                return visited;
+            visited << focusedName();
+        }
+        return visited << u"(no way back)"_qs;
+    }
+
+    EnterPressesButton m_enterPressesButton;
+};
+
+TEST_F(Keyboard, TabAndShiftTabLeaveTheTablesAndReachEveryControl)
+{
+    browseAndAnalyse(threeSongs());
+    control<QWidget>("编辑框1")->setFocus();
+    const QStringList forward = tabRound();
+    for (const char *name : { "按钮2", "按钮1", "按钮9", "超级列表框1", "选择框1", "编辑框3",
+             "按钮6", "按钮3", "按钮8" })
+        EXPECT_TRUE(forward.contains(QString::fromUtf8(name))) << name << " not reached";
+    EXPECT_FALSE(forward.contains(u"(no way back)"_qs)) << forward.join(u' ').toStdString();
+    control<QWidget>("超级列表框1")->setFocus();
+    EXPECT_TRUE(tabRound(Qt::Key_Backtab).contains(u"编辑框1"_qs));
+}
+
+TEST_F(Keyboard, EnterAndKeypadEnterPressTheFocusedButton)
+{
+    control<QPushButton>("按钮8")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(m_dialogs.modalWindows, (QStringList { u"AboutWindow"_qs, u"AboutWindow"_qs }));
+}
+
+TEST_F(Keyboard, TabbingIntoTheSongTableSelectsTheCurrentRowForThePlayer)
+{
+    browseAndAnalyse(threeSongs());
+    control<QCheckBox>("选择框1")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(focusedName(), u"超级列表框1"_qs);
+    EXPECT_EQ(control<SongTableView>("超级列表框1")->selectedRow(), 0);
+    trigger("播放选中项");
+    auto *player = m_window.findChild<PlayerWindow *>();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->windowTitle(), u"正在预览  Song A"_qs);
+}
+
+TEST_F(Keyboard, CtrlOBrowsesF5AnalysesCtrlSExports)
+{
+    const QString path = writeFile(u"songs.txt"_qs, threeSongs());
+    m_dialogs.openAnswers = { path };
+    // A button's shortcut shows the button pressed for a moment before it acts.
+    QTest::keyClick(&m_window, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return text("标签1") == QDir::toNativeSeparators(path); }));
+    QTest::keyClick(&m_window, Qt::Key_F5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return songModel()->rowCount() == 3; }));
+    setChecked(2, true);
+    const QString codes = m_dir.filePath(u"codes.txt"_qs);
+    m_dialogs.saveAnswers = { codes };
+    QTest::keyClick(&m_window, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(codes); }));
+    EXPECT_EQ(readWholeFile(codes).bytes, "10000003\r\n");
 }
