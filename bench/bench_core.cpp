@@ -109,7 +109,7 @@ void runOnce(const QString &path, const QString &exportPath, FileResult &result)
 
     watch = Stopwatch();
     {
-        const SearchFileAnalysis oneThread = analyseSearchFile(bytes, 1);
+        const SearchFileAnalysis oneThread = analyseSearchFile(bytes, TextEncoding::Gbk, 1);
         result.record("the analysis on one thread", watch);
     }
 

@@ -6,6 +6,7 @@
 
 #include "app/main_window.h"
 #include "bench_support.h"
+#include "preview/scripted_engine.h"
 #include "ui/scripted_dialogs.h"
 
 #include <QApplication>
@@ -37,7 +38,8 @@ int runOnce(const QString &searchFile)
 {
     QTemporaryDir out;
     ScriptedDialogs dialogs;
-    MainWindow window(dialogs);
+    ScriptedEngine engine;
+    MainWindow window(dialogs, engine);
     window.show();
     QApplication::processEvents();
     const auto button = [&](const char *name) {

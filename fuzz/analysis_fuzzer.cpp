@@ -9,11 +9,11 @@
 
 // Checks the analysis of arbitrary bytes against the plainest reading of the format: lines at LF,
 // CR LF or CR, fields at "||" found by walking GBK characters one by one. The text is
-// not copied, so AddressSanitizer sees any read past its end.
+// not copied, so AddressSanitizer sees any read past its end. In UTF-8 every '|' is a character.
 
 namespace {
 
-std::vector<QByteArrayView> plainFields(QByteArrayView line)
+std::vector<QByteArrayView> plainFields(QByteArrayView line, TextEncoding encoding)
 {
     std::vector<QByteArrayView> fields;
     qsizetype start = 0;
@@ -24,7 +24,7 @@ std::vector<QByteArrayView> plainFields(QByteArrayView line)
             at += 2;
             start = at;
         } else {
-            at += Gbk::characterLength(line, at);
+            at += encoding == TextEncoding::Gbk ? Gbk::characterLength(line, at) : 1;
         }
     }
     fields.push_back(line.sliced(start));
@@ -38,8 +38,9 @@ std::vector<QByteArrayView> plainFields(QByteArrayView line)
     std::abort();
 }
 
-void check(const QByteArray &text, const SearchFileAnalysis &analysis)
+void checkAnalysis(const QByteArray &text, TextEncoding encoding, int partCount)
 {
+    const SearchFileAnalysis analysis = analyseSearchFile(text, encoding, partCount);
     if (!analysis.error.isEmpty())
         fail("error on a small text", 0);
 
@@ -58,7 +59,7 @@ void check(const QByteArray &text, const SearchFileAnalysis &analysis)
         start = std::min(text.size(), end + (crLf ? 2 : 1));
         if (line.isEmpty())
             continue;
-        const std::vector<QByteArrayView> fields = plainFields(line);
+        const std::vector<QByteArrayView> fields = plainFields(line, encoding);
         if (fields.size() < 9) {
             if (skipped++ < SearchFileAnalysis::maxListedSkippedLines)
                 firstSkipped.push_back(lineNumber);
@@ -89,8 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray text
         = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    // Small texts are analysed in one run; split ones must read the same.
-    for (const int partCount : { 1, 2, 5 })
-        check(text, analyseSearchFile(text, partCount));
+    // Both readings, whatever the bytes: the choice between them is made before the analysis.
+    // Small texts are analysed in one run; split into runs of lines they must read the same.
+    for (const int partCount : { 1, 2, 5 }) {
+        checkAnalysis(text, TextEncoding::Gbk, partCount);
+        checkAnalysis(text, TextEncoding::Utf8, partCount);
+    }
     return 0;
 }

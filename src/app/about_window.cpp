@@ -4,6 +4,7 @@
 #include "ui/window_frame.h"
 
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -74,7 +75,21 @@ AboutWindow::AboutWindow(QWidget *parent, UrlOpener openUrl)
     auto *openPage = new QPushButton(tr("打开网页"), this);
     openPage->setObjectName(QStringLiteral("按钮1"));
     openPage->setGeometry(198, 279, 56, 24);
+    // Enter closes the notice; the page opens only when the button itself is pressed.
+    openPage->setAutoDefault(false);
+    openPage->setShortcut(QKeySequence(Qt::ALT | Qt::Key_O));
+    openPage->setToolTip(tr("打开网页（Alt+O）"));
     connect(openPage, &QPushButton::clicked, this, &AboutWindow::onOpenPageClicked);
+}
+
+void AboutWindow::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void AboutWindow::onOpenPageClicked()

@@ -19,6 +19,10 @@ public:
     // The opener is QDesktopServices::openUrl unless a test gives another.
     explicit AboutWindow(QWidget *parent = nullptr, UrlOpener openUrl = {});
 
+protected:
+    // Enter closes the window, as Escape does.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void onOpenPageClicked();
 

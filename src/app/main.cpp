@@ -2,6 +2,8 @@
 #include "app/first_use_notice.h"
 #include "app/main_window.h"
 #include "app/settings_files.h"
+#include "preview/mpv_player.h"
+#include "ui/enter_presses_button.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
@@ -31,8 +33,10 @@ int main(int argc, char *argv[])
             QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslation);
 
+    const EnterPressesButton enterPressesButton;
     QtDialogs dialogs(QStringLiteral("澜杉"));
-    MainWindow window(dialogs);
+    MpvPlayer engine;
+    MainWindow window(dialogs, engine);
     window.show();
     showFirstUseNotice(settingsFiles(), &window, dialogs);
     return QApplication::exec();

@@ -2,6 +2,7 @@
 
 #include "app/about_window.h"
 #include "app/find_bar.h"
+#include "app/progress_strip.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
 #include "export/code_export.h"
@@ -13,8 +14,10 @@
 #include "songs/carried_ticks.h"
 #include "songs/search_file_analysis.h"
 #include "songs/shown_songs_model.h"
+#include "songs/song_order.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
+#include "ui/accessibility.h"
 #include "ui/dialogs.h"
 #include "ui/file_io.h"
 #include "ui/gbk_text.h"
@@ -27,6 +30,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -38,6 +42,8 @@
 #include <numeric>
 
 namespace {
+
+constexpr QSize defaultSize(601, 630);
 
 const QString textFileFilter = QStringLiteral("文本文档(*.txt)|*.txt");
 const QString workbookFilter = QStringLiteral("Excel 工作簿(*.xlsx)|*.xlsx");
@@ -69,33 +75,41 @@ void showPath(QLabel *label, const QString &path)
 
 } // namespace
 
-MainWindow::MainWindow(Dialogs &dialogs, QWidget *parent)
+MainWindow::MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent)
     : QWidget(parent)
     , m_dialogs(dialogs)
+    , m_engine(engine)
     , m_random(QRandomGenerator::securelySeeded())
     , m_sourceModel(new SourceTextModel(this))
     , m_songModel(new SongTableModel(this))
     , m_shownModel(new ShownSongsModel(m_songModel, this))
     , m_search(new SongSearch(this))
+    , m_sorter(new SongSorter(this))
     , m_workbookJob(new WorkbookExportJob(this))
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(tr("澜杉V1.1"));
-    // The client area of a 607 × 668 window with a title bar and thin borders.
-    setFixedSize(601, 630);
+    // The client area of a 607 × 668 window with a title bar and thin borders; it may grow.
+    resize(defaultSize);
+    setMinimumSize(defaultSize);
     setAcceptDrops(true);
+    exposeAsWindow(*this);
 
     buildSourceGroup();
     buildAnalysisGroup();
     buildMenuAndHiddenCommands();
     buildFindBar();
+    setUpGrowth();
 
-    m_progress = place(new QProgressBar(this), this, "渐变进度条1", QRect(152, 470, 312, 24));
-    m_progress->setRange(0, 100);
-    m_progress->hide();
+    m_workbookProgress = place(new ProgressStrip(this), this, "导出进度", QRect(152, 470, 356, 24));
+    m_workbookProgress->bar()->setObjectName(QStringLiteral("渐变进度条1"));
+    m_workbookProgress->cancelButton()->setObjectName(QStringLiteral("取消导出"));
+    connect(m_workbookProgress, &ProgressStrip::cancelRequested, m_workbookJob,
+        &WorkbookExportJob::cancel);
+    m_workbookProgress->bar()->setAccessibleName(tr("导出进度"));
 
-    connect(
-        m_workbookJob, &WorkbookExportJob::progressChanged, m_progress, &QProgressBar::setValue);
+    connect(m_workbookJob, &WorkbookExportJob::progressChanged, m_workbookProgress,
+        &ProgressStrip::setValue);
     connect(
         m_workbookJob, &WorkbookExportJob::finished, this, &MainWindow::onWorkbookExportFinished);
 }
@@ -123,6 +137,8 @@ void MainWindow::buildSourceGroup()
     m_analyseButton
         = place(new QPushButton(tr("分析"), this), this, "按钮1", QRect(543, 251, 54, 22));
     m_analyseButton->setEnabled(false);
+    browse->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_analyseButton->setShortcut(QKeySequence(Qt::Key_F5));
 
     place(new QLabel(tr("歌曲文件路径："), this), this, "标签6", QRect(13, 272, 83, 24));
     m_songFolder = place(new QLabel(tr("若需要播放选中歌曲请正确设置歌曲目录"), this), this,
@@ -153,7 +169,8 @@ void MainWindow::buildAnalysisGroup()
     auto *randomCaption = place(
         new QLabel(tr("随机机率       个"), randomGroup), this, "标签3", QRect(115, 594, 124, 16));
     m_randomCount = place(new QLineEdit(randomGroup), this, "编辑框3", QRect(164, 594, 40, 16));
-    m_randomCount->setAccessibleName(tr("随机数量"));
+    m_randomCount->setAccessibleName(tr("随机机率（个）"));
+    randomGroup->setAccessibleName(tr("随机勾选"));
     randomCaption->setBuddy(m_randomCount);
     // The caption's blanks make room for the count field: they need a font whose blank is half
     // as wide as a Chinese character, as in the fonts the caption was written for.
@@ -164,13 +181,14 @@ void MainWindow::buildAnalysisGroup()
     place(new QLabel(tr("注：不能超过当前歌曲数量"), randomGroup), this, "标签5",
         QRect(218, 594, 149, 16));
     m_songCount = place(new QLabel(randomGroup), this, "标签4", QRect(367, 594, 41, 16));
-    m_songCount->setAccessibleName(tr("歌曲数量"));
+    m_songCount->setAccessibleDescription(tr("当前歌曲数量"));
 
     auto *randomPick
         = place(new QPushButton(tr("确定"), group), this, "按钮6", QRect(427, 593, 32, 18));
     auto *exportCodes
         = place(new QPushButton(tr("导出所选编码"), this), this, "按钮3", QRect(463, 593, 80, 18));
     auto *about = place(new QPushButton(tr("关于"), this), this, "按钮8", QRect(550, 593, 32, 18));
+    exportCodes->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
 
     connect(m_checkAll, &QCheckBox::clicked, this, &MainWindow::onCheckAllClicked);
     connect(m_randomCount, &QLineEdit::returnPressed, this, &MainWindow::onRandomPickClicked);
@@ -208,6 +226,15 @@ void MainWindow::buildMenuAndHiddenCommands()
         &MainWindow::onCollectDetailsTriggered);
     addHiddenCommand("按钮4", tr("导出全部明细到Excel"),
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &MainWindow::onExportWorkbookTriggered);
+
+    // Enabled only while something runs, so Escape stays free for other uses otherwise.
+    m_cancel = new QAction(tr("取消"), this);
+    m_cancel->setObjectName(QStringLiteral("取消"));
+    m_cancel->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_cancel->setShortcutContext(Qt::WindowShortcut);
+    m_cancel->setEnabled(false);
+    connect(m_cancel, &QAction::triggered, this, &MainWindow::onCancelTriggered);
+    addAction(m_cancel);
 }
 
 void MainWindow::buildFindBar()
@@ -236,10 +263,47 @@ void MainWindow::buildFindBar()
     connect(m_findBar, &FindBar::queryEdited, this, &MainWindow::onQueryEdited);
     connect(m_findBar, &FindBar::onlyTickedToggled, this, &MainWindow::showSongs);
     connect(m_search, &SongSearch::found, this, &MainWindow::onSearchFound);
+    connect(m_songTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
+        &MainWindow::onHeaderClicked);
+    connect(m_sorter, &SongSorter::sorted, this, &MainWindow::onSorted);
+    m_songTable->horizontalHeader()->setSortIndicatorShown(true);
+    showSortOrder(-1, Qt::AscendingOrder);
     connect(m_songModel, &SongTableModel::ticksChanged, this, [this] {
         m_statusNote.clear();
         updateStatus();
     });
+}
+
+void MainWindow::setUpGrowth()
+{
+    using Share = WindowGrowth::Share;
+    const auto add = [this](const char *name, WindowGrowth::Rule rule) {
+        m_growth.add(findChild<QWidget *>(QString::fromUtf8(name)), rule);
+    };
+    // The source view takes the upper half of the extra height, the song table the lower.
+    add("分组框1", { .growWide = true, .growTall = Share::Upper });
+    add("编辑框1", { .growWide = true, .growTall = Share::Upper });
+    for (const char *caption : { "标签2", "标签6" })
+        add(caption, { .moveDown = Share::Upper });
+    for (const char *path : { "标签1", "标签7" })
+        add(path, { .growWide = true, .moveDown = Share::Upper });
+    for (const char *button : { "按钮2", "按钮1", "按钮9" })
+        add(button, { .moveRight = true, .moveDown = Share::Upper });
+    add("分组框2", { .growWide = true, .moveDown = Share::Upper, .growTall = Share::Lower });
+    add("超级列表框1", { .growWide = true, .growTall = Share::Lower });
+    // The bottom row: inside the analysis group, or on the window itself.
+    for (const char *control : { "选择框1", "分组框3", "按钮6" })
+        add(control, { .moveDown = Share::Lower });
+    for (const char *control : { "按钮3", "按钮8" })
+        add(control, { .moveDown = Share::Both });
+    add("渐变进度条1", { .moveDown = Share::Upper });
+    add("查找栏", { .growWide = true, .moveDown = Share::Both });
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_growth.apply(size() - defaultSize);
 }
 
 void MainWindow::onBrowseClicked()
@@ -272,7 +336,8 @@ void MainWindow::loadSearchFile(const QString &path)
         return;
     }
     const bool empty = read.bytes.isEmpty();
-    m_sourceModel->setBytes(std::move(read.bytes));
+    const TextEncoding encoding = detectTextEncoding(read.bytes);
+    m_sourceModel->setBytes(std::move(read.bytes), encoding);
     showPath(m_searchFilePath, QDir::toNativeSeparators(path));
     // An empty file shows its own path there, yet it is no folder to play songs from.
     m_songFolderPath = empty ? QString() : folderWithSeparator(QFileInfo(path).absolutePath());
@@ -288,7 +353,8 @@ void MainWindow::setFileCommandsEnabled(bool enabled)
 
 void MainWindow::onAnalyseClicked()
 {
-    SearchFileAnalysis analysis = analyseSearchFile(m_sourceModel->bytes());
+    SearchFileAnalysis analysis
+        = analyseSearchFile(m_sourceModel->bytes(), m_sourceModel->encoding());
     if (!analysis.error.isEmpty()) {
         m_dialogs.showMessage(this, analysis.error);
         return;
@@ -302,6 +368,9 @@ void MainWindow::onAnalyseClicked()
     m_findBar->clearQuery();
     m_shownQuery = {};
     m_matched.reset();
+    m_sortColumn = -1;
+    m_sortedRows.reset();
+    showSortOrder(-1, Qt::AscendingOrder);
     m_search->setTable(analysis.table);
     m_songModel->setTable(std::move(analysis.table));
     showSongs();
@@ -374,7 +443,7 @@ void MainWindow::onCollectCodesTriggered()
 
 void MainWindow::onCollectDetailsTriggered()
 {
-    m_detailBuffer += collectCheckedDetails(m_songModel->table());
+    m_detailBuffer = collectCheckedDetails(m_songModel->table());
 }
 
 void MainWindow::onExportWorkbookTriggered()
@@ -385,18 +454,29 @@ void MainWindow::onExportWorkbookTriggered()
     if (!path)
         return;
     m_workbookPath = *path;
-    m_progress->setValue(0);
-    m_progress->show();
-    m_progress->raise();
+    m_workbookProgress->begin();
+    m_cancel->setEnabled(true);
     m_workbookJob->start(m_songModel->table(), *path);
 }
 
 void MainWindow::onWorkbookExportFinished(const QString &error)
 {
-    m_progress->hide();
-    if (!error.isEmpty())
+    m_workbookProgress->hide();
+    updateCancelCommand();
+    // A cancel the user asked for needs no message.
+    if (!error.isEmpty() && !m_workbookJob->wasCancelled())
         m_dialogs.showMessage(this,
             tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(m_workbookPath), error));
+}
+
+void MainWindow::onCancelTriggered()
+{
+    m_workbookJob->cancel();
+}
+
+void MainWindow::updateCancelCommand()
+{
+    m_cancel->setEnabled(m_workbookJob->isRunning());
 }
 
 void MainWindow::onSongFolderClicked()
@@ -420,14 +500,14 @@ void MainWindow::onPlaySelectedTriggered()
         return;
     const auto row = static_cast<qsizetype>(m_shownModel->tableRow(shownRow));
     const SongTable &table = m_songModel->table();
-    const QString address = m_songFolderPath + Gbk::decode(table.field(row, SongColumn::FilePath));
+    const QString address = m_songFolderPath + table.text(row, SongColumn::FilePath);
     if (!m_player) {
-        m_player = new PlayerWindow(this);
+        m_player = new PlayerWindow(m_engine, this);
         m_player->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_player->show();
     m_player->raise();
-    m_player->play(address, Gbk::decode(table.field(row, SongColumn::Name)));
+    m_player->play(address, table.text(row, SongColumn::Name));
 }
 
 void MainWindow::onAboutClicked()
@@ -477,6 +557,8 @@ void MainWindow::showSongs()
         const SongTable &table = m_songModel->table();
         std::erase_if(rows, [&table](std::uint32_t row) { return !table.isChecked(row); });
     }
+    if (m_sortedRows)
+        rows = inSortedOrder(std::move(rows), *m_sortedRows, m_sortDescending);
     m_shownModel->setRows(std::move(rows));
 
     const int shownRow = currentSong ? m_shownModel->shownRow(*currentSong) : -1;
@@ -512,4 +594,41 @@ void MainWindow::onUndoTicksTriggered()
 void MainWindow::onRedoTicksTriggered()
 {
     m_songModel->redoTicks();
+}
+
+void MainWindow::onHeaderClicked(int column)
+{
+    if (!m_analysed)
+        return;
+    // Ascending, descending, then file order again.
+    if (column != m_sortColumn) {
+        m_sortColumn = column;
+        m_sortDescending = false;
+        m_sortedRows.reset();
+        m_sortRequest = m_sorter->sort(m_songModel->table(), static_cast<SongColumn>(column));
+        showSortOrder(column, Qt::AscendingOrder);
+        return;
+    }
+    if (!m_sortDescending) {
+        m_sortDescending = true;
+        showSortOrder(column, Qt::DescendingOrder);
+    } else {
+        m_sortColumn = -1;
+        m_sortedRows.reset();
+        showSortOrder(-1, Qt::AscendingOrder);
+    }
+    showSongs();
+}
+
+void MainWindow::onSorted(quint64 request, const RowList &rows)
+{
+    if (request != m_sortRequest || m_sortColumn < 0)
+        return;
+    m_sortedRows = rows;
+    showSongs();
+}
+
+void MainWindow::showSortOrder(int column, Qt::SortOrder order)
+{
+    m_songTable->horizontalHeader()->setSortIndicator(column, order);
 }

@@ -10,14 +10,16 @@
 
 class Dialogs;
 class FindBar;
+class PlaybackEngine;
 class ShownSongsModel;
+class SongSorter;
 class PlayerWindow;
+class ProgressStrip;
 class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QProgressBar;
 class QPushButton;
 class SongTableModel;
 class SongTableView;
@@ -27,17 +29,18 @@ class WorkbookExportJob;
 
 // The main window: the source view, the song table, the selection controls and the exports.
 // It builds the layout and wires each control to a short handler; the work is done by the core
-// classes and the questions go through the dialogs seam.
+// classes and the questions go through the dialogs seam. The preview plays through the engine
+// it is given, which must outlive it.
 class MainWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit MainWindow(Dialogs &dialogs, QWidget *parent = nullptr);
+    MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // What the hidden commands gathered: the codes of the last collection or export, and the
-    // details of every detail collection of this run.
+    // What the hidden commands gathered: the codes of the last collection or export and the
+    // details of the last detail collection.
     const QByteArray &codeBuffer() const { return m_codeBuffer; }
     const QByteArray &detailBuffer() const { return m_detailBuffer; }
 
@@ -45,12 +48,15 @@ protected:
     // A search file dropped on the window loads as if chosen with Browse.
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    // The source view and the song table share the room a larger window gives.
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildSourceGroup();
     void buildAnalysisGroup();
     void buildMenuAndHiddenCommands();
     void buildFindBar();
+    void setUpGrowth();
 
     void onBrowseClicked();
     void onAnalyseClicked();
@@ -61,12 +67,16 @@ private:
     void onCollectDetailsTriggered();
     void onExportWorkbookTriggered();
     void onWorkbookExportFinished(const QString &error);
+    void onCancelTriggered();
     void onSongFolderClicked();
     void onTableContextMenuRequested(const QPoint &globalPosition);
     void onPlaySelectedTriggered();
     void onAboutClicked();
     void onQueryEdited(const QString &text);
     void onSearchFound(const QString &text, const RowList &rows);
+    void onHeaderClicked(int column);
+    void onSorted(quint64 request, const RowList &rows);
+    void showSortOrder(int column, Qt::SortOrder order);
     void onUndoTicksTriggered();
     void onRedoTicksTriggered();
 
@@ -78,15 +88,18 @@ private:
 
     void loadSearchFile(const QString &path);
     void setFileCommandsEnabled(bool enabled);
+    void updateCancelCommand();
     void saveFile(const QString &path, QByteArrayView bytes);
 
     Dialogs &m_dialogs;
+    PlaybackEngine &m_engine;
     QRandomGenerator m_random;
 
     SourceTextModel *m_sourceModel;
     SongTableModel *m_songModel;
     ShownSongsModel *m_shownModel;
     SongSearch *m_search;
+    SongSorter *m_sorter;
     WorkbookExportJob *m_workbookJob;
     QString m_workbookPath;
 
@@ -98,7 +111,8 @@ private:
     QCheckBox *m_checkAll = nullptr;
     QLineEdit *m_randomCount = nullptr;
     QLabel *m_songCount = nullptr;
-    QProgressBar *m_progress = nullptr;
+    ProgressStrip *m_workbookProgress = nullptr;
+    QAction *m_cancel = nullptr;
     QMenu *m_menu = nullptr;
     QAction *m_playSelected = nullptr;
     FindBar *m_findBar = nullptr;
@@ -110,10 +124,17 @@ private:
     // The query whose result is shown and its rows in file order (none: every song).
     FindQuery m_shownQuery;
     RowList m_matched;
+    // The column the view is sorted by (-1: file order), and every row in its ascending order
+    // once the sort is done.
+    int m_sortColumn = -1;
+    bool m_sortDescending = false;
+    quint64 m_sortRequest = 0;
+    RowList m_sortedRows;
     // What the last re-analysis did with the ticks, until the next change.
     QString m_statusNote;
 
     QByteArray m_codeBuffer;
     QByteArray m_detailBuffer;
     QPointer<PlayerWindow> m_player;
+    WindowGrowth m_growth;
 };

@@ -6,6 +6,7 @@
 #include "songs/song_table_model.h"
 
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -57,6 +58,16 @@ void SongTableView::tickSelectedSongs()
     const bool allTicked = std::all_of(rows.begin(), rows.end(),
         [songs](std::uint32_t row) { return songs->table().isChecked(row); });
     songs->setRowsChecked(rows, !allTicked);
+}
+
+void SongTableView::focusInEvent(QFocusEvent *event)
+{
+    QTableView::focusInEvent(event);
+    // Tabbing in gives a current cell; make its row the selected one the menu plays.
+    const bool byKeyboard = event->reason() == Qt::TabFocusReason
+        || event->reason() == Qt::BacktabFocusReason || event->reason() == Qt::ShortcutFocusReason;
+    if (byKeyboard && currentIndex().isValid() && selectionModel()->selectedRows().isEmpty())
+        selectRow(currentIndex().row());
 }
 
 void SongTableView::contextMenuEvent(QContextMenuEvent *event)

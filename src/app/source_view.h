@@ -7,6 +7,7 @@ class SourceTextModel;
 // The read-only view of the loaded search file (`编辑框1`). A table of one column of fixed-height
 // lines rather than a text document: only the lines in sight are decoded and laid out, so a
 // million-line file shows and scrolls as freely as a short one. Lines can be selected and copied.
+// A screen reader reads it as the list of lines it is, not as a table of one column.
 class SourceView : public QTableView
 {
     Q_OBJECT
@@ -15,6 +16,8 @@ public:
     explicit SourceView(QWidget *parent = nullptr);
 
     void setSourceModel(SourceTextModel *model);
+    // Counts the texts shown, so the accessible lines of an old text are let go.
+    int textGeneration() const { return m_textGeneration; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -24,4 +27,5 @@ private:
     void copySelectedLines();
 
     SourceTextModel *m_model = nullptr;
+    int m_textGeneration = 0;
 };

@@ -4,6 +4,11 @@
 
 #include <QByteArray>
 
-// The code cells of the checked rows in table order, exactly as stored: analysed codes each end
-// with CR LF, the placeholder's code carries none. Nothing else: no header, no byte-order mark.
+#include <span>
+
+// The given fields of the checked rows in table order, each as in the file and followed by CR LF.
+// The placeholder is no song and gives nothing.
+QByteArray collectCheckedFields(const SongTable &table, std::span<const SongColumn> columns);
+
+// The codes of the checked rows, one per CR LF line: no header, no byte-order mark.
 QByteArray collectCheckedCodes(const SongTable &table);

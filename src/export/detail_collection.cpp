@@ -1,16 +1,13 @@
 #include "export/detail_collection.h"
 
-#include "songs/song_table.h"
+#include "export/code_export.h"
+
+#include <array>
 
 QByteArray collectCheckedDetails(const SongTable &table)
 {
-    QByteArray details;
-    const qsizetype rowCount = table.rowCount();
-    for (qsizetype row = 0; row < rowCount; ++row) {
-        if (!table.isChecked(row))
-            continue;
-        for (int column = 0; column < songColumnCount; ++column)
-            details += table.cell(row, static_cast<SongColumn>(column));
-    }
-    return details;
+    static constexpr std::array columns { SongColumn::Code, SongColumn::Name, SongColumn::Singer,
+        SongColumn::Category, SongColumn::Language, SongColumn::FilePath };
+    static_assert(columns.size() == songColumnCount);
+    return collectCheckedFields(table, columns);
 }

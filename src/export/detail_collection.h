@@ -4,6 +4,6 @@
 
 class SongTable;
 
-// The six stored cells of every checked row, in table and column order, joined without
-// separators. Each cell keeps its CR LF, so a song adds six lines.
+// The six fields of every checked row, in table and column order, each on its own CR LF line,
+// so a song adds six lines. The placeholder adds nothing.
 QByteArray collectCheckedDetails(const SongTable &table);

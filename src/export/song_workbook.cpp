@@ -1,7 +1,6 @@
 #include "export/song_workbook.h"
 
 #include "songs/song_table.h"
-#include "ui/gbk_text.h"
 
 #include <QCoreApplication>
 
@@ -48,7 +47,8 @@ bool mayNeedLargeParts(const SongTable &table)
 QString writeSongWorkbook(const SongTable &table, const QString &path,
     const WorkbookProgress &progress, qsizetype rowsPerSheet)
 {
-    const qsizetype rowCount = table.rowCount();
+    // The placeholder is no song.
+    const qsizetype rowCount = table.isPlaceholder() ? 0 : table.rowCount();
     WorkbookWriter writer(path, { rowsPerSheet, mayNeedLargeParts(table) });
     if (!writer.error().isEmpty())
         return writer.error();
@@ -61,7 +61,7 @@ QString writeSongWorkbook(const SongTable &table, const QString &path,
             if (isPlainAscii(field)) {
                 cells[column] = field;
             } else {
-                decoded[column] = Gbk::decode(field).toUtf8();
+                decoded[column] = table.text(row, static_cast<SongColumn>(column)).toUtf8();
                 cells[column] = decoded[column];
             }
         }

@@ -1,5 +1,6 @@
 #include "export/workbook_writer.h"
 
+#include "export/workbook_check.h"
 #include "ui/file_io.h"
 
 #include <QCoreApplication>
@@ -7,11 +8,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStorageInfo>
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include <sys/stat.h>
 
 static_assert(WorkbookWriter::maxSheetRows == LXW_ROW_MAX);
 static_assert(WorkbookWriterOptions {}.rowsPerSheet == WorkbookWriter::maxSheetRows);
@@ -57,6 +65,11 @@ void copyCellText(QByteArrayView text, QByteArray &buffer)
     }
 }
 
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 std::filesystem::path fileSystemPath(const QString &path)
 {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
@@ -79,30 +92,27 @@ WorkbookWriter::WorkbookWriter(const QString &path, WorkbookWriterOptions option
 
     const QFileInfo resolved(m_targetPath);
     const QDir folder = resolved.absoluteDir();
-    for (int attempt = 0; attempt < 8 && m_tempPath.isEmpty(); ++attempt) {
-        const QString name
-            = QStringLiteral(".%1.%2.part")
-                  .arg(resolved.fileName())
-                  .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
-        QFile file(folder.filePath(name));
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            m_tempPath = file.fileName();
-        } else if (!file.exists()) {
-            m_error = tr("无法在文件夹“%1”中创建文件：%2")
-                          .arg(QDir::toNativeSeparators(folder.path()), file.errorString());
-            return;
-        }
-    }
-    if (m_tempPath.isEmpty()) {
-        m_error = tr("无法在文件夹“%1”中创建临时文件").arg(QDir::toNativeSeparators(folder.path()));
+    removeStaleTemporaryFolders(folder);
+    // libxlsxwriter's scratch files go here too, not to TMPDIR: a full disk then fails the
+    // export on the disk the user chose, and nothing of ours lingers elsewhere.
+    const QString name
+        = QStringLiteral("%1%2-%3.part")
+              .arg(temporaryFolderPrefix)
+              .arg(QCoreApplication::applicationPid())
+              .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+    const QString tempFolder = folder.filePath(name);
+    if (::mkdir(QFile::encodeName(tempFolder).constData(), 0700) != 0) {
+        m_error = tr("无法在文件夹“%1”中创建临时文件夹：%2")
+                      .arg(QDir::toNativeSeparators(folder.path()), systemReason(errno));
         return;
     }
+    m_tempFolder = tempFolder;
+    m_tempPath = QDir(m_tempFolder).filePath(resolved.fileName());
+    m_tempFolderName = QFile::encodeName(m_tempFolder);
 
-    // The sheets' own scratch files follow TMPDIR, unlike tmpfile().
-    m_tempDirectory = QFile::encodeName(QDir::tempPath());
     lxw_workbook_options workbookOptions {};
     workbookOptions.constant_memory = LXW_TRUE;
-    workbookOptions.tmpdir = m_tempDirectory.data();
+    workbookOptions.tmpdir = m_tempFolderName.data();
     workbookOptions.use_zip64 = m_options.largeParts ? LXW_TRUE : LXW_FALSE;
     m_workbook = workbook_new_opt(QFile::encodeName(m_tempPath).constData(), &workbookOptions);
     if (!m_workbook) {
@@ -123,11 +133,11 @@ bool WorkbookWriter::startSheet()
     m_sheet = workbook_add_worksheet(m_workbook, nullptr);
     m_rowsInSheet = 0;
     if (!m_sheet) {
-        m_error = tr("无法为工作表创建临时文件（文件夹“%1”）")
-                      .arg(QDir::toNativeSeparators(QDir::tempPath()));
+        m_error = failureReason(tr("无法为工作表创建临时文件"));
         discard();
         return false;
     }
+    m_sheetRows.push_back(0);
     return true;
 }
 
@@ -153,15 +163,16 @@ bool WorkbookWriter::appendRow(std::span<const QByteArrayView> cells)
                           .arg(column + 1)
                           .arg(maxCellCharacters);
         } else {
-            m_error = tr("无法写入第 %1 行：%2")
-                          .arg(m_rowsWritten + 1)
-                          .arg(QString::fromUtf8(lxw_strerror(result)));
+            m_error = failureReason(tr("无法写入第 %1 行：%2")
+                                        .arg(m_rowsWritten + 1)
+                                        .arg(QString::fromUtf8(lxw_strerror(result))));
         }
         discard();
         return false;
     }
     ++m_rowsInSheet;
     ++m_rowsWritten;
+    ++m_sheetRows.back();
     return true;
 }
 
@@ -174,7 +185,13 @@ QString WorkbookWriter::finish()
     m_workbook = nullptr;
     m_sheet = nullptr;
     if (result != LXW_NO_ERROR) {
-        m_error = tr("无法保存工作簿：%1").arg(QString::fromUtf8(lxw_strerror(result)));
+        m_error
+            = failureReason(tr("无法保存工作簿：%1").arg(QString::fromUtf8(lxw_strerror(result))));
+        discard();
+        return m_error;
+    }
+    if (const QString damage = checkWorkbookFile(m_tempPath, m_sheetRows); !damage.isEmpty()) {
+        m_error = failureReason(damage);
         discard();
         return m_error;
     }
@@ -191,6 +208,7 @@ QString WorkbookWriter::finish()
         return m_error;
     }
     m_tempPath.clear();
+    discard();
     return {};
 }
 
@@ -201,8 +219,36 @@ void WorkbookWriter::discard()
         m_workbook = nullptr;
         m_sheet = nullptr;
     }
-    if (!m_tempPath.isEmpty()) {
-        QFile::remove(m_tempPath);
-        m_tempPath.clear();
+    if (!m_tempFolder.isEmpty()) {
+        QDir(m_tempFolder).removeRecursively();
+        m_tempFolder.clear();
+    }
+    m_tempPath.clear();
+}
+
+QString WorkbookWriter::failureReason(const QString &otherwise) const
+{
+    // The library reports a failed write in its own words, or not at all.
+    const QStorageInfo volume(m_tempFolder);
+    if (volume.isValid() && volume.bytesAvailable() < fullDiskMargin)
+        return tr("磁盘已满");
+    return otherwise;
+}
+
+void WorkbookWriter::removeStaleTemporaryFolders(const QDir &folder)
+{
+    static const QRegularExpression stale(
+        QStringLiteral("^%1(\\d+)-[0-9a-f]{16}\\.part$")
+            .arg(QRegularExpression::escape(temporaryFolderPrefix)));
+    const QStringList names = folder.entryList({ temporaryFolderPrefix.toString() + u'*' },
+        QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        const QRegularExpressionMatch match = stale.match(name);
+        if (!match.hasMatch())
+            continue;
+        const auto pid = static_cast<pid_t>(match.captured(1).toLongLong());
+        // Only a process that has ended can have left it; a live one may still be writing.
+        if (pid != QCoreApplication::applicationPid() && ::kill(pid, 0) != 0 && errno == ESRCH)
+            QDir(folder.filePath(name)).removeRecursively();
     }
 }

@@ -5,6 +5,9 @@
 #include <QString>
 
 #include <span>
+#include <vector>
+
+class QDir;
 
 struct lxw_workbook;
 struct lxw_worksheet;
@@ -17,9 +20,11 @@ struct WorkbookWriterOptions
     bool largeParts = false;
 };
 
-// An .xlsx workbook of text cells written row by row in constant memory. The file is assembled
-// under a temporary name beside the target and renamed into place only when complete, so a
-// failure or a writer dropped before finish() leaves nothing new under the target's name.
+// An .xlsx workbook of text cells written row by row in constant memory. The file is assembled in
+// a temporary folder beside the target (".lanshan-PID-RANDOM.part", with libxlsxwriter's scratch
+// files), checked, and renamed into place only when sound, so a failure or a writer dropped
+// before finish() leaves nothing new under the target's name. A folder left by a process that
+// was killed is removed by the next writer in that folder.
 class WorkbookWriter
 {
 public:
@@ -39,20 +44,28 @@ public:
     QString finish();
 
     const QString &error() const { return m_error; }
-    qsizetype rowsWritten() const { return m_rowsWritten; }
+
+    static constexpr QStringView temporaryFolderPrefix = u".lanshan-";
 
 private:
     bool startSheet();
     void discard();
+    QString failureReason(const QString &otherwise) const;
+    static void removeStaleTemporaryFolders(const QDir &folder);
+
+    // Below this much free space a failed write is taken for a full disk.
+    static constexpr qint64 fullDiskMargin = qint64(1) << 20;
 
     QString m_targetPath;
+    QString m_tempFolder;
     QString m_tempPath;
-    QByteArray m_tempDirectory;
+    QByteArray m_tempFolderName;
     WorkbookWriterOptions m_options;
     lxw_workbook *m_workbook = nullptr;
     lxw_worksheet *m_sheet = nullptr;
     qsizetype m_rowsWritten = 0;
     qsizetype m_rowsInSheet = 0;
+    std::vector<qsizetype> m_sheetRows;
     QByteArray m_cellBuffer;
     QString m_error;
 };

@@ -71,7 +71,7 @@ AudioTracks audioTracksOf(const mpv_node &list)
 } // namespace
 
 MpvPlayer::MpvPlayer(Output output, QObject *parent)
-    : QObject(parent)
+    : PlaybackEngine(parent)
 {
     // libmpv refuses to start unless numbers are formatted the C way; Qt sets the user's locale.
     std::setlocale(LC_NUMERIC, "C");
@@ -278,6 +278,9 @@ void MpvPlayer::handleEvent(const mpv_event &event)
         break;
     case MPV_EVENT_FILE_LOADED:
         if (m_startedEntry == m_requestedEntry && m_requestedEntry >= 0) {
+            // The file before may have paused itself at its end (keep-open) after the load
+            // asked for no pause: the new file plays whatever state the old one ended in.
+            setMpvProperty("pause", u"no"_qs);
             m_loadedPath = m_requestedPath;
             emit fileLoaded(m_loadedPath);
         }

@@ -1,11 +1,14 @@
 #include "preview/player_view.h"
 
+#include "preview/seek_slider.h"
 #include "preview/video_surface.h"
+#include "ui/accessibility.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStackedWidget>
@@ -17,18 +20,7 @@ namespace {
 
 enum Page { VideoPage, MessagePage };
 
-QString timeText(double seconds)
-{
-    const int whole = qMax(0, int(seconds));
-    const int hours = whole / 3600;
-    const int minutes = whole / 60 % 60;
-    const int rest = whole % 60;
-    if (hours > 0)
-        return u"%1:%2:%3"_qs.arg(hours)
-            .arg(minutes, 2, 10, QChar(u'0'))
-            .arg(rest, 2, 10, QChar(u'0'));
-    return u"%1:%2"_qs.arg(minutes, 2, 10, QChar(u'0')).arg(rest, 2, 10, QChar(u'0'));
-}
+constexpr double shortcutSeekSeconds = 5;
 
 QList<int> trackIds(const AudioTracks &tracks)
 {
@@ -40,9 +32,9 @@ QList<int> trackIds(const AudioTracks &tracks)
 
 } // namespace
 
-PlayerView::PlayerView(MpvPlayer::Output output, QWidget *parent)
+PlayerView::PlayerView(PlaybackEngine &engine, QWidget *parent)
     : QWidget(parent)
-    , m_engine(new MpvPlayer(output, this))
+    , m_engine(&engine)
 {
     m_screen = new QStackedWidget(this);
     m_screen->addWidget(createVideoPage());
@@ -60,22 +52,23 @@ PlayerView::PlayerView(MpvPlayer::Output output, QWidget *parent)
     layout->addWidget(m_screen, 1);
     layout->addWidget(createControlBar());
 
-    connect(m_engine, &MpvPlayer::fileLoaded, this, [this] {
+    connect(m_engine, &PlaybackEngine::fileLoaded, this, [this] {
         m_vocalSwitch.reset(m_engine->audioTracks());
         m_vocalSwitched = false;
         showVocalSwitch();
         followEngine();
     });
-    connect(m_engine, &MpvPlayer::pausedChanged, this, &PlayerView::followEngine);
-    connect(m_engine, &MpvPlayer::endReached, this, &PlayerView::followEngine);
-    connect(m_engine, &MpvPlayer::positionChanged, this, &PlayerView::onPositionChanged);
-    connect(m_engine, &MpvPlayer::durationChanged, this, &PlayerView::onDurationChanged);
-    connect(m_engine, &MpvPlayer::audioTracksChanged, this, &PlayerView::onAudioTracksChanged);
-    connect(m_engine, &MpvPlayer::playbackFailed, this, &PlayerView::onPlaybackFailed);
-    connect(m_engine, &MpvPlayer::volumeChanged, this, [this](int percent) {
+    connect(m_engine, &PlaybackEngine::pausedChanged, this, &PlayerView::followEngine);
+    connect(m_engine, &PlaybackEngine::endReached, this, &PlayerView::followEngine);
+    connect(m_engine, &PlaybackEngine::positionChanged, this, &PlayerView::onPositionChanged);
+    connect(m_engine, &PlaybackEngine::durationChanged, this, &PlayerView::onDurationChanged);
+    connect(m_engine, &PlaybackEngine::audioTracksChanged, this, &PlayerView::onAudioTracksChanged);
+    connect(m_engine, &PlaybackEngine::playbackFailed, this, &PlayerView::onPlaybackFailed);
+    connect(m_engine, &PlaybackEngine::volumeChanged, this, [this](int percent) {
         const QSignalBlocker blocker(m_volume);
         m_volume->setValue(percent);
     });
+    addShortcuts();
     setStatus(Status::Idle);
     if (!m_engine->isReady())
         onPlaybackFailed(m_engine->startupError());
@@ -96,17 +89,17 @@ QWidget *PlayerView::createControlBar()
 {
     auto *bar = new QWidget(this);
 
-    m_elapsed = new QLabel(timeText(0), bar);
+    m_elapsed = new QLabel(playbackTimeText(0), bar);
     m_elapsed->setObjectName(u"已播时间"_qs);
-    m_elapsed->setAccessibleName(tr("已播放时间"));
-    m_seek = new QSlider(Qt::Horizontal, bar);
+    m_elapsed->setAccessibleDescription(tr("已播放时间"));
+    m_seek = new SeekSlider(bar);
     m_seek->setObjectName(u"进度"_qs);
     m_seek->setAccessibleName(tr("播放进度"));
     m_seek->setSingleStep(1000);
     m_seek->setPageStep(5000);
-    m_total = new QLabel(timeText(0), bar);
+    m_total = new QLabel(playbackTimeText(0), bar);
     m_total->setObjectName(u"总时间"_qs);
-    m_total->setAccessibleName(tr("总时长"));
+    m_total->setAccessibleDescription(tr("总时长"));
 
     m_playPause = new QToolButton(bar);
     m_playPause->setObjectName(u"播放暂停"_qs);
@@ -128,8 +121,8 @@ QWidget *PlayerView::createControlBar()
     m_vocalState->setObjectName(u"原唱伴唱状态"_qs);
     m_vocalButton = new QPushButton(tr("原唱/伴唱"), bar);
     m_vocalButton->setObjectName(u"原唱伴唱"_qs);
-    m_vocalButton->setToolTip(tr("在文件带的音轨或左右声道之间切换"));
-    m_vocalForm = new QComboBox(bar);
+    m_vocalButton->setToolTip(tr("在文件带的音轨或左右声道之间切换（V）"));
+    m_vocalForm = new NamedComboBox(bar);
     m_vocalForm->setObjectName(u"原唱伴唱方式"_qs);
     m_vocalForm->setAccessibleName(tr("原唱/伴唱的存放方式"));
     m_vocalForm->addItem(tr("音轨"));
@@ -160,11 +153,44 @@ QWidget *PlayerView::createControlBar()
     connect(m_seek, &QSlider::valueChanged, this, &PlayerView::onSeekMoved);
     connect(m_seek, &QSlider::sliderReleased, this,
         [this] { m_engine->seek(m_seek->value() / 1000.0, true); });
-    connect(m_volume, &QSlider::valueChanged, m_engine, &MpvPlayer::setVolume);
+    connect(m_volume, &QSlider::valueChanged, m_engine, &PlaybackEngine::setVolume);
     connect(m_vocalButton, &QPushButton::clicked, this, &PlayerView::onVocalSwitchClicked);
     connect(m_vocalForm, &QComboBox::activated, this, &PlayerView::onVocalFormChosen);
     showVocalSwitch();
     return bar;
+}
+
+void PlayerView::addShortcuts()
+{
+    // Keys of the whole window, whichever control has the focus.
+    const auto addShortcut = [this](QKeySequence keys, auto handler) {
+        auto *shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    addShortcut(QKeySequence(Qt::Key_Space), [this] {
+        // A focused button or list keeps its own Space.
+        QWidget *focused = focusWidget();
+        if (auto *button = qobject_cast<QAbstractButton *>(focused))
+            button->click();
+        else if (auto *list = qobject_cast<QComboBox *>(focused))
+            list->showPopup();
+        else if (m_playPause->isEnabled())
+            onPlayPauseClicked();
+    });
+    addShortcut(QKeySequence(Qt::Key_Left), [this] { seekBy(-shortcutSeekSeconds); });
+    addShortcut(QKeySequence(Qt::Key_Right), [this] { seekBy(shortcutSeekSeconds); });
+    addShortcut(QKeySequence(Qt::Key_V), [this] {
+        if (m_vocalButton->isEnabled())
+            onVocalSwitchClicked();
+    });
+}
+
+void PlayerView::seekBy(double seconds)
+{
+    if (!m_seek->isEnabled())
+        return;
+    m_engine->seek(qBound(0.0, m_engine->position() + seconds, m_engine->duration()), true);
 }
 
 void PlayerView::playFile(const QString &path)
@@ -255,7 +281,7 @@ void PlayerView::onSeekMoved(int milliseconds)
 
 void PlayerView::onPositionChanged(double seconds)
 {
-    m_elapsed->setText(timeText(seconds));
+    m_elapsed->setText(playbackTimeText(seconds));
     if (m_seek->isSliderDown())
         return;
     const QSignalBlocker blocker(m_seek);
@@ -264,7 +290,7 @@ void PlayerView::onPositionChanged(double seconds)
 
 void PlayerView::onDurationChanged(double seconds)
 {
-    m_total->setText(timeText(seconds));
+    m_total->setText(playbackTimeText(seconds));
     const QSignalBlocker blocker(m_seek);
     m_seek->setRange(0, int(seconds * 1000));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "preview/mpv_player.h"
+#include "preview/playback_engine.h"
 #include "preview/vocal_switch.h"
 
 #include <QWidget>
@@ -14,6 +14,8 @@ class QToolButton;
 
 // The player control: the picture, or a message in its place, above a control bar with
 // play/pause, stop, a seek slider with elapsed and total time, volume and the 原唱/伴唱 switch.
+// Space plays and pauses, Left and Right seek five seconds, V steps the switch. The engine is the
+// caller's and must outlive the view.
 class PlayerView : public QWidget
 {
     Q_OBJECT
@@ -21,7 +23,7 @@ class PlayerView : public QWidget
 public:
     enum class Status { Idle, Loading, Playing, Paused, Ended, NotFound, Failed };
 
-    explicit PlayerView(MpvPlayer::Output output, QWidget *parent = nullptr);
+    explicit PlayerView(PlaybackEngine &engine, QWidget *parent = nullptr);
 
     void playFile(const QString &path);
     // Stops what plays and shows message where the picture was.
@@ -30,8 +32,6 @@ public:
 
     Status status() const { return m_status; }
     QString message() const;
-    MpvPlayer &engine() { return *m_engine; }
-    const VocalSwitch &vocalSwitch() const { return m_vocalSwitch; }
 
 signals:
     void statusChanged(PlayerView::Status status);
@@ -39,6 +39,8 @@ signals:
 private:
     QWidget *createVideoPage();
     QWidget *createControlBar();
+    void addShortcuts();
+    void seekBy(double seconds);
     void setStatus(Status status);
     void showMessage(const QString &text);
     void followEngine();
@@ -54,7 +56,7 @@ private:
     void applyVocalSwitch();
     void showVocalSwitch();
 
-    MpvPlayer *m_engine = nullptr;
+    PlaybackEngine *m_engine = nullptr;
     QStackedWidget *m_screen = nullptr;
     QLabel *m_message = nullptr;
     QToolButton *m_playPause = nullptr;

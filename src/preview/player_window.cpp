@@ -1,6 +1,7 @@
 #include "preview/player_window.h"
 
 #include "preview/media_path_resolver.h"
+#include "ui/accessibility.h"
 #include "ui/window_frame.h"
 
 #include <QCloseEvent>
@@ -23,16 +24,17 @@ QString withoutLineBreak(QString text)
 
 } // namespace
 
-PlayerWindow::PlayerWindow(QWidget *parent, MpvPlayer::Output output)
+PlayerWindow::PlayerWindow(PlaybackEngine &engine, QWidget *parent)
     : QWidget(parent, Qt::Window)
-    , m_view(new PlayerView(output, this))
+    , m_view(new PlayerView(engine, this))
     , m_pathLine(new QLabel(this))
 {
     setObjectName(u"PlayerWindow"_qs);
     m_view->setObjectName(u"播放器1"_qs);
     m_pathLine->setObjectName(u"媒体路径"_qs);
     m_pathLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_pathLine->setAccessibleName(tr("媒体文件路径"));
+    m_pathLine->setAccessibleDescription(tr("媒体文件路径"));
+    exposeAsWindow(*this);
     resize(clientSizeOf(outerSize));
     placeChildren();
     new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);

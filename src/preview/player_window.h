@@ -1,6 +1,5 @@
 #pragma once
 
-#include "preview/mpv_player.h"
 #include "preview/player_view.h"
 
 #include <QWidget>
@@ -14,8 +13,8 @@ class PlayerWindow : public QWidget
     Q_OBJECT
 
 public:
-    explicit PlayerWindow(
-        QWidget *parent = nullptr, MpvPlayer::Output output = MpvPlayer::Output::Devices);
+    // The engine is the caller's and must outlive the window.
+    explicit PlayerWindow(PlaybackEngine &engine, QWidget *parent = nullptr);
 
     // address: the song folder followed by the song's file path, possibly written on Windows.
     void play(const QString &address, const QString &songName);
@@ -26,7 +25,6 @@ public:
     PlayerView::Status status() const { return m_view->status(); }
     // The text shown in place of the picture; empty while the picture shows.
     QString message() const { return m_view->message(); }
-    PlayerView &view() { return *m_view; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

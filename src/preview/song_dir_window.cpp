@@ -1,5 +1,6 @@
 #include "preview/song_dir_window.h"
 
+#include "ui/accessibility.h"
 #include "ui/native_path.h"
 #include "ui/window_frame.h"
 
@@ -47,7 +48,7 @@ SongDirWindow::SongDirWindow(const QString &startFolder, QWidget *parent)
     : QDialog(parent)
     , m_model(new QFileSystemModel(this))
     , m_tree(new QTreeView(this))
-    , m_drives(new QComboBox(this))
+    , m_drives(new NamedComboBox(this))
     , m_set(new QPushButton(tr("设置"), this))
 {
     setObjectName(u"SongDirWindow"_qs);

@@ -1,6 +1,6 @@
 #include "preview/video_surface.h"
 
-#include "preview/mpv_player.h"
+#include "preview/playback_engine.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -14,15 +14,15 @@ void *resolveGlFunction(void *context, const char *name)
 
 } // namespace
 
-VideoSurface::VideoSurface(MpvPlayer &player, QWidget *parent)
+VideoSurface::VideoSurface(PlaybackEngine &engine, QWidget *parent)
     : QOpenGLWidget(parent)
-    , m_player(&player)
+    , m_player(&engine)
 {
     setAccessibleName(tr("视频画面"));
     setAccessibleDescription(tr("正在预览的歌曲的画面"));
-    connect(&player, &MpvPlayer::frameReady, this, qOverload<>(&QWidget::update));
+    connect(&engine, &PlaybackEngine::frameReady, this, qOverload<>(&QWidget::update));
     // The engine may go first; it must not keep a renderer whose GL context it cannot reach.
-    connect(&player, &MpvPlayer::aboutToShutDown, this, &VideoSurface::releaseRenderer,
+    connect(&engine, &PlaybackEngine::aboutToShutDown, this, &VideoSurface::releaseRenderer,
         Qt::DirectConnection);
 }
 

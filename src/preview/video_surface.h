@@ -3,7 +3,7 @@
 #include <QOpenGLWidget>
 #include <QPointer>
 
-class MpvPlayer;
+class PlaybackEngine;
 
 // Shows the engine's video through mpv's OpenGL renderer.
 class VideoSurface : public QOpenGLWidget
@@ -11,7 +11,7 @@ class VideoSurface : public QOpenGLWidget
     Q_OBJECT
 
 public:
-    explicit VideoSurface(MpvPlayer &player, QWidget *parent = nullptr);
+    explicit VideoSurface(PlaybackEngine &engine, QWidget *parent = nullptr);
     ~VideoSurface() override;
 
     // False on displays without OpenGL (offscreen, some remote sessions): there the player
@@ -25,5 +25,5 @@ protected:
 private:
     void releaseRenderer();
 
-    QPointer<MpvPlayer> m_player;
+    QPointer<PlaybackEngine> m_player;
 };

@@ -52,11 +52,6 @@ void VocalSwitch::next()
     }
 }
 
-bool VocalSwitch::isAsIs() const
-{
-    return m_track == m_original && m_channel == Channel::Both;
-}
-
 QString VocalSwitch::audioFilter() const
 {
     // One channel on both speakers.

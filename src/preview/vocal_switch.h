@@ -27,7 +27,6 @@ public:
     // Steps to the next track or channel, wrapping round to the file as it is.
     void next();
 
-    bool isAsIs() const;
     int trackId() const { return m_track; } // 0 when the file has no audio
     Channel channel() const { return m_channel; }
     // The engine's audio filter for the chosen channel; empty when both channels play.

@@ -20,6 +20,10 @@ struct Table
 {
     std::array<std::uint16_t, 0x10000> pairs {};
     std::array<char, 0x80> ascii {};
+    // The pairs that fold to each pair: those of folded pair p at
+    // unfoldedPairs[unfoldedStart[p] .. unfoldedStart[p + 1]).
+    std::vector<std::uint32_t> unfoldedStart;
+    std::vector<std::uint16_t> unfoldedPairs;
 };
 
 bool isLead(unsigned char byte)
@@ -81,6 +85,15 @@ const Table &table()
         for (std::size_t byte = 0; byte < made->ascii.size(); ++byte)
             made->ascii[byte] = static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + 32 : byte);
         addSimplifiedForms(*made);
+        made->unfoldedStart.assign(made->pairs.size() + 1, 0);
+        for (const std::uint16_t folded : made->pairs)
+            ++made->unfoldedStart[std::size_t(folded) + 1];
+        for (std::size_t pair = 1; pair < made->unfoldedStart.size(); ++pair)
+            made->unfoldedStart[pair] += made->unfoldedStart[pair - 1];
+        made->unfoldedPairs.resize(made->pairs.size());
+        std::vector<std::uint32_t> next(made->unfoldedStart.begin(), made->unfoldedStart.end() - 1);
+        for (std::size_t pair = 0; pair < made->pairs.size(); ++pair)
+            made->unfoldedPairs[next[made->pairs[pair]]++] = static_cast<std::uint16_t>(pair);
         return made;
     }();
     return *built;
@@ -109,6 +122,30 @@ void foldLine(QByteArrayView line, char *out)
             ++at;
         }
     }
+}
+
+std::vector<QByteArray> unfolded(QByteArrayView folded)
+{
+    std::vector<QByteArray> characters;
+    if (folded.size() == 1) {
+        characters.emplace_back(folded.data(), 1);
+        const char byte = folded[0];
+        if (byte >= 'a' && byte <= 'z')
+            characters.emplace_back(1, static_cast<char>(byte - 32));
+        return characters;
+    }
+    const Table &folding = table();
+    const std::size_t pair = std::size_t(static_cast<unsigned char>(folded[0])) << 8
+        | static_cast<unsigned char>(folded[1]);
+    for (std::uint32_t at = folding.unfoldedStart[pair]; at < folding.unfoldedStart[pair + 1];
+         ++at) {
+        const std::uint16_t bytes = folding.unfoldedPairs[at];
+        QByteArray character(2, Qt::Uninitialized);
+        character[0] = static_cast<char>(bytes >> 8);
+        character[1] = static_cast<char>(bytes & 0xFF);
+        characters.push_back(character);
+    }
+    return characters;
 }
 
 void prepare()

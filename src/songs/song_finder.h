@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QStringView>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -25,19 +26,21 @@ struct FindQuery
     bool narrows(const FindQuery &wider) const;
 };
 
-// The lines of a table's songs, folded once, and the search over them. A song matches when each
-// word occurs in its whole line (the fields the table does not show included), starting at a
-// character boundary, so a double-byte character never matches half of another.
+// The search over the lines of a table's songs. A song matches when each word occurs in its
+// whole line (the fields the table does not show included), folded, starting at a character
+// boundary, so a double-byte character never matches half of another. The text is searched as
+// it is, for the bytes of one character of the query in each form that folds to it; only the
+// lines that hold one are folded and compared. No folded copy of the text is kept.
 class SongFinder
 {
 public:
     // The line of every row of `table`, found around its cells.
     static std::vector<ByteSpan> linesOf(const SongTable &table);
 
-    // Folds the lines (spans into `text`, one per row); `text` is not kept.
-    SongFinder(const QByteArray &text, std::span<const ByteSpan> lines);
+    // Keeps `text` (shared, not copied) and the line of each row in it, in file order.
+    SongFinder(QByteArray text, std::vector<ByteSpan> lines);
 
-    qsizetype rowCount() const { return qsizetype(m_lineStarts.size()) - 1; }
+    qsizetype rowCount() const { return qsizetype(m_lines.size()); }
 
     // The rows, in file order, that match `query`: among all rows, or among `candidates` (in file
     // order) when given. Nothing when `stop` was set meanwhile.
@@ -45,9 +48,7 @@ public:
         const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const;
 
 private:
-    bool lineHoldsAll(std::uint32_t row, std::span<const QByteArray> words) const;
-
-    // Folded lines, each followed by '\n'; m_lineStarts has one more entry than rows.
-    QByteArray m_folded;
-    std::vector<std::uint32_t> m_lineStarts;
+    QByteArray m_text;
+    std::vector<ByteSpan> m_lines;
+    std::array<std::uint32_t, 256> m_byteCounts {};
 };

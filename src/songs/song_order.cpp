@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -57,51 +59,98 @@ std::optional<std::vector<std::uint32_t>> sortedRows(
     if (U_FAILURE(status))
         return std::nullopt;
 
-    // All keys in one buffer; the first eight bytes of each beside its row make most
-    // comparisons one integer compare.
+    // One key per distinct text: names repeat, and a text seen before costs a hash lookup
+    // instead of a collation. The distinct keys are sorted, then the rows are placed by their
+    // key's rank in one counting pass, which keeps file order among equal cells (1M names,
+    // 240,000 distinct: 0.55 s processor time sorting every row by its key instead).
     std::vector<std::uint8_t> keys;
-    keys.reserve(cells.size() * 16);
     std::vector<std::uint32_t> keyStarts;
-    keyStarts.reserve(cells.size() + 1);
+    std::vector<std::uint32_t> keyOfRow(cells.size());
+    {
+        std::unordered_map<std::string_view, std::uint32_t> keyOfText;
+        for (std::size_t row = 0; row < cells.size(); ++row) {
+            if (row % 16384 == 0 && stop.load(std::memory_order_relaxed))
+                return std::nullopt;
+            const std::string_view cell(text.constData() + cells[row].offset, cells[row].length);
+            const auto [known, added]
+                = keyOfText.try_emplace(cell, static_cast<std::uint32_t>(keyStarts.size()));
+            if (added) {
+                keyStarts.push_back(static_cast<std::uint32_t>(keys.size()));
+                appendKey(
+                    QByteArrayView(cell.data(), qsizetype(cell.size())), collator.get(), keys);
+            }
+            keyOfRow[row] = known->second;
+        }
+    }
+    keyStarts.push_back(static_cast<std::uint32_t>(keys.size()));
+    const auto keyCount = static_cast<std::uint32_t>(keyStarts.size() - 1);
+
+    // The first eight bytes of a key beside it make most comparisons one integer compare.
     struct Entry
     {
         std::uint64_t prefix;
-        std::uint32_t row;
+        std::uint32_t key;
     };
-    std::vector<Entry> entries(cells.size());
-    for (std::size_t row = 0; row < cells.size(); ++row) {
-        if (row % 16384 == 0 && stop.load(std::memory_order_relaxed))
-            return std::nullopt;
-        keyStarts.push_back(static_cast<std::uint32_t>(keys.size()));
-        appendKey(QByteArrayView(text.constData() + cells[row].offset, cells[row].length),
-            collator.get(), keys);
+    std::vector<Entry> entries(keyCount);
+    for (std::uint32_t key = 0; key < keyCount; ++key) {
         std::uint64_t prefix = 0;
-        const std::size_t length = keys.size() - keyStarts.back();
-        for (std::size_t byte = 0; byte < 8; ++byte)
-            prefix = prefix << 8 | (byte < length ? keys[keyStarts.back() + byte] : 0);
-        entries[row] = { prefix, static_cast<std::uint32_t>(row) };
+        for (std::uint32_t byte = 0; byte < 8; ++byte) {
+            const std::uint32_t at = keyStarts[key] + byte;
+            prefix = prefix << 8 | (at < keyStarts[key + 1] ? keys[at] : 0);
+        }
+        entries[key] = { prefix, key };
     }
-    keyStarts.push_back(static_cast<std::uint32_t>(keys.size()));
-    if (stop.load())
-        return std::nullopt;
-
-    const auto keyOf = [&](std::uint32_t row) {
-        return std::span(keys.data() + keyStarts[row], keyStarts[row + 1] - keyStarts[row]);
+    const auto keyOf = [&](std::uint32_t key) {
+        return std::span(keys.data() + keyStarts[key], keyStarts[key + 1] - keyStarts[key]);
     };
     std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
         if (a.prefix != b.prefix)
             return a.prefix < b.prefix;
-        const auto keyA = keyOf(a.row);
-        const auto keyB = keyOf(b.row);
-        const auto order = std::lexicographical_compare_three_way(
-            keyA.begin(), keyA.end(), keyB.begin(), keyB.end());
-        if (order != 0)
-            return order < 0;
-        return a.row < b.row;
+        const auto keyA = keyOf(a.key);
+        const auto keyB = keyOf(b.key);
+        return std::lexicographical_compare(keyA.begin(), keyA.end(), keyB.begin(), keyB.end());
     });
-    std::vector<std::uint32_t> rows(entries.size());
-    for (std::size_t index = 0; index < entries.size(); ++index)
-        rows[index] = entries[index].row;
+    if (stop.load())
+        return std::nullopt;
+
+    // Distinct texts can still collate equal; they share a rank.
+    std::vector<std::uint32_t> rankOfKey(keyCount);
+    std::uint32_t rank = 0;
+    for (std::uint32_t index = 0; index < keyCount; ++index) {
+        if (index > 0) {
+            const auto previous = keyOf(entries[index - 1].key);
+            const auto current = keyOf(entries[index].key);
+            if (!std::equal(previous.begin(), previous.end(), current.begin(), current.end()))
+                ++rank;
+        }
+        rankOfKey[entries[index].key] = rank;
+    }
+    std::vector<std::uint32_t> firstPlace(std::size_t(rank) + 2);
+    for (const std::uint32_t key : keyOfRow)
+        ++firstPlace[rankOfKey[key] + 1];
+    for (std::size_t at = 1; at < firstPlace.size(); ++at)
+        firstPlace[at] += firstPlace[at - 1];
+    std::vector<std::uint32_t> rows(cells.size());
+    for (std::size_t row = 0; row < cells.size(); ++row)
+        rows[firstPlace[rankOfKey[keyOfRow[row]]]++] = static_cast<std::uint32_t>(row);
+    return rows;
+}
+
+std::vector<std::uint32_t> inSortedOrder(
+    std::vector<std::uint32_t> rows, std::span<const std::uint32_t> sortedAll, bool descending)
+{
+    std::vector<bool> wanted(sortedAll.size());
+    for (const std::uint32_t row : rows)
+        wanted[row] = true;
+    std::size_t next = 0;
+    const auto take = [&](std::uint32_t row) {
+        if (wanted[row])
+            rows[next++] = row;
+    };
+    if (descending)
+        std::for_each(sortedAll.rbegin(), sortedAll.rend(), take);
+    else
+        std::for_each(sortedAll.begin(), sortedAll.end(), take);
     return rows;
 }
 
@@ -116,7 +165,7 @@ SongSorter::~SongSorter()
     m_jobs.waitForDone();
 }
 
-void SongSorter::sort(const SongTable &table, SongColumn column)
+quint64 SongSorter::sort(const SongTable &table, SongColumn column)
 {
     std::vector<ByteSpan> cells(static_cast<std::size_t>(table.rowCount()));
     const char *const text = table.bytes().constData();
@@ -125,15 +174,17 @@ void SongSorter::sort(const SongTable &table, SongColumn column)
         cells[std::size_t(row)] = { static_cast<std::uint32_t>(cell.data() - text),
             static_cast<std::uint32_t>(cell.size()) };
     }
-    m_jobs.start([this, column, text = table.bytes(), cells = std::move(cells)](
+    const quint64 request = ++m_lastRequest;
+    m_jobs.start([this, request, text = table.bytes(), cells = std::move(cells)](
                      const std::atomic<bool> &stop) {
         std::optional<std::vector<std::uint32_t>> rows = sortedRows(text, cells, stop);
         if (!rows)
             return;
         RowList result = std::make_shared<const std::vector<std::uint32_t>>(std::move(*rows));
         QMetaObject::invokeMethod(
-            this, [this, column, result] { emit sorted(column, result); }, Qt::QueuedConnection);
+            this, [this, request, result] { emit sorted(request, result); }, Qt::QueuedConnection);
     });
+    return request;
 }
 
 void SongSorter::waitForDone()

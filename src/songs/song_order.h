@@ -18,6 +18,11 @@
 std::optional<std::vector<std::uint32_t>> sortedRows(
     const QByteArray &text, std::span<const ByteSpan> cells, const std::atomic<bool> &stop);
 
+// `rows` (any order) in the order of `sortedAll` (every row of the table, as sortedRows gives
+// them), or its reverse: one pass over every row, whatever is shown.
+std::vector<std::uint32_t> inSortedOrder(
+    std::vector<std::uint32_t> rows, std::span<const std::uint32_t> sortedAll, bool descending);
+
 // Sorting a column off the user-interface thread; a newer sort supersedes the one before.
 class SongSorter : public QObject
 {
@@ -27,12 +32,14 @@ public:
     explicit SongSorter(QObject *parent = nullptr);
     ~SongSorter() override;
 
-    void sort(const SongTable &table, SongColumn column);
+    // Starts sorting every row of `table` by `column`; the number names the request.
+    quint64 sort(const SongTable &table, SongColumn column);
     void waitForDone();
 
 signals:
-    void sorted(SongColumn column, RowList rows);
+    void sorted(quint64 request, const RowList &rows);
 
 private:
     LatestJobRunner m_jobs;
+    quint64 m_lastRequest = 0;
 };

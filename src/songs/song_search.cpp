@@ -1,5 +1,7 @@
 #include "songs/song_search.h"
 
+#include "songs/gbk_folding.h"
+
 SongSearch::SongSearch(QObject *parent)
     : QObject(parent)
     , m_finder(std::make_shared<std::unique_ptr<SongFinder>>())
@@ -16,9 +18,11 @@ void SongSearch::setTable(const SongTable &table)
 {
     m_jobs.start(
         [finder = m_finder, text = table.bytes(), lines = SongFinder::linesOf(table)](
-            const std::atomic<bool> &) {
+            const std::atomic<bool> &) mutable {
             finder->reset();
-            *finder = std::make_unique<SongFinder>(text, lines);
+            *finder = std::make_unique<SongFinder>(std::move(text), std::move(lines));
+            // Built here rather than at the first keystroke.
+            GbkFolding::prepare();
         },
         false);
 }

@@ -12,8 +12,8 @@
 using RowList = std::shared_ptr<const std::vector<std::uint32_t>>;
 Q_DECLARE_METATYPE(RowList)
 
-// Finding as the user types, off the user-interface thread: the lines are folded once per
-// table, in the background, and each search supersedes the one before it.
+// Finding as the user types, off the user-interface thread: each search supersedes the one
+// before it.
 class SongSearch : public QObject
 {
     Q_OBJECT
@@ -22,7 +22,7 @@ public:
     explicit SongSearch(QObject *parent = nullptr);
     ~SongSearch() override;
 
-    // Starts over with the songs of `table`; their lines are folded before the next search.
+    // Starts over with the songs of `table` (whose text it shares).
     void setTable(const SongTable &table);
     // Searches all songs, or only `candidates` (file order) when the query narrows theirs.
     void find(const QString &text, RowList candidates);

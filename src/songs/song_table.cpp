@@ -13,23 +13,20 @@ SongTable SongTable::placeholder()
     spans[static_cast<int>(SongColumn::Code)] = { 0, static_cast<std::uint32_t>(code.size()) };
     spans[static_cast<int>(SongColumn::Name)]
         = { static_cast<std::uint32_t>(code.size()), static_cast<std::uint32_t>(name.size()) };
-    return SongTable(code + name, { spans }, false);
+    SongTable table(code + name, { spans });
+    table.m_placeholder = true;
+    return table;
 }
 
-SongTable::SongTable(QByteArray bytes, std::vector<SongRowSpans> rows, bool cellsEndWithLineBreak)
+SongTable::SongTable(QByteArray bytes, std::vector<SongRowSpans> rows, TextEncoding encoding)
     : m_bytes(std::move(bytes))
-    , m_cellsEndWithLineBreak(cellsEndWithLineBreak)
+    , m_encoding(encoding)
 {
     RowChunk chunk;
     chunk.reserve(static_cast<qsizetype>(rows.size()));
     for (const SongRowSpans &spans : rows)
         chunk.append(spans);
     appendChunk(std::move(chunk));
-}
-
-SongTable::SongTable(QByteArray bytes)
-    : m_bytes(std::move(bytes))
-{
 }
 
 void SongTable::RowChunk::reserve(qsizetype count)
@@ -96,17 +93,6 @@ QByteArrayView SongTable::field(qsizetype row, SongColumn column) const
     }
     return QByteArrayView(
         m_bytes.constData() + packed.base + packed.offsets[index], packed.lengths[index]);
-}
-
-QByteArray SongTable::cell(qsizetype row, SongColumn column) const
-{
-    const QByteArrayView text = field(row, column);
-    QByteArray stored;
-    stored.reserve(text.size() + 2);
-    stored.append(text);
-    if (m_cellsEndWithLineBreak)
-        stored.append("\r\n");
-    return stored;
 }
 
 void SongTable::setChecked(qsizetype row, bool checked)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "ui/text_encoding.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -53,13 +56,16 @@ public:
     };
 
     SongTable() = default;
-    // The single row shown before any analysis: "无内容：", "请浏览搜歌文件后点分析！".
+    // The single row shown before any analysis: "无内容：", "请浏览搜歌文件后点分析！". It may be
+    // ticked, but it is no song: exports and collections leave it out.
     static SongTable placeholder();
+    bool isPlaceholder() const { return m_placeholder; }
 
-    // Takes over `bytes` (shared, not copied) and one entry of spans per row.
-    SongTable(QByteArray bytes, std::vector<SongRowSpans> rows, bool cellsEndWithLineBreak = true);
-    // Takes over `bytes` with no rows yet; the rows come in chunks.
-    explicit SongTable(QByteArray bytes);
+    // Takes over `bytes` (shared, not copied) and one entry of spans per row; the cells are text
+    // in `encoding`.
+    SongTable(QByteArray bytes, std::vector<SongRowSpans> rows,
+        TextEncoding encoding = TextEncoding::Gbk);
+
     // Adds the chunk's rows after the present ones, unchecked. Every span must lie in bytes().
     void appendChunk(RowChunk chunk);
 
@@ -67,12 +73,14 @@ public:
     // The text every cell is a slice of.
     const QByteArray &bytes() const { return m_bytes; }
 
-    // The cell's text as shown: the field without a line break.
+    // The cell's bytes as in the file, without a line break.
     QByteArrayView field(qsizetype row, SongColumn column) const;
-    // The cell's stored text as its readers (exports, the player) receive it: the field followed
-    // by CR LF for analysed rows; the placeholder's cells carry no line break.
-    QByteArray cell(qsizetype row, SongColumn column) const;
-    bool cellsEndWithLineBreak() const { return m_cellsEndWithLineBreak; }
+    // The field decoded for display.
+    QString text(qsizetype row, SongColumn column) const
+    {
+        return decodeText(field(row, column), m_encoding);
+    }
+    TextEncoding encoding() const { return m_encoding; }
 
     bool isChecked(qsizetype row) const { return m_checked[static_cast<std::size_t>(row)] != 0; }
     void setChecked(qsizetype row, bool checked);
@@ -85,5 +93,6 @@ private:
     // The row count up to and including each chunk, for finding a row's chunk.
     std::vector<qsizetype> m_chunkEnds;
     std::vector<std::uint8_t> m_checked;
-    bool m_cellsEndWithLineBreak = true;
+    TextEncoding m_encoding = TextEncoding::Gbk;
+    bool m_placeholder = false;
 };

@@ -1,7 +1,5 @@
 #include "songs/song_table_model.h"
 
-#include "ui/gbk_text.h"
-
 #include <algorithm>
 #include <array>
 
@@ -119,10 +117,16 @@ QVariant SongTableModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return Gbk::decode(m_table.field(index.row(), static_cast<SongColumn>(index.column())));
+        return decodeShownText(m_table.field(index.row(), static_cast<SongColumn>(index.column())),
+            m_table.encoding());
     case Qt::CheckStateRole:
         if (index.column() == 0)
             return m_table.isChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::AccessibleDescriptionRole:
+        // Spoken with the code, so a reader says that a row can be ticked whether it is or not.
+        if (index.column() == 0)
+            return m_table.isChecked(index.row()) ? tr("已勾选") : tr("未勾选，可勾选");
         return {};
     default:
         return {};

@@ -1,7 +1,6 @@
 #include "songs/source_text_model.h"
 
 #include "songs/line_reader.h"
-#include "ui/gbk_text.h"
 #include "ui/memory_advice.h"
 
 SourceTextModel::SourceTextModel(QObject *parent)
@@ -9,10 +8,11 @@ SourceTextModel::SourceTextModel(QObject *parent)
 {
 }
 
-void SourceTextModel::setBytes(QByteArray bytes)
+void SourceTextModel::setBytes(QByteArray bytes, TextEncoding encoding)
 {
     beginResetModel();
     m_bytes = std::move(bytes);
+    m_encoding = encoding;
     m_lineStarts.clear();
     m_longestRow = 0;
     // Neither LF nor CR occurs inside a GBK or UTF-8 character, so a byte search finds every line.
@@ -56,6 +56,8 @@ QVariant SourceTextModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return Gbk::decode(line(index.row()));
+        return text(index.row());
+    if (role == wholeLineRole)
+        return decodeText(line(index.row()), m_encoding);
     return {};
 }

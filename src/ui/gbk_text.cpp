@@ -8,11 +8,6 @@ namespace {
 
 constexpr QChar replacementCharacter(QChar::ReplacementCharacter);
 
-bool isLead(unsigned char byte)
-{
-    return byte >= 0x81 && byte <= 0xFE;
-}
-
 // Length of the valid character at index, or 0 when the byte there cannot start one.
 qsizetype validCharacterLength(QByteArrayView bytes, qsizetype index)
 {
@@ -22,13 +17,13 @@ qsizetype validCharacterLength(QByteArrayView bytes, qsizetype index)
         return 0;
     if (first < 0x80)
         return 1;
-    if (!isLead(first) || index + 1 >= bytes.size())
+    if (!isLeadByte(bytes[index]) || index + 1 >= bytes.size())
         return 0;
     const unsigned char second = at(index + 1);
     if (second >= 0x40 && second <= 0xFE && second != 0x7F)
         return 2;
     // GB18030 four-byte form; GBK files do not use it, but a decoder that shows it costs nothing.
-    if (second >= 0x30 && second <= 0x39 && index + 3 < bytes.size() && isLead(at(index + 2))
+    if (second >= 0x30 && second <= 0x39 && index + 3 < bytes.size() && isLeadByte(bytes[index + 2])
         && at(index + 3) >= 0x30 && at(index + 3) <= 0x39)
         return 4;
     return 0;

@@ -14,13 +14,19 @@ namespace Gbk {
 QString decode(QByteArrayView bytes);
 QByteArray encode(QStringView text);
 
-// Length of the character that starts at bytes[index]: 2 for a lead byte (0x81..0xFE) that has a
-// byte after it, 1 otherwise. A trail byte may be '|' (0x7C), so separators are only found at
-// character boundaries.
+// Whether a byte starts a double-byte character. Its trail byte may be '|' (0x7C), so separators
+// are only found at character boundaries.
+constexpr bool isLeadByte(char byte)
+{
+    const auto value = static_cast<unsigned char>(byte);
+    return value >= 0x81 && value <= 0xFE;
+}
+
+// Length of the character that starts at bytes[index]: 2 for a lead byte that has a byte after
+// it, 1 otherwise.
 inline qsizetype characterLength(QByteArrayView bytes, qsizetype index)
 {
-    const auto byte = static_cast<unsigned char>(bytes[index]);
-    return byte >= 0x81 && byte <= 0xFE && index + 1 < bytes.size() ? 2 : 1;
+    return isLeadByte(bytes[index]) && index + 1 < bytes.size() ? 2 : 1;
 }
 
 } // namespace Gbk

@@ -1,6 +1,7 @@
 #include "main_window_fixture.h"
 
 #include "preview/player_window.h"
+#include "songs/song_order.h"
 #include "ui/gbk_text.h"
 
 #include <QAccessible>
@@ -61,6 +62,15 @@ protected:
             QCoreApplication::sendEvent(field, &commit);
         }
         m_window.findChild<SongSearch *>()->waitForDone();
+        QCoreApplication::processEvents();
+    }
+
+    void clickHeader(int column)
+    {
+        QHeaderView *header = control<SongTableView>("超级列表框1")->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+            QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+        m_window.findChild<SongSorter *>()->waitForDone();
         QCoreApplication::processEvents();
     }
 
@@ -192,6 +202,34 @@ TEST_F(FindingSongs, TheCurrentSongStaysCurrentWhileItIsShown)
     auto *player = m_window.findChild<PlayerWindow *>();
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->windowTitle(), u"正在预览  晴天"_qs);
+}
+
+TEST_F(FindingSongs, HeaderClicksSortByPinyinThenReverseThenReturnToFileOrder)
+{
+    auto *table = control<SongTableView>("超级列表框1");
+    clickHeader(1);
+    // dao, guang, hai, qian, qing, yue: not the order of the characters' code points.
+    EXPECT_EQ(
+        shownCodes(), (Codes { u"101"_qs, u"104"_qs, u"102"_qs, u"106"_qs, u"103"_qs, u"105"_qs }));
+    EXPECT_EQ(table->horizontalHeader()->sortIndicatorSection(), 1);
+    find(u"粤语"_qs);
+    EXPECT_EQ(shownCodes(), (Codes { u"104"_qs, u"102"_qs, u"106"_qs })) << "the shown, sorted";
+    clickHeader(1);
+    EXPECT_EQ(shownCodes(), (Codes { u"106"_qs, u"102"_qs, u"104"_qs }));
+    EXPECT_EQ(table->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+    clickHeader(1);
+    EXPECT_EQ(shownCodes(), (Codes { u"102"_qs, u"104"_qs, u"106"_qs }));
+    EXPECT_EQ(table->horizontalHeader()->sortIndicatorSection(), -1);
+
+    clickHeader(2);
+    const QString target = m_dir.filePath(u"codes.txt"_qs);
+    setChecked(5, true);
+    setChecked(1, true);
+    m_dialogs.saveAnswers.push_back(target);
+    click("按钮3");
+    QFile written(target);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), "102\r\n106\r\n") << "the export keeps file order";
 }
 
 } // namespace

@@ -2,14 +2,17 @@
 #include "app/first_use_notice.h"
 #include "app/settings_files.h"
 #include "support/window_layout.h"
+#include "ui/enter_presses_button.h"
 #include "ui/file_io.h"
 #include "ui/scripted_dialogs.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -72,4 +75,47 @@ TEST(AboutWindowTest, ShowsTheNoticeAndOpensTheMakersPage)
 
     about.findChild<QPushButton *>(u"按钮1"_qs)->click();
     EXPECT_EQ(opened, AboutWindow::makerPage);
+}
+
+class AboutWindowKeys : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_about.show();
+        m_about.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_about));
+    }
+
+    QUrl m_opened;
+    AboutWindow m_about { nullptr, [this](const QUrl &url) {
+                             m_opened = url;
+                             return true;
+                         } };
+    EnterPressesButton m_enterPressesButton;
+};
+
+TEST_F(AboutWindowKeys, EnterAndEscapeCloseTheNoticeWithoutOpeningThePage)
+{
+    for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape }) {
+        m_about.show();
+        m_about.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_about));
+        ASSERT_EQ(QApplication::focusWidget(), m_about.findChild<QPushButton *>(u"按钮1"_qs));
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_FALSE(m_about.isVisible()) << "key " << key;
+    }
+    EXPECT_TRUE(m_opened.isEmpty());
+}
+
+TEST_F(AboutWindowKeys, SpaceOnTheButtonOrItsShortcutOpensThePage)
+{
+    auto *openPage = m_about.findChild<QPushButton *>(u"按钮1"_qs);
+    ASSERT_EQ(QApplication::focusWidget(), openPage);
+    QTest::keyClick(openPage, Qt::Key_Space);
+    EXPECT_EQ(m_opened, AboutWindow::makerPage) << "Space presses the button on its release";
+    m_opened.clear();
+    QTest::keyClick(&m_about, Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_opened == AboutWindow::makerPage; }));
+    EXPECT_TRUE(m_about.isVisible());
 }

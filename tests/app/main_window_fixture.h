@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/song_table_view.h"
+#include "preview/scripted_engine.h"
 #include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
 #include "ui/file_io.h"
@@ -70,7 +71,8 @@ protected:
 
     QTemporaryDir m_dir;
     ScriptedDialogs m_dialogs;
-    MainWindow m_window { m_dialogs };
+    ScriptedEngine m_engine;
+    MainWindow m_window { m_dialogs, m_engine };
 };
 
 // Nine fields: x, code, path, name, x, x, category, language, singer.

@@ -4,6 +4,7 @@
 
 #include "preview/player_window.h"
 #include "preview/song_dir_window.h"
+#include "ui/enter_presses_button.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -134,15 +135,39 @@ TEST_F(SearchFileImport, OldMacLineEndsGiveOneLineAndOneSongEach)
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
 }
 
+TEST_F(SearchFileImport, Utf8FilesWithOrWithoutTheMarkKeepEverySongAndExportTheirOwnBytes)
+{
+    const QByteArray songs = songLine("10000001", u"七里香"_qs.toUtf8()) + "\r\n"
+        + songLine("10000002", u"稻香"_qs.toUtf8()) + "\r\n" + songLine("10000003", "Plain");
+    for (const QByteArray &mark : { QByteArray(), QByteArray("\xEF\xBB\xBF") }) {
+        // The first field empty: a mark before it must not hide the separator.
+        QByteArray file = mark + songs;
+        file.replace(0, mark.size() + 1, mark);
+        browseAndAnalyse(file);
+        EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join(u' ').toStdString();
+        ASSERT_EQ(songModel()->rowCount(), 3);
+        EXPECT_EQ(songModel()->index(1, 1).data().toString(), u"稻香"_qs);
+        EXPECT_EQ(songModel()->index(2, 0).data().toString(), u"10000003"_qs);
+        EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->index(1, 0).data().toString(),
+            QString::fromUtf8(songLine("10000002", u"稻香"_qs.toUtf8())));
+
+        control<QCheckBox>("选择框1")->click();
+        m_dialogs.saveAnswers.push_back(m_dir.filePath(u"codes.txt"_qs));
+        click("按钮3");
+        EXPECT_EQ(readWholeFile(m_dir.filePath(u"codes.txt"_qs)).bytes,
+            "10000001\r\n10000002\r\n10000003\r\n");
+    }
+}
+
 TEST_F(Analysis, ThreeLinesBecomeThreeSongsAndHalfIsProposed)
 {
     browseAndAnalyse(threeSongs());
     ASSERT_EQ(songModel()->rowCount(), 3);
     const SongTable &table = songModel()->table();
-    EXPECT_EQ(table.cell(0, SongColumn::Code), "10000001\r\n");
-    EXPECT_EQ(table.cell(0, SongColumn::Name), "Song A\r\n");
-    EXPECT_EQ(table.cell(0, SongColumn::Singer), "Singer\r\n");
-    EXPECT_EQ(table.cell(0, SongColumn::FilePath), "a\\001.mpg\r\n");
+    EXPECT_EQ(table.field(0, SongColumn::Code), "10000001");
+    EXPECT_EQ(table.field(0, SongColumn::Name), "Song A");
+    EXPECT_EQ(table.field(0, SongColumn::Singer), "Singer");
+    EXPECT_EQ(table.field(0, SongColumn::FilePath), "a\\001.mpg");
     EXPECT_EQ(songModel()->index(2, 0).data().toString(), u"10000003"_qs);
     EXPECT_EQ(text("标签4"), u"3"_qs);
     EXPECT_EQ(control<QLineEdit>("编辑框3")->text(), u"1.5"_qs);
@@ -339,7 +364,19 @@ TEST_F(HiddenCommands, CollectionsGatherTheCheckedRows)
     trigger("按钮7");
     trigger("按钮7");
     const QByteArray details = "10000002\r\nSong B\r\nSinger\r\nPop\r\nMandarin\r\na\\001.mpg\r\n";
-    EXPECT_EQ(m_window.detailBuffer(), details + details);
+    EXPECT_EQ(m_window.detailBuffer(), details) << "each collection replaces the last";
+}
+
+TEST_F(HiddenCommands, TheTickedPlaceholderIsNeverExported)
+{
+    control<QCheckBox>("选择框1")->click();
+    ASSERT_EQ(checkedRows(), std::vector<int> { 0 });
+    const QString codes = writeFile(u"codes.txt"_qs, "old");
+    m_dialogs.saveAnswers = { codes };
+    click("按钮3");
+    EXPECT_EQ(readWholeFile(codes).bytes, QByteArray()) << "as for no ticked rows";
+    trigger("按钮7");
+    EXPECT_TRUE(m_window.detailBuffer().isEmpty());
 }
 
 TEST_F(HiddenCommands, WorkbookExportWritesTheFileWithTheBarShownMeanwhile)
@@ -359,4 +396,118 @@ TEST_F(HiddenCommands, WorkbookExportWritesTheFileWithTheBarShownMeanwhile)
     ASSERT_EQ(content.sheets.size(), 1u);
     ASSERT_EQ(content.sheets[0].size(), 3u);
     EXPECT_EQ(content.sheets[0][1].mid(0, 2), (QStringList { u"10000002"_qs, u"Song B"_qs }));
+}
+
+TEST_F(StartState, GrowingGivesTheSourceViewAndTheTableTheRoomAndKeepsTheBottomRowAtTheBottom)
+{
+    const auto geometryOf = [this](const char *name) {
+        QWidget *widget = control<QWidget>(name);
+        return QRect(widget->mapTo(&m_window, QPoint(0, 0)), widget->size());
+    };
+    const char *const names[] = { "编辑框1", "超级列表框1", "标签1", "按钮1", "按钮3", "查找栏" };
+    std::vector<QRect> before;
+    for (const char *name : names)
+        before.push_back(geometryOf(name));
+    const QSize start = m_window.size();
+    m_window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
+    EXPECT_EQ(geometryOf("超级列表框1"), before[1]) << "nothing moves at start";
+
+    m_window.resize(start + QSize(200, 300));
+    EXPECT_EQ(geometryOf("编辑框1").size(), before[0].size() + QSize(200, 150));
+    EXPECT_EQ(geometryOf("超级列表框1").size(), before[1].size() + QSize(200, 150));
+    EXPECT_EQ(geometryOf("超级列表框1").top(), before[1].top() + 150);
+    EXPECT_EQ(geometryOf("标签1").top(), before[2].top() + 150) << "paths stay under the source";
+    EXPECT_EQ(geometryOf("按钮1").topLeft(), before[3].topLeft() + QPoint(200, 150));
+    EXPECT_EQ(geometryOf("按钮3").top(), before[4].top() + 300);
+    EXPECT_EQ(geometryOf("查找栏"), before[5].adjusted(0, 300, 200, 300));
+
+    m_window.resize(start);
+    for (std::size_t index = 0; index < std::size(names); ++index)
+        EXPECT_EQ(geometryOf(names[index]), before[index]) << names[index];
+    EXPECT_EQ(m_window.minimumSize(), start) << "no smaller than the layout";
+}
+
+// The main window driven from the keyboard alone, with Enter pressing buttons as the app sets up.
+class Keyboard : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        m_window.show();
+        m_window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
+    }
+
+    QString focusedName() const
+    {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    }
+
+    // The controls Tab visits from the one focused, until it comes back round.
+    QStringList tabRound(Qt::Key key = Qt::Key_Tab)
+    {
+        const QString start = focusedName();
+        QStringList visited;
+        for (int i = 0; i < 30; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            if (focusedName() == start)
+                return visited;
+            visited << focusedName();
+        }
+        return visited << u"(no way back)"_qs;
+    }
+
+    EnterPressesButton m_enterPressesButton;
+};
+
+TEST_F(Keyboard, TabAndShiftTabLeaveTheTablesAndReachEveryControl)
+{
+    browseAndAnalyse(threeSongs());
+    control<QWidget>("编辑框1")->setFocus();
+    const QStringList forward = tabRound();
+    for (const char *name : { "按钮2", "按钮1", "按钮9", "超级列表框1", "选择框1", "编辑框3",
+             "按钮6", "按钮3", "按钮8" })
+        EXPECT_TRUE(forward.contains(QString::fromUtf8(name))) << name << " not reached";
+    EXPECT_FALSE(forward.contains(u"(no way back)"_qs)) << forward.join(u' ').toStdString();
+    control<QWidget>("超级列表框1")->setFocus();
+    EXPECT_TRUE(tabRound(Qt::Key_Backtab).contains(u"编辑框1"_qs));
+}
+
+TEST_F(Keyboard, EnterAndKeypadEnterPressTheFocusedButton)
+{
+    control<QPushButton>("按钮8")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(m_dialogs.modalWindows, (QStringList { u"AboutWindow"_qs, u"AboutWindow"_qs }));
+}
+
+TEST_F(Keyboard, TabbingIntoTheSongTableSelectsTheCurrentRowForThePlayer)
+{
+    browseAndAnalyse(threeSongs());
+    control<QCheckBox>("选择框1")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(focusedName(), u"超级列表框1"_qs);
+    EXPECT_EQ(control<SongTableView>("超级列表框1")->selectedRow(), 0);
+    trigger("播放选中项");
+    auto *player = m_window.findChild<PlayerWindow *>();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->windowTitle(), u"正在预览  Song A"_qs);
+}
+
+TEST_F(Keyboard, CtrlOBrowsesF5AnalysesCtrlSExports)
+{
+    const QString path = writeFile(u"songs.txt"_qs, threeSongs());
+    m_dialogs.openAnswers = { path };
+    // A button's shortcut shows the button pressed for a moment before it acts.
+    QTest::keyClick(&m_window, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return text("标签1") == QDir::toNativeSeparators(path); }));
+    QTest::keyClick(&m_window, Qt::Key_F5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return songModel()->rowCount() == 3; }));
+    setChecked(2, true);
+    const QString codes = m_dir.filePath(u"codes.txt"_qs);
+    m_dialogs.saveAnswers = { codes };
+    QTest::keyClick(&m_window, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(codes); }));
+    EXPECT_EQ(readWholeFile(codes).bytes, "10000003\r\n");
 }

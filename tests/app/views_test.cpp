@@ -32,6 +32,22 @@ TEST(SourceViewInput, CtrlCCopiesEverySelectedLineInFileOrder)
     EXPECT_EQ(QApplication::clipboard()->text(), u"first\nthird"_qs);
 }
 
+TEST(SourceViewInput, CtrlCCopiesALongLineWholeThoughItShowsCut)
+{
+    const QByteArray longLine(100000, 'x');
+    SourceTextModel model;
+    model.setBytes(longLine + "\nshort");
+    SourceView view;
+    view.setSourceModel(&model);
+    view.resize(300, 200);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
+        view.visualRect(model.index(0)).topLeft() + QPoint(5, 5));
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromLatin1(longLine));
+}
+
 TEST(SongTableViewInput, RightClickSelectsTheRowUnderTheMouseBeforeTheMenu)
 {
     SongTableModel model;

@@ -34,9 +34,12 @@ TEST_F(DetailCollection, CheckedRowsFollowTableOrderAndUncheckedRowsAddNothing)
                    "10000003\r\nSong C\r\nSinger C\r\nFolk\r\nEnglish\r\n\r\n"));
 }
 
-TEST_F(DetailCollection, NothingCheckedCollectsNothing)
+TEST_F(DetailCollection, NothingCheckedOrTheCheckedPlaceholderCollectsNothing)
 {
     EXPECT_TRUE(collectCheckedDetails(m_table).isEmpty());
+    SongTable placeholder = SongTable::placeholder();
+    placeholder.setAllChecked(true);
+    EXPECT_TRUE(collectCheckedDetails(placeholder).isEmpty());
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "test_song_tables.h"
 
-SongTable makeSongTable(const QList<SongFields> &rows)
+SongTable makeSongTable(const QList<SongFields> &rows, TextEncoding encoding)
 {
     QByteArray bytes;
     std::vector<SongRowSpans> spans;
@@ -15,5 +15,5 @@ SongTable makeSongTable(const QList<SongFields> &rows)
         }
         spans.push_back(row);
     }
-    return SongTable(bytes, std::move(spans), true);
+    return SongTable(bytes, std::move(spans), encoding);
 }

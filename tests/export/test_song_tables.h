@@ -10,4 +10,4 @@
 using SongFields = std::array<QByteArray, songColumnCount>;
 
 // A table as the analysis makes it: every cell stored with its CR LF, all rows unchecked.
-SongTable makeSongTable(const QList<SongFields> &rows);
+SongTable makeSongTable(const QList<SongFields> &rows, TextEncoding encoding = TextEncoding::Gbk);

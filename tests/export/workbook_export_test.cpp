@@ -103,9 +103,25 @@ TEST_F(WorkbookExport, EveryRowCheckedOrNotReadsBackAsSixTextColumnsWithoutLineB
     EXPECT_EQ(content.nonTextCells, 0);
 }
 
+TEST_F(WorkbookExport, AUtf8TableIsWrittenAsItsCharacters)
+{
+    const SongTable table = makeSongTable(
+        { { "1", u"七里香"_qs.toUtf8(), u"周杰伦"_qs.toUtf8(), "", "", QByteArray("a\0", 2) } },
+        TextEncoding::Utf8);
+    ASSERT_EQ(writeSongWorkbook(table, path()), QString());
+    const WorkbookContent content = readWorkbook(path());
+    ASSERT_EQ(content.sheets.size(), 1u);
+    ASSERT_EQ(content.sheets[0].size(), 1u);
+    EXPECT_EQ(content.sheets[0][0], row({ u"1", u"七里香", u"周杰伦", u"", u"", u"a\uFFFD" }));
+}
+
 TEST_F(WorkbookExport, EmptyTableGivesAWorkbookWithOneEmptySheet)
 {
     ASSERT_EQ(writeSongWorkbook(SongTable(), path()), QString());
+    ASSERT_EQ(writeSongWorkbook(SongTable::placeholder(), path(u"placeholder.xlsx"_qs)), QString());
+    EXPECT_EQ(
+        readWorkbook(path(u"placeholder.xlsx"_qs)).sheets, std::vector<std::vector<QStringList>>(1))
+        << "the placeholder is no song";
 
     const WorkbookContent content = readWorkbook(path());
     ASSERT_EQ(content.error, QString());

@@ -119,3 +119,14 @@ TEST_F(HeadlessPlayback, ReportsAFileThatIsNoMedia)
     EXPECT_FALSE(failed.first().first().toString().isEmpty());
     EXPECT_TRUE(m_player.loadedPath().isEmpty());
 }
+
+TEST_F(HeadlessPlayback, ASongLoadedAfterOneThatEndedPlays)
+{
+    loadAndWait(m_twoTracks);
+    ASSERT_TRUE(waitFor([&] { return m_player.isAtEnd(); }));
+    // Kept open on its last frame, the song that ended has paused the engine.
+    ASSERT_TRUE(waitFor([&] { return m_player.isPaused(); }));
+    loadAndWait(m_twoChannels);
+    EXPECT_TRUE(waitFor([&] { return m_player.position() > 0.3; }));
+    EXPECT_FALSE(m_player.isPaused());
+}

@@ -1,4 +1,6 @@
+#include "preview/mpv_player.h"
 #include "preview/player_window.h"
+#include "preview/scripted_engine.h"
 #include "preview/video_surface.h"
 
 #include "support/window_layout.h"
@@ -7,9 +9,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -41,7 +45,8 @@ protected:
     void SetUp() override
     {
         REQUIRE_TEST_MEDIA();
-        m_window = new PlayerWindow(nullptr, MpvPlayer::Output::Null);
+        ASSERT_TRUE(m_engine.isReady()) << m_engine.startupError().toStdString();
+        m_window = new PlayerWindow(m_engine);
         m_window->setAttribute(Qt::WA_DeleteOnClose);
         m_window->show();
     }
@@ -76,6 +81,7 @@ protected:
 
     template <typename T> T *child(const QString &name) { return m_window->findChild<T *>(name); }
 
+    MpvPlayer m_engine { MpvPlayer::Output::Null };
     QPointer<PlayerWindow> m_window;
 };
 
@@ -134,14 +140,14 @@ TEST_F(PreviewWindow, AMissingFileAfterAPlayingOneStopsIt)
     ASSERT_TRUE(waitForStatus(PlayerView::Status::Playing));
     m_window->play(songFolder() + u"a\\404.mpg"_qs, u"二"_qs);
     EXPECT_EQ(m_window->status(), PlayerView::Status::NotFound);
-    EXPECT_TRUE(m_window->view().engine().loadedPath().isEmpty());
+    EXPECT_TRUE(m_engine.loadedPath().isEmpty());
 }
 
 TEST_F(PreviewWindow, TheSwitchStepsThroughTheTracksOfATwoTrackFile)
 {
     auto *vocal = playAndWaitForTheSwitch(u"a\\001.mpg"_qs);
     ASSERT_NE(vocal, nullptr);
-    MpvPlayer &engine = m_window->view().engine();
+    MpvPlayer &engine = m_engine;
     EXPECT_EQ(child<QComboBox>(u"原唱伴唱方式"_qs)->currentText(), u"音轨"_qs);
     // The track list may come before the track the file starts on is chosen.
     ASSERT_TRUE(waitFor([&] { return engine.activeAudioTrack() == 1; }));
@@ -158,7 +164,7 @@ TEST_F(PreviewWindow, OnAChannelFileTheSwitchPlaysOneChannelOnBothSpeakers)
 {
     auto *vocal = playAndWaitForTheSwitch(u"Cantonese\\002.MPG"_qs);
     ASSERT_NE(vocal, nullptr);
-    MpvPlayer &engine = m_window->view().engine();
+    MpvPlayer &engine = m_engine;
     EXPECT_EQ(child<QComboBox>(u"原唱伴唱方式"_qs)->currentText(), u"声道"_qs);
     EXPECT_TRUE(engine.audioFilter().isEmpty());
 
@@ -176,7 +182,7 @@ TEST_F(PreviewWindow, ChoosingTheChannelFormOnATwoTrackFileSplitsTheTrackInUse)
 {
     auto *vocal = playAndWaitForTheSwitch(u"a\\001.mpg"_qs);
     ASSERT_NE(vocal, nullptr);
-    MpvPlayer &engine = m_window->view().engine();
+    MpvPlayer &engine = m_engine;
     auto *form = child<QComboBox>(u"原唱伴唱方式"_qs);
     form->setCurrentIndex(1);
     emit form->activated(1);
@@ -193,8 +199,7 @@ TEST_F(PreviewWindow, ASecondPlayWhilePlayingSwitchesToTheNewSong)
     EXPECT_EQ(m_window->windowTitle(), u"正在预览  第二首"_qs);
     const QString second = TestMedia::shared().twoChannels();
     EXPECT_TRUE(waitFor([&] {
-        return m_window->view().engine().loadedPath() == second
-            && m_window->status() == PlayerView::Status::Playing;
+        return m_engine.loadedPath() == second && m_window->status() == PlayerView::Status::Playing;
     }));
     EXPECT_EQ(child<QComboBox>(u"原唱伴唱方式"_qs)->currentText(), u"声道"_qs);
 }
@@ -210,14 +215,14 @@ TEST_F(PreviewWindow, PauseAndPlayFromTheControlBar)
     EXPECT_TRUE(waitForStatus(PlayerView::Status::Playing));
     child<QAbstractButton>(u"停止"_qs)->click();
     EXPECT_EQ(m_window->status(), PlayerView::Status::Idle);
-    EXPECT_TRUE(m_window->view().engine().loadedPath().isEmpty());
+    EXPECT_TRUE(m_engine.loadedPath().isEmpty());
 }
 
 TEST_F(PreviewWindow, ClosingDuringPlaybackStopsAndEndsTheWindow)
 {
     m_window->play(songFolder() + u"a\\001.mpg"_qs, u"歌"_qs);
     ASSERT_TRUE(waitForStatus(PlayerView::Status::Playing));
-    MpvPlayer &engine = m_window->view().engine();
+    MpvPlayer &engine = m_engine;
     ASSERT_TRUE(m_window->close());
     EXPECT_TRUE(engine.loadedPath().isEmpty());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -248,7 +253,7 @@ TEST_F(PreviewWindow, OnAScreenWithOpenGlThePictureIsRenderedAndClosingLetsItGo)
     if (!VideoSurface::isOpenGlAvailable())
         GTEST_SKIP() << "this display has no OpenGL";
     m_window->play(songFolder() + u"a\\001.mpg"_qs, u"歌"_qs);
-    MpvPlayer &engine = m_window->view().engine();
+    MpvPlayer &engine = m_engine;
     ASSERT_TRUE(waitFor([&] { return engine.hasRenderer(); }));
     ASSERT_TRUE(waitForStatus(PlayerView::Status::Playing));
     VideoSurface *surface = m_window->findChild<VideoSurface *>();
@@ -257,4 +262,78 @@ TEST_F(PreviewWindow, OnAScreenWithOpenGlThePictureIsRenderedAndClosingLetsItGo)
     ASSERT_TRUE(m_window->close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(m_window.isNull());
+}
+
+// The player's keys, with the scripted engine: what is under test is the window, not playback.
+class PlayerKeys : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        QFile song(m_dir.filePath(u"001.mpg"_qs));
+        ASSERT_TRUE(song.open(QIODevice::WriteOnly));
+        m_engine.nextTracks = ScriptedEngine::stereoTracks(2);
+        m_engine.nextDuration = 200;
+        m_window.show();
+        m_window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
+        m_window.play(QDir::toNativeSeparators(m_dir.path()) + u"/001.mpg"_qs, u"歌"_qs);
+        ASSERT_EQ(m_window.status(), PlayerView::Status::Playing);
+    }
+
+    void press(Qt::Key key) { QTest::keyClick(&m_window, key); }
+
+    QTemporaryDir m_dir;
+    ScriptedEngine m_engine;
+    PlayerWindow m_window { m_engine };
+};
+
+TEST_F(PlayerKeys, SpacePausesAndPlays)
+{
+    press(Qt::Key_Space);
+    EXPECT_EQ(m_window.status(), PlayerView::Status::Paused);
+    press(Qt::Key_Space);
+    EXPECT_EQ(m_window.status(), PlayerView::Status::Playing);
+}
+
+TEST_F(PlayerKeys, SpaceOnAFocusedButtonPressesThatButton)
+{
+    auto *stop = m_window.findChild<QAbstractButton *>(u"停止"_qs);
+    stop->setFocus();
+    press(Qt::Key_Space);
+    EXPECT_EQ(m_window.status(), PlayerView::Status::Idle);
+    EXPECT_TRUE(m_engine.loadedPath().isEmpty());
+}
+
+TEST_F(PlayerKeys, LeftAndRightSeekFiveSecondsWithinTheSong)
+{
+    m_engine.seek(100, true);
+    press(Qt::Key_Right);
+    press(Qt::Key_Left);
+    press(Qt::Key_Left);
+    EXPECT_EQ(m_engine.seeks, (QList<double> { 100, 105, 100, 95 }));
+    m_engine.seek(2, true);
+    press(Qt::Key_Left);
+    m_engine.seek(198, true);
+    press(Qt::Key_Right);
+    EXPECT_EQ(m_engine.seeks.mid(4), (QList<double> { 2, 0, 198, 200 }));
+}
+
+TEST_F(PlayerKeys, VStepsTheVocalSwitchEvenFromTheVolumeSlider)
+{
+    m_window.findChild<QWidget *>(u"音量"_qs)->setFocus();
+    press(Qt::Key_V);
+    EXPECT_EQ(m_engine.activeAudioTrack(), 2);
+    EXPECT_EQ(m_window.findChild<QLabel *>(u"原唱伴唱状态"_qs)->text(), u"音轨 2/2"_qs);
+    press(Qt::Key_V);
+    EXPECT_EQ(m_engine.activeAudioTrack(), 1);
+}
+
+TEST_F(PlayerKeys, TheNextSongAfterOneThatEndedPlays)
+{
+    m_engine.playToEnd();
+    ASSERT_EQ(m_window.status(), PlayerView::Status::Ended);
+    m_window.play(QDir::toNativeSeparators(m_dir.path()) + u"/001.mpg"_qs, u"下一首"_qs);
+    EXPECT_EQ(m_window.status(), PlayerView::Status::Playing);
 }

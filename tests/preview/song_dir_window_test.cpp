@@ -3,6 +3,7 @@
 #include "support/window_layout.h"
 #include "ui/scripted_dialogs.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -198,4 +199,14 @@ TEST_F(SongFolderChooser, TabReachesTheTreeTheDriveListAndTheButtonInTurn)
     }
     EXPECT_EQ(
         visited, (QStringList { u"目录框1"_qs, u"驱动器框1"_qs, u"按钮1"_qs, u"目录框1"_qs }));
+}
+
+TEST_F(SongFolderChooser, TheDriveListIsReadByItsNameWithTheDriveAsItsValue)
+{
+    SongDirWindow window(songs());
+    auto *drives = window.findChild<QComboBox *>(u"驱动器框1"_qs);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(drives);
+    EXPECT_EQ(accessible->text(QAccessible::Name), drives->accessibleName());
+    EXPECT_EQ(accessible->text(QAccessible::Value), drives->currentText());
+    EXPECT_EQ(accessible->role(), QAccessible::ComboBox);
 }

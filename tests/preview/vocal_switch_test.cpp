@@ -20,7 +20,7 @@ TEST(VocalSwitchCycle, AFileWithTwoTracksStartsAsItIsOnItsOwnTrack)
     VocalSwitch vocal;
     vocal.reset({ track(1, 2), track(2, 2, true) });
     EXPECT_EQ(vocal.form(), VocalSwitch::Form::Track);
-    EXPECT_TRUE(vocal.isAsIs());
+    EXPECT_EQ(vocal.channel(), VocalSwitch::Channel::Both);
     EXPECT_EQ(vocal.trackId(), 2);
     EXPECT_TRUE(vocal.audioFilter().isEmpty());
     EXPECT_EQ(vocal.stateText(), u"音轨 2/2"_qs);
@@ -33,13 +33,12 @@ TEST(VocalSwitchCycle, TheTrackFormStepsThroughEveryTrackAndWrapsRound)
     ASSERT_TRUE(vocal.canSwitch());
     vocal.next();
     EXPECT_EQ(vocal.trackId(), 2);
-    EXPECT_FALSE(vocal.isAsIs());
     vocal.next();
     EXPECT_EQ(vocal.trackId(), 3);
     EXPECT_EQ(vocal.stateText(), u"音轨 3/3"_qs);
     vocal.next();
     EXPECT_EQ(vocal.trackId(), 1);
-    EXPECT_TRUE(vocal.isAsIs());
+    EXPECT_EQ(vocal.channel(), VocalSwitch::Channel::Both);
     EXPECT_TRUE(vocal.audioFilter().isEmpty());
 }
 
@@ -58,7 +57,7 @@ TEST(VocalSwitchCycle, OneStereoTrackPlaysLeftThenRightOnBothSpeakersThenBoth)
     EXPECT_EQ(vocal.audioFilter(), u"lavfi=[pan=stereo|c0=c1|c1=c1]"_qs);
     EXPECT_EQ(vocal.stateText(), u"右声道"_qs);
     vocal.next();
-    EXPECT_TRUE(vocal.isAsIs());
+    EXPECT_EQ(vocal.channel(), VocalSwitch::Channel::Both);
     EXPECT_TRUE(vocal.audioFilter().isEmpty());
     EXPECT_EQ(vocal.trackId(), 1);
 }
@@ -69,7 +68,7 @@ TEST(VocalSwitchCycle, ChannelsSplitTheTrackInUseWhenTheFileHasTwoTracks)
     vocal.reset({ track(1, 2), track(2, 2, true) });
     vocal.next();
     vocal.setForm(VocalSwitch::Form::Channel);
-    EXPECT_TRUE(vocal.isAsIs());
+    EXPECT_EQ(vocal.channel(), VocalSwitch::Channel::Both);
     EXPECT_EQ(vocal.trackId(), 2);
     vocal.next();
     EXPECT_EQ(vocal.trackId(), 2);
@@ -84,7 +83,7 @@ TEST(VocalSwitchCycle, ChangingTheFormGoesBackToTheFileAsItIs)
     vocal.next();
     ASSERT_FALSE(vocal.audioFilter().isEmpty());
     vocal.setForm(VocalSwitch::Form::Track);
-    EXPECT_TRUE(vocal.isAsIs());
+    EXPECT_EQ(vocal.channel(), VocalSwitch::Channel::Both);
     EXPECT_TRUE(vocal.audioFilter().isEmpty());
     EXPECT_EQ(vocal.trackId(), 1);
 }
@@ -96,7 +95,7 @@ TEST(VocalSwitchCycle, AMonoTrackHasNothingToSwitch)
     EXPECT_FALSE(vocal.canSwitch());
     EXPECT_EQ(vocal.stateText(), u"单声道"_qs);
     vocal.next();
-    EXPECT_TRUE(vocal.isAsIs());
+    EXPECT_EQ(vocal.channel(), VocalSwitch::Channel::Both);
     EXPECT_TRUE(vocal.audioFilter().isEmpty());
 }
 

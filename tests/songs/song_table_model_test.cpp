@@ -1,5 +1,6 @@
 #include "songs/search_file_analysis.h"
 #include "songs/song_table_model.h"
+#include "songs/source_text_model.h"
 
 #include "ui/gbk_text.h"
 
@@ -47,7 +48,7 @@ std::vector<bool> checkMarks(const SongTable &table)
 
 } // namespace
 
-TEST(SongListDisplay, StartsWithThePlaceholderRowWhoseCellsHaveNoLineBreak)
+TEST(SongListDisplay, StartsWithThePlaceholderRowThatIsNoSong)
 {
     SongTableModel model;
     ASSERT_EQ(model.rowCount(), 1);
@@ -56,7 +57,7 @@ TEST(SongListDisplay, StartsWithThePlaceholderRowWhoseCellsHaveNoLineBreak)
     EXPECT_EQ(model.data(model.index(0, 1)).toString(), u"请浏览搜歌文件后点分析！");
     for (int column = 2; column < 6; ++column)
         EXPECT_EQ(model.data(model.index(0, column)).toString(), QString());
-    EXPECT_EQ(model.table().cell(0, SongColumn::Code), Gbk::encode(u"无内容："));
+    EXPECT_TRUE(model.table().isPlaceholder());
     EXPECT_EQ(model.data(model.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
 }
 
@@ -68,7 +69,8 @@ TEST(SongListDisplay, ShowsDecodedCellsWithoutTheStoredLineBreak)
     EXPECT_EQ(model.data(model.index(0, 1)).toString(), u"東方之珠");
     EXPECT_EQ(model.data(model.index(0, 2)).toString(), u"羅大佑");
     EXPECT_EQ(model.data(model.index(0, 5)).toString(), u"a\\1.mpg");
-    EXPECT_EQ(model.table().cell(0, SongColumn::Singer), Gbk::encode(u"羅大佑") + "\r\n");
+    EXPECT_EQ(model.table().field(0, SongColumn::Singer), Gbk::encode(u"羅大佑"));
+    EXPECT_FALSE(model.table().isPlaceholder());
 }
 
 TEST(SongListDisplay, HasTheSixTitlesAndACheckBoxOnlyInFrontOfTheCode)
@@ -152,4 +154,38 @@ TEST(CheckMarks, ClickingTheCheckBoxTogglesOnlyThatSong)
     EXPECT_FALSE(model.setData(model.index(1, 1), Qt::Checked, Qt::CheckStateRole));
     EXPECT_FALSE(model.setData(model.index(1, 0), u"text"_qs, Qt::EditRole));
     EXPECT_EQ(model.table().checkedCount(), 0);
+}
+
+TEST(LongLines, ALongLineShowsItsStartCutAtACharacterAndMarkedWhileCopyingGetsItWhole)
+{
+    // An odd start, so a cut at a fixed byte count would split a double-byte character.
+    const QByteArray longLine = "a" + Gbk::encode(QString(3 << 20, u'歌'));
+    SourceTextModel source;
+    source.setBytes("short\r\n" + longLine + "\r\nlast");
+    ASSERT_EQ(source.rowCount(), 3);
+    const QString shown = source.data(source.index(1)).toString();
+    EXPECT_LE(shown.size(), maxShownBytes);
+    EXPECT_TRUE(shown.startsWith(u"a歌歌"_qs));
+    EXPECT_TRUE(shown.contains(u"截断"_qs)) << "marked as cut";
+    EXPECT_FALSE(shown.contains(QChar(QChar::ReplacementCharacter)));
+    EXPECT_EQ(source.data(source.index(1), SourceTextModel::wholeLineRole).toString().size(),
+        1 + (3 << 20));
+    EXPECT_EQ(source.data(source.index(2)).toString(), u"last"_qs);
+
+    source.setBytes(u"歌"_qs.repeated(5000).toUtf8(), TextEncoding::Utf8);
+    const QString utf8Shown = source.data(source.index(0)).toString();
+    EXPECT_TRUE(utf8Shown.contains(u"截断"_qs));
+    EXPECT_FALSE(utf8Shown.contains(QChar(QChar::ReplacementCharacter)));
+}
+
+TEST(LongLines, ALongFieldShowsCutInTheSongTable)
+{
+    const QByteArray longName(1 << 20, 'n');
+    SongTableModel model;
+    model.setTable(analyseSearchFile("x||1||p||" + longName + "||x||x||c||l||s\r\n").table);
+    const QString shown = model.data(model.index(0, 1)).toString();
+    EXPECT_LE(shown.size(), maxShownBytes + 40);
+    EXPECT_TRUE(shown.startsWith(u"nnn"_qs));
+    EXPECT_TRUE(shown.contains(u"截断"_qs));
+    EXPECT_EQ(model.data(model.index(0, 2)).toString(), u"s"_qs);
 }

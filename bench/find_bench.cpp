@@ -1,0 +1,237 @@
+// Times finding, picking within what is shown, and sorting on a search file, through the core
+// classes the window uses (no window): a new query over all songs, a keystroke that narrows it,
+// 全选 and a random pick over 100,000 shown songs, the first sort by song name and its reverse.
+// The same run times `LC_ALL=C grep -F -c` on the same file and query as the floor, and a plain
+// QSortFilterProxyModel with setFilterFixedString over the same model as the alternative.
+//   lanshan_bench_find [--runs N] FILE
+
+#include "bench_support.h"
+#include "selection/random_selection.h"
+#include "songs/search_file_analysis.h"
+#include "songs/shown_songs_model.h"
+#include "songs/song_finder.h"
+#include "songs/song_order.h"
+#include "songs/song_table_model.h"
+#include "ui/file_io.h"
+#include "ui/gbk_text.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSortFilterProxyModel>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <numeric>
+#include <string>
+
+namespace {
+
+// Wall time, and the processor time of this process: on a shared machine the wall time
+// stretches with other load, the processor time does not.
+struct Timing
+{
+    double wall = 0;
+    double cpu = 0;
+};
+
+Timing secondsOf(const std::function<void()> &work)
+{
+    const double cpuStart = processorSeconds(RUSAGE_SELF);
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return { std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+        processorSeconds(RUSAGE_SELF) - cpuStart };
+}
+
+Timing medianOf(int runs, const std::function<void()> &work)
+{
+    std::vector<double> walls;
+    std::vector<double> cpus;
+    for (int run = 0; run < runs; ++run) {
+        const Timing timing = secondsOf(work);
+        walls.push_back(timing.wall);
+        cpus.push_back(timing.cpu);
+    }
+    return { median(walls), median(cpus) };
+}
+
+void printRow(const char *step, Timing timing, const char *target)
+{
+    std::printf(
+        "| %s | %.1f ms (%.1f ms) | %s |\n", step, timing.wall * 1e3, timing.cpu * 1e3, target);
+}
+
+// grep counting the lines that hold the query (as GBK bytes, from a pattern file); its
+// processor time is that of the child.
+Timing grepSeconds(int runs, const QString &file, const QString &query, bool ignoreCase)
+{
+    QTemporaryDir dir;
+    const QString pattern = dir.filePath(u"pattern"_qs);
+    QFile out(pattern);
+    if (!out.open(QIODevice::WriteOnly))
+        return {};
+    out.write(Gbk::encode(query) + "\n");
+    out.close();
+    const std::string command = std::string("LC_ALL=C grep -F -c ") + (ignoreCase ? "-i " : "")
+        + "-f '" + pattern.toStdString() + "' '" + file.toStdString() + "' >/dev/null";
+    std::vector<double> walls;
+    std::vector<double> cpus;
+    for (int run = 0; run < runs; ++run) {
+        const double cpuStart = processorSeconds(RUSAGE_CHILDREN);
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(command.c_str()) > 256) // 1 only means no line matched
+            std::fprintf(stderr, "failed: %s\n", command.c_str());
+        walls.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        cpus.push_back(processorSeconds(RUSAGE_CHILDREN) - cpuStart);
+    }
+    return { median(walls), median(cpus) };
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each row as soon as it is measured
+    const std::optional<BenchArguments> arguments = parseBenchArguments(
+        QCoreApplication::arguments(), 7, "lanshan_bench_find [--runs N] FILE");
+    if (!arguments || arguments->files.size() != 1)
+        return 2;
+    const int runs = arguments->runs;
+    const QString path = arguments->files.front();
+    const double fileMegabytes = double(QFileInfo(path).size()) / 1e6;
+
+    FileReadResult read = readWholeFile(path);
+    if (!read.ok()) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(read.error));
+        return 1;
+    }
+    SongTableModel songs;
+    songs.setTable(analyseSearchFile(read.bytes).table);
+    const SongTable &table = songs.table();
+    const auto rowCount = static_cast<std::uint32_t>(table.rowCount());
+    ShownSongsModel shown(&songs);
+
+    std::unique_ptr<SongFinder> finder;
+    const Timing indexSeconds = secondsOf(
+        [&] { finder = std::make_unique<SongFinder>(table.bytes(), SongFinder::linesOf(table)); });
+
+    // Queries from the file itself: a singer of a song in the middle, a language as the user
+    // types it (simplified, while the file writes 粵語), and a word of ASCII letters.
+    const QString singer = Gbk::decode(table.field(rowCount / 2, SongColumn::Singer));
+    const QString language = u"粤语"_qs;
+    const QString ascii = u"dream"_qs;
+    const std::atomic<bool> stop { false };
+    const auto search = [&](const QString &text, const std::vector<std::uint32_t> *candidates) {
+        return *finder->find(FindQuery::parse(text), candidates, stop);
+    };
+    // A search and the view taking its rows (a model reset).
+    const auto searchAndShow
+        = [&](const QString &text, const std::vector<std::uint32_t> *candidates) {
+              return medianOf(runs, [&] { shown.setRows(search(text, candidates)); });
+          };
+
+    std::printf("File: %s, %.1f MB, %u songs, median of %d runs.\n\n", qPrintable(path),
+        fileMegabytes, rowCount, runs);
+    std::printf("| step | wall (processor) | target |\n|---|---:|---|\n");
+    printRow("find the line of every song (once per analysis)", indexSeconds, "");
+    for (const QString &query : { singer, language, ascii }) {
+        const std::vector<std::uint32_t> found = search(query, nullptr);
+        const std::string step = "new query over all songs `" + query.toStdString() + "` ("
+            + std::to_string(found.size()) + " shown)";
+        printRow(step.c_str(), searchAndShow(query, nullptr), "≤ 60 ms");
+        const std::string floor = "  floor: `LC_ALL=C grep -F -c` of `" + query.toStdString() + "`";
+        printRow(floor.c_str(), grepSeconds(runs, path, query, query == ascii), "");
+    }
+    for (const QString &query : { singer, language }) {
+        const QString shorter = query.left(query.size() - 1);
+        const std::vector<std::uint32_t> before = search(shorter, nullptr);
+        const std::string step = "keystroke that narrows `" + shorter.toStdString() + "` ("
+            + std::to_string(before.size()) + ") to `" + query.toStdString() + "`";
+        printRow(step.c_str(), searchAndShow(query, &before), "≤ 30 ms");
+    }
+
+    // 100,000 shown songs, every tenth.
+    std::vector<std::uint32_t> tenth;
+    for (std::uint32_t row = 0; row < rowCount; row += std::max(1u, rowCount / 100000))
+        tenth.push_back(row);
+    shown.setRows(tenth);
+    bool ticked = false;
+    printRow("全选 over 100,000 shown songs",
+        medianOf(runs,
+            [&] {
+                ticked = !ticked;
+                songs.setRowsChecked(shown.rows(), ticked);
+            }),
+        "≤ 20 ms");
+    songs.setAllChecked(false);
+    QRandomGenerator random(20240601);
+    printRow("random pick of half of 100,000 shown songs",
+        medianOf(runs,
+            [&] {
+                std::vector<qsizetype> picked = pickDistinctRows(shown.rowCount(), 50000, random);
+                for (qsizetype &row : picked)
+                    row = shown.tableRow(int(row));
+                songs.checkRows(picked);
+            }),
+        "≤ 20 ms");
+
+    // Sorting: the first sort by name makes its keys; a reverse only walks the order.
+    std::vector<std::uint32_t> all(rowCount);
+    std::iota(all.begin(), all.end(), 0u);
+    std::vector<double> firstSorts;
+    std::vector<double> firstSortsCpu;
+    std::vector<std::uint32_t> byName;
+    for (int run = 0; run < std::min(runs, 3); ++run) {
+        const Timing timing = secondsOf([&] {
+            std::vector<ByteSpan> cells(rowCount);
+            for (std::uint32_t row = 0; row < rowCount; ++row) {
+                const QByteArrayView cell = table.field(row, SongColumn::Name);
+                cells[row] = { std::uint32_t(cell.data() - table.bytes().constData()),
+                    std::uint32_t(cell.size()) };
+            }
+            byName = *sortedRows(table.bytes(), cells, stop);
+            shown.setRows(inSortedOrder(all, byName, false));
+        });
+        firstSorts.push_back(timing.wall);
+        firstSortsCpu.push_back(timing.cpu);
+    }
+    printRow("first sort of all songs by name (keys made, rows shown)",
+        { median(firstSorts), median(firstSortsCpu) }, "≤ 500 ms");
+    bool descending = false;
+    printRow("reverse of that sort, all songs shown",
+        medianOf(runs,
+            [&] {
+                descending = !descending;
+                shown.setRows(inSortedOrder(all, byName, descending));
+            }),
+        "≤ 50 ms");
+    const double peak = peakResidentMegabytes();
+    std::printf(
+        "| filter memory per shown song | %zu bytes | ≤ 4 bytes |\n", sizeof(shown.rows()[0]));
+    std::printf("| peak resident memory, whole path with a sort | %.0f MB = %.2f × file | ≤ 2.5 × "
+                "file |\n",
+        peak, peak / fileMegabytes);
+
+    // The alternative: a proxy over the same model, filtering every column.
+    QSortFilterProxyModel proxy;
+    proxy.setSourceModel(&songs);
+    proxy.setFilterKeyColumn(-1);
+    proxy.setFilterCaseSensitivity(Qt::CaseInsensitive);
+    for (const QString &query : { singer, ascii }) {
+        const Timing seconds = medianOf(std::min(runs, 3), [&] {
+            proxy.setFilterFixedString(query);
+            proxy.setFilterFixedString(QString());
+        });
+        const std::string step = "  alternative: QSortFilterProxyModel setFilterFixedString `"
+            + query.toStdString() + "` and back to all";
+        printRow(step.c_str(), seconds, "");
+    }
+    return 0;
+}

@@ -1,0 +1,79 @@
+#include "ui/accessibility.h"
+
+#include <QAccessibleWidget>
+#include <QSet>
+
+namespace {
+
+QSet<QString> &windowClasses()
+{
+    static QSet<QString> classes;
+    return classes;
+}
+
+class NamedComboBoxAccessible : public QAccessibleWidget
+{
+public:
+    explicit NamedComboBoxAccessible(QWidget *widget)
+        : QAccessibleWidget(widget, QAccessible::ComboBox)
+    {
+    }
+
+    QString text(QAccessible::Text text) const override
+    {
+        if (text == QAccessible::Value)
+            return comboBox()->currentText();
+        return QAccessibleWidget::text(text);
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList { showMenuAction() } + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &action) override
+    {
+        if (action == showMenuAction())
+            comboBox()->showPopup();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QComboBox *comboBox() const { return static_cast<QComboBox *>(widget()); }
+};
+
+QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (!widget)
+        return nullptr;
+    if (className == QLatin1String(NamedComboBox::staticMetaObject.className()))
+        return new NamedComboBoxAccessible(widget);
+    if (widget->isWindow() && windowClasses().contains(className))
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    return nullptr;
+}
+
+void installFactory()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(&accessibleFor);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+} // namespace
+
+void exposeAsWindow(const QWidget &window)
+{
+    windowClasses().insert(QString::fromLatin1(window.metaObject()->className()));
+    installFactory();
+}
+
+NamedComboBox::NamedComboBox(QWidget *parent)
+    : QComboBox(parent)
+{
+    installFactory();
+}
