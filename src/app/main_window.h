@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class Dialogs;
+class GapCaption;
 class PlaybackEngine;
 class PlayerWindow;
 class QAction;
@@ -46,6 +47,7 @@ protected:
 private:
     void buildSourceGroup();
     void buildAnalysisGroup();
+    void fitRandomCountRow(GapCaption *caption, QLabel *note);
     void buildMenuAndHiddenCommands();
 
     void onBrowseClicked();

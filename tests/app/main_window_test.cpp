@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 #include <set>
@@ -408,4 +409,35 @@ TEST_F(Keyboard, CtrlOBrowsesF5AnalysesCtrlSExports)
     QTest::keyClick(&m_window, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(codes); }));
     EXPECT_EQ(readWholeFile(codes).bytes, "10000003\r\n");
+}
+
+using Layout = MainWindowTest;
+
+TEST_F(Layout, TheRandomCountRowReadsCleanlyUpToHalfAMillion)
+{
+    auto *caption = control<QLabel>("标签3");
+    auto *field = control<QLineEdit>("编辑框3");
+    auto *note = control<QLabel>("标签5");
+    auto *count = control<QLabel>("标签4");
+    const auto textEnd = [](const QLabel *label, const QString &text) {
+        return label->x() + label->fontMetrics().horizontalAdvance(text);
+    };
+    const int frame = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field);
+    EXPECT_LE(
+        field->fontMetrics().horizontalAdvance(u"500000.5"_qs) + 2 * frame + 4, field->width())
+        << "the proposal for a million songs is cut";
+    EXPECT_LT(textEnd(caption, u"随机机率"_qs), field->x());
+    const int unitLeft
+        = caption->geometry().right() + 1 - caption->fontMetrics().horizontalAdvance(u"个"_qs);
+    EXPECT_GT(unitLeft, field->geometry().right()) << "个 is drawn under the field";
+    EXPECT_LT(caption->geometry().right(), note->x()) << "个 runs into 注";
+    EXPECT_LT(textEnd(note, note->text()), count->x());
+    EXPECT_LE(textEnd(count, u"1000000"_qs), count->geometry().right() + 1);
+    EXPECT_LE(count->geometry().right(), control<QWidget>("分组框3")->geometry().right());
+}
+
+TEST_F(Layout, TheSourceCaptionIsNotCoveredByTheSourceView)
+{
+    auto *group = control<QWidget>("分组框1");
+    EXPECT_LE(group->y() + group->fontMetrics().height(), control<QWidget>("编辑框1")->y());
 }
