@@ -34,6 +34,8 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace {
 
 const QString textFileFilter = QStringLiteral("文本文档(*.txt)|*.txt");
