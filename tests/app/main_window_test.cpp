@@ -284,6 +284,21 @@ TEST_F(Preview, PlayGivesTheSongFolderAndPathAndTitlesTheWindow)
     EXPECT_EQ(m_window.findChildren<PlayerWindow *>().size(), 1) << "an open player is reused";
 }
 
+TEST_F(Preview, AFoundSongIsHandedToTheEngineAndPlays)
+{
+    browseAndAnalyse(threeSongs());
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(u"a"_qs));
+    const QString song = writeFile(u"a/001.mpg"_qs, "picture and sound");
+    control<SongTableView>("超级列表框1")->selectRow(2);
+    trigger("播放选中项");
+    EXPECT_EQ(m_engine.loads, QStringList { song });
+    auto *player = m_window.findChild<PlayerWindow *>();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->status(), PlayerView::Status::Playing);
+    player->close();
+    EXPECT_TRUE(m_engine.loadedPath().isEmpty()) << "closing the player stops the song";
+}
+
 TEST_F(Preview, SongFolderIsSetOnlyBySetting)
 {
     const QString before = text("标签7");
