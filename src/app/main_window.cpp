@@ -2,6 +2,7 @@
 
 #include "app/about_window.h"
 #include "app/find_bar.h"
+#include "app/gap_caption.h"
 #include "app/progress_strip.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
@@ -37,6 +38,9 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+
+#include <algorithm>
 
 #include <algorithm>
 #include <numeric>
@@ -125,7 +129,10 @@ void MainWindow::buildSourceGroup()
     auto *group
         = place(new QGroupBox(tr(" 搜歌文件源码 "), this), this, "分组框1", QRect(3, 1, 595, 249));
 
-    m_sourceView = place(new SourceView(group), this, "编辑框1", QRect(6, 13, 586, 232));
+    // Drawn at 6,13 the view covers the caption's bottom row; it starts below the caption.
+    const int belowCaption = group->y() + QFontMetrics(group->font()).height() + 1;
+    m_sourceView = place(new SourceView(group), this, "编辑框1",
+        QRect(6, std::max(13, belowCaption), 586, 245 - std::max(13, belowCaption)));
     m_sourceView->setAccessibleName(tr("搜歌文件源码"));
     m_sourceModel->setBytes(Gbk::encode(tr("无数据，请点击右边选择搜歌文件按钮导入搜歌文件")));
     m_sourceView->setSourceModel(m_sourceModel);
@@ -166,22 +173,17 @@ void MainWindow::buildAnalysisGroup()
     m_checkAll = place(new QCheckBox(tr("全选"), group), this, "选择框1", QRect(7, 595, 56, 16));
 
     auto *randomGroup = place(new QGroupBox(group), this, "分组框3", QRect(111, 586, 304, 26));
-    auto *randomCaption = place(
-        new QLabel(tr("随机机率       个"), randomGroup), this, "标签3", QRect(115, 594, 124, 16));
+    randomGroup->setAccessibleName(tr("随机勾选"));
+    auto *randomCaption = place(new GapCaption(tr("随机机率       个"), randomGroup), this, "标签3",
+        QRect(115, 594, 124, 16));
     m_randomCount = place(new QLineEdit(randomGroup), this, "编辑框3", QRect(164, 594, 40, 16));
     m_randomCount->setAccessibleName(tr("随机机率（个）"));
-    randomGroup->setAccessibleName(tr("随机勾选"));
     randomCaption->setBuddy(m_randomCount);
-    // The caption's blanks make room for the count field: they need a font whose blank is half
-    // as wide as a Chinese character, as in the fonts the caption was written for.
-    QFont captionFont(QStringLiteral("WenQuanYi Micro Hei Mono"));
-    captionFont.setStyleHint(QFont::Monospace);
-    captionFont.setPixelSize(12);
-    randomCaption->setFont(captionFont);
-    place(new QLabel(tr("注：不能超过当前歌曲数量"), randomGroup), this, "标签5",
+    auto *note = place(new QLabel(tr("注：不能超过当前歌曲数量"), randomGroup), this, "标签5",
         QRect(218, 594, 149, 16));
     m_songCount = place(new QLabel(randomGroup), this, "标签4", QRect(367, 594, 41, 16));
     m_songCount->setAccessibleDescription(tr("当前歌曲数量"));
+    fitRandomCountRow(randomCaption, note);
 
     auto *randomPick
         = place(new QPushButton(tr("确定"), group), this, "按钮6", QRect(427, 593, 32, 18));
@@ -197,6 +199,33 @@ void MainWindow::buildAnalysisGroup()
     connect(about, &QPushButton::clicked, this, &MainWindow::onAboutClicked);
     connect(m_songTable, &SongTableView::contextMenuRequested, this,
         &MainWindow::onTableContextMenuRequested);
+}
+
+void MainWindow::fitRandomCountRow(GapCaption *caption, QLabel *note)
+{
+    // The drawn widths leave the count field room for four digits only and run "个" into "注"
+    // in this font: the field grows to hold a half of a million ("500000.5"), and what follows
+    // it moves along in a smaller font, ending where the drawn row ends.
+    QFont rowFont = font();
+    rowFont.setPixelSize(11);
+    for (QWidget *part :
+        std::initializer_list<QWidget *> { caption, m_randomCount, note, m_songCount })
+        part->setFont(rowFont);
+    const QFontMetrics metrics(rowFont);
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, m_randomCount);
+    // QLineEdit keeps two pixels of its own on each side of the text.
+    m_randomCount->resize(
+        metrics.horizontalAdvance(u"500000.5"_qs) + 2 * frame + 5, m_randomCount->height());
+    const int unitLeft = m_randomCount->geometry().right() + 2 - caption->x();
+    caption->setGapEnd(unitLeft);
+    caption->resize(
+        unitLeft + metrics.horizontalAdvance(caption->textAfterGap()), caption->height());
+    note->move(caption->geometry().right() + 3, note->y());
+    note->resize(metrics.horizontalAdvance(note->text()) + 1, note->height());
+    // The count may use the frame's inner edge.
+    const int rowEnd = m_songCount->parentWidget()->contentsRect().right() - 1;
+    m_songCount->setGeometry(note->geometry().right() + 3, m_songCount->y(),
+        rowEnd - note->geometry().right() - 2, m_songCount->height());
 }
 
 void MainWindow::buildMenuAndHiddenCommands()

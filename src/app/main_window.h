@@ -10,6 +10,7 @@
 
 class Dialogs;
 class FindBar;
+class GapCaption;
 class PlaybackEngine;
 class ShownSongsModel;
 class SongSorter;
@@ -54,6 +55,7 @@ protected:
 private:
     void buildSourceGroup();
     void buildAnalysisGroup();
+    void fitRandomCountRow(GapCaption *caption, QLabel *note);
     void buildMenuAndHiddenCommands();
     void buildFindBar();
     void setUpGrowth();

@@ -3,6 +3,7 @@
 #include "app/fixed_row_table.h"
 
 #include "songs/source_text_model.h"
+#include "ui/accessibility.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -125,24 +126,12 @@ private:
     mutable int m_generation = 0;
 };
 
-QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
-{
-    auto *view = qobject_cast<SourceView *>(object);
-    if (view && className == QLatin1String(SourceView::staticMetaObject.className()))
-        return new SourceListAccessible(view);
-    return nullptr;
-}
-
 } // namespace
 
 SourceView::SourceView(QWidget *parent)
     : QTableView(parent)
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&accessibleFor);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    useAccessibleInterface<SourceView, SourceListAccessible>();
     useFixedRowHeights(*this, 2);
     setTextElideMode(Qt::ElideNone);
     setSelectionMode(QAbstractItemView::ExtendedSelection);

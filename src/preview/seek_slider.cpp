@@ -1,5 +1,7 @@
 #include "preview/seek_slider.h"
 
+#include "ui/accessibility.h"
+
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
 
@@ -40,14 +42,6 @@ private:
     QSlider *slider() const { return static_cast<QSlider *>(widget()); }
 };
 
-QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
-{
-    auto *widget = qobject_cast<QWidget *>(object);
-    if (widget && className == QLatin1String(SeekSlider::staticMetaObject.className()))
-        return new SeekSliderAccessible(widget);
-    return nullptr;
-}
-
 } // namespace
 
 QString playbackTimeText(double seconds)
@@ -66,9 +60,5 @@ QString playbackTimeText(double seconds)
 SeekSlider::SeekSlider(QWidget *parent)
     : QSlider(Qt::Horizontal, parent)
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&accessibleFor);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    useAccessibleInterface<SeekSlider, SeekSliderAccessible>();
 }

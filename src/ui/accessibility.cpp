@@ -43,37 +43,28 @@ private:
     QComboBox *comboBox() const { return static_cast<QComboBox *>(widget()); }
 };
 
-QAccessibleInterface *accessibleFor(const QString &className, QObject *object)
+QAccessibleInterface *windowFor(const QString &className, QObject *object)
 {
     auto *widget = qobject_cast<QWidget *>(object);
-    if (!widget)
-        return nullptr;
-    if (className == QLatin1String(NamedComboBox::staticMetaObject.className()))
-        return new NamedComboBoxAccessible(widget);
-    if (widget->isWindow() && windowClasses().contains(className))
+    if (widget && widget->isWindow() && windowClasses().contains(className))
         return new QAccessibleWidget(widget, QAccessible::Window);
     return nullptr;
-}
-
-void installFactory()
-{
-    static const bool installed = [] {
-        QAccessible::installFactory(&accessibleFor);
-        return true;
-    }();
-    Q_UNUSED(installed);
 }
 
 } // namespace
 
 void exposeAsWindow(const QWidget &window)
 {
+    static const bool installed = [] {
+        QAccessible::installFactory(&windowFor);
+        return true;
+    }();
+    Q_UNUSED(installed);
     windowClasses().insert(QString::fromLatin1(window.metaObject()->className()));
-    installFactory();
 }
 
 NamedComboBox::NamedComboBox(QWidget *parent)
     : QComboBox(parent)
 {
-    installFactory();
+    useAccessibleInterface<NamedComboBox, NamedComboBoxAccessible>();
 }

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 #include <set>
@@ -339,6 +340,21 @@ TEST_F(Preview, LabelsOnlyShowTheFolderAndTheCount)
     EXPECT_EQ(m_dialogs.messages, QStringList { u"您输入的数值大于实际歌曲数量，请检查数值！"_qs });
 }
 
+TEST_F(Preview, AFoundSongIsHandedToTheEngineAndPlays)
+{
+    browseAndAnalyse(threeSongs());
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(u"a"_qs));
+    const QString song = writeFile(u"a/001.mpg"_qs, "picture and sound");
+    control<SongTableView>("超级列表框1")->selectRow(2);
+    trigger("播放选中项");
+    EXPECT_EQ(m_engine.loads, QStringList { song });
+    auto *player = m_window.findChild<PlayerWindow *>();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->status(), PlayerView::Status::Playing);
+    player->close();
+    EXPECT_TRUE(m_engine.loadedPath().isEmpty()) << "closing the player stops the song";
+}
+
 TEST_F(Preview, SongFolderIsSetOnlyBySetting)
 {
     const QString before = text("标签7");
@@ -510,4 +526,35 @@ TEST_F(Keyboard, CtrlOBrowsesF5AnalysesCtrlSExports)
     QTest::keyClick(&m_window, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(codes); }));
     EXPECT_EQ(readWholeFile(codes).bytes, "10000003\r\n");
+}
+
+using Layout = MainWindowTest;
+
+TEST_F(Layout, TheRandomCountRowReadsCleanlyUpToHalfAMillion)
+{
+    auto *caption = control<QLabel>("标签3");
+    auto *field = control<QLineEdit>("编辑框3");
+    auto *note = control<QLabel>("标签5");
+    auto *count = control<QLabel>("标签4");
+    const auto textEnd = [](const QLabel *label, const QString &text) {
+        return label->x() + label->fontMetrics().horizontalAdvance(text);
+    };
+    const int frame = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field);
+    EXPECT_LE(
+        field->fontMetrics().horizontalAdvance(u"500000.5"_qs) + 2 * frame + 4, field->width())
+        << "the proposal for a million songs is cut";
+    EXPECT_LT(textEnd(caption, u"随机机率"_qs), field->x());
+    const int unitLeft
+        = caption->geometry().right() + 1 - caption->fontMetrics().horizontalAdvance(u"个"_qs);
+    EXPECT_GT(unitLeft, field->geometry().right()) << "个 is drawn under the field";
+    EXPECT_LT(caption->geometry().right(), note->x()) << "个 runs into 注";
+    EXPECT_LT(textEnd(note, note->text()), count->x());
+    EXPECT_LE(textEnd(count, u"1000000"_qs), count->geometry().right() + 1);
+    EXPECT_LE(count->geometry().right(), control<QWidget>("分组框3")->geometry().right());
+}
+
+TEST_F(Layout, TheSourceCaptionIsNotCoveredByTheSourceView)
+{
+    auto *group = control<QWidget>("分组框1");
+    EXPECT_LE(group->y() + group->fontMetrics().height(), control<QWidget>("编辑框1")->y());
 }

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFont>
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,10 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    // The windows are laid out for the app's font, set as at start-up.
+    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
