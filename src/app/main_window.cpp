@@ -451,18 +451,14 @@ void MainWindow::onRandomPickClicked()
 
 void MainWindow::onExportCodesClicked()
 {
-    onCollectCodesTriggered();
     const std::optional<QString> path = m_dialogs.askSaveFile(this, textFileFilter);
-    if (path)
-        saveFile(*path, m_codeBuffer);
-}
-
-void MainWindow::saveFile(const QString &path, QByteArrayView bytes)
-{
-    const QString error = writeFileAtomically(path, bytes);
+    if (!path)
+        return;
+    const QString error = writeFileAtomically(
+        *path, [this](QIODevice &file) { return writeCheckedCodes(m_songModel->table(), file); });
     if (!error.isEmpty())
         m_dialogs.showMessage(
-            this, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), error));
+            this, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(*path), error));
 }
 
 void MainWindow::onCollectCodesTriggered()

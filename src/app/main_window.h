@@ -91,7 +91,6 @@ private:
     void loadSearchFile(const QString &path);
     void setFileCommandsEnabled(bool enabled);
     void updateCancelCommand();
-    void saveFile(const QString &path, QByteArrayView bytes);
 
     Dialogs &m_dialogs;
     PlaybackEngine &m_engine;
