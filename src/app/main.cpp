@@ -1,12 +1,14 @@
 #include "app/app_resources.h"
 #include "app/first_use_notice.h"
 #include "app/main_window.h"
+#include "app/quit_signals.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
@@ -30,7 +32,10 @@ int main(int argc, char *argv[])
 
     QtDialogs dialogs;
     MainWindow window(dialogs);
+    const QuitSignals quitSignals;
     window.show();
-    showFirstUseNotice(settingsFilePath(), &window, dialogs);
+    // Inside the event loop, so that a quit signal while the notice shows ends the program.
+    QTimer::singleShot(
+        0, &window, [&] { showFirstUseNotice(settingsFilePath(), &window, dialogs); });
     return QApplication::exec();
 }

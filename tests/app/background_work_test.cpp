@@ -1,10 +1,14 @@
 #include "main_window_fixture.h"
 
+#include "app/quit_signals.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QTest>
+
+#include <csignal>
 
 // Work the window does in the background: the workbook export (and its cancel) and the reading
 // of a search file.
@@ -76,4 +80,14 @@ TEST_F(BackgroundWork, ASecondWorkbookExportDoesNotStartWhileOneRuns)
     EXPECT_FALSE(QFileInfo(second).exists());
     EXPECT_EQ(m_dialogs.saveAnswers.size(), 1u) << "no file name was even asked for";
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
+
+TEST_F(BackgroundWork, SigtermOrSigintClosesTheWindowsAsTheirCloseBoxesDo)
+{
+    for (const int signal : { SIGTERM, SIGINT }) {
+        m_window.show();
+        const QuitSignals quitSignals;
+        ASSERT_EQ(std::raise(signal), 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !m_window.isVisible(); }, 5000));
+    }
 }
