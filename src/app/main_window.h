@@ -1,11 +1,14 @@
 #pragma once
 
+#include "ui/text_encoding.h"
+
 #include <QByteArray>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QWidget>
 
 class Dialogs;
+class FileLoadJob;
 class PlayerWindow;
 class ProgressStrip;
 class QAction;
@@ -61,7 +64,10 @@ private:
     void onPlaySelectedTriggered();
     void onAboutClicked();
 
+    // Reads in the background; the window changes only once the whole file is read.
     void loadSearchFile(const QString &path);
+    void onSearchFileLoaded(const QString &path, const QByteArray &bytes, TextEncoding encoding);
+    void onSearchFileLoadFailed(const QString &path, const QString &reason);
     void setFileCommandsEnabled(bool enabled);
     void updateCancelCommand();
     void saveFile(const QString &path, QByteArrayView bytes);
@@ -72,6 +78,7 @@ private:
     SourceTextModel *m_sourceModel;
     SongTableModel *m_songModel;
     WorkbookExportJob *m_workbookJob;
+    FileLoadJob *m_loadJob;
     QString m_workbookPath;
 
     SourceView *m_sourceView = nullptr;
@@ -83,6 +90,7 @@ private:
     QLineEdit *m_randomCount = nullptr;
     QLabel *m_songCount = nullptr;
     ProgressStrip *m_workbookProgress = nullptr;
+    ProgressStrip *m_loadProgress = nullptr;
     QAction *m_cancel = nullptr;
     QMenu *m_menu = nullptr;
     QAction *m_playSelected = nullptr;
