@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "bench_support.h"
 #include "preview/scripted_engine.h"
+#include "ui/file_load_job.h"
 #include "ui/scripted_dialogs.h"
 
 #include <QApplication>
@@ -56,6 +57,10 @@ int runOnce(const QString &searchFile)
     step.start();
     dialogs.openAnswers.push_back(searchFile);
     button("按钮2")->click();
+    // The file is read in the background.
+    const auto *load = window.findChild<FileLoadJob *>();
+    while (load->isRunning())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     lap(0);
     button("按钮1")->click();
     lap(1);

@@ -21,6 +21,7 @@
 #include "ui/accessibility.h"
 #include "ui/dialogs.h"
 #include "ui/file_io.h"
+#include "ui/file_load_job.h"
 #include "ui/gbk_text.h"
 #include "ui/native_path.h"
 #include "ui/number_text.h"
@@ -90,6 +91,7 @@ MainWindow::MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent
     , m_search(new SongSearch(this))
     , m_sorter(new SongSorter(this))
     , m_workbookJob(new WorkbookExportJob(this))
+    , m_loadJob(new FileLoadJob(maxSearchFileSize, this))
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(tr("澜杉V1.1"));
@@ -116,6 +118,18 @@ MainWindow::MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent
         &ProgressStrip::setValue);
     connect(
         m_workbookJob, &WorkbookExportJob::finished, this, &MainWindow::onWorkbookExportFinished);
+
+    // Over the source view, whose text the read replaces.
+    m_loadProgress = place(new ProgressStrip(this), this, "读取进度", QRect(152, 110, 356, 24));
+    m_loadProgress->setAccessibleName(tr("正在读取搜歌文件"));
+    connect(m_loadProgress, &ProgressStrip::cancelRequested, this, &MainWindow::onCancelTriggered);
+    connect(m_loadJob, &FileLoadJob::progressChanged, this, [this](int percent) {
+        if (m_loadProgress->isHidden())
+            m_loadProgress->begin();
+        m_loadProgress->setValue(percent);
+    });
+    connect(m_loadJob, &FileLoadJob::loaded, this, &MainWindow::onSearchFileLoaded);
+    connect(m_loadJob, &FileLoadJob::failed, this, &MainWindow::onSearchFileLoadFailed);
 }
 
 MainWindow::~MainWindow()
@@ -358,15 +372,25 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::loadSearchFile(const QString &path)
 {
-    FileReadResult read = readWholeFile(path, maxSearchFileSize);
-    if (!read.ok()) {
-        m_dialogs.showMessage(
-            this, tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), read.error));
-        return;
-    }
-    const bool empty = read.bytes.isEmpty();
-    const TextEncoding encoding = detectTextEncoding(read.bytes);
-    m_sourceModel->setBytes(std::move(read.bytes), encoding);
+    m_loadJob->start(path);
+    updateCancelCommand();
+}
+
+void MainWindow::onSearchFileLoadFailed(const QString &path, const QString &reason)
+{
+    m_loadProgress->hide();
+    updateCancelCommand();
+    m_dialogs.showMessage(
+        this, tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+void MainWindow::onSearchFileLoaded(
+    const QString &path, const QByteArray &bytes, TextEncoding encoding)
+{
+    m_loadProgress->hide();
+    updateCancelCommand();
+    const bool empty = bytes.isEmpty();
+    m_sourceModel->setBytes(bytes, encoding);
     showPath(m_searchFilePath, QDir::toNativeSeparators(path));
     // An empty file shows its own path there, yet it is no folder to play songs from.
     m_songFolderPath = empty ? QString() : folderWithSeparator(QFileInfo(path).absolutePath());
@@ -500,12 +524,19 @@ void MainWindow::onWorkbookExportFinished(const QString &error)
 
 void MainWindow::onCancelTriggered()
 {
-    m_workbookJob->cancel();
+    // The read first: it is what the user started last, and it leaves the window as it was.
+    if (m_loadJob->isRunning()) {
+        m_loadJob->cancel();
+        m_loadProgress->hide();
+    } else {
+        m_workbookJob->cancel();
+    }
+    updateCancelCommand();
 }
 
 void MainWindow::updateCancelCommand()
 {
-    m_cancel->setEnabled(m_workbookJob->isRunning());
+    m_cancel->setEnabled(m_loadJob->isRunning() || m_workbookJob->isRunning());
 }
 
 void MainWindow::onSongFolderClicked()

@@ -2,6 +2,7 @@
 
 #include "app/window_growth.h"
 #include "songs/song_search.h"
+#include "ui/text_encoding.h"
 
 #include <QByteArray>
 #include <QPointer>
@@ -9,6 +10,7 @@
 #include <QWidget>
 
 class Dialogs;
+class FileLoadJob;
 class FindBar;
 class GapCaption;
 class PlaybackEngine;
@@ -88,7 +90,10 @@ private:
     void updateStatus();
     qsizetype shownSongCount() const;
 
+    // Reads in the background; the window changes only once the whole file is read.
     void loadSearchFile(const QString &path);
+    void onSearchFileLoaded(const QString &path, const QByteArray &bytes, TextEncoding encoding);
+    void onSearchFileLoadFailed(const QString &path, const QString &reason);
     void setFileCommandsEnabled(bool enabled);
     void updateCancelCommand();
     void saveFile(const QString &path, QByteArrayView bytes);
@@ -103,6 +108,7 @@ private:
     SongSearch *m_search;
     SongSorter *m_sorter;
     WorkbookExportJob *m_workbookJob;
+    FileLoadJob *m_loadJob;
     QString m_workbookPath;
 
     SourceView *m_sourceView = nullptr;
@@ -114,6 +120,7 @@ private:
     QLineEdit *m_randomCount = nullptr;
     QLabel *m_songCount = nullptr;
     ProgressStrip *m_workbookProgress = nullptr;
+    ProgressStrip *m_loadProgress = nullptr;
     QAction *m_cancel = nullptr;
     QMenu *m_menu = nullptr;
     QAction *m_playSelected = nullptr;

@@ -109,6 +109,7 @@ TEST_F(SearchFileImport, DroppedFileLoadsLikeBrowse)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&m_window, &drop);
+    waitUntilRead();
     EXPECT_EQ(text("标签1"), QDir::toNativeSeparators(path));
     EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->rowCount(), 3);
     EXPECT_TRUE(control<QPushButton>("按钮1")->isEnabled());
