@@ -24,10 +24,12 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -355,10 +357,9 @@ void MainWindow::onAnalyseClicked()
     m_checkAll->setChecked(false);
     m_randomCount->setText(NumberText::fromReal(static_cast<double>(songs) / 2));
     if (carried.keptRows > 0 || carried.droppedRows > 0) {
-        m_statusNote = tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
-                           .arg(carried.keptRows)
-                           .arg(carried.droppedRows);
-        updateStatus();
+        showNote(tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
+                     .arg(carried.keptRows)
+                     .arg(carried.droppedRows));
     }
 
     if (analysis.skippedLineCount > 0) {
@@ -400,35 +401,51 @@ void MainWindow::onRandomPickClicked()
 
 void MainWindow::onExportCodesClicked()
 {
-    onCollectCodesTriggered();
-    const std::optional<QString> path = m_dialogs.askSaveFile(this, textFileFilter);
-    if (path)
-        saveFile(*path, m_codeBuffer);
+    m_codeBuffer = collectCheckedCodes(m_songModel->table());
+    const std::optional<QString> path
+        = m_dialogs.askSaveFile(this, textFileFilter, tr("新增歌曲编码.txt"));
+    if (path && saveFile(*path, m_codeBuffer))
+        showNote(tr("　已导出 %1 个编码到 %2")
+                     .arg(m_codeBuffer.count('\n'))
+                     .arg(QDir::toNativeSeparators(*path)));
 }
 
-void MainWindow::saveFile(const QString &path, QByteArrayView bytes)
+bool MainWindow::saveFile(const QString &path, QByteArrayView bytes)
 {
     const QString error = writeFileAtomically(path, bytes);
     if (!error.isEmpty())
         m_dialogs.showMessage(
             this, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), error));
+    return error.isEmpty();
 }
 
 void MainWindow::onCollectCodesTriggered()
 {
     m_codeBuffer = collectCheckedCodes(m_songModel->table());
+    QGuiApplication::clipboard()->setText(Gbk::decode(m_codeBuffer));
+    showNote(tr("　已复制 %1 个编码").arg(m_codeBuffer.count('\n')));
 }
 
 void MainWindow::onCollectDetailsTriggered()
 {
     m_detailBuffer += collectCheckedDetails(m_songModel->table());
+    const QByteArray lines = checkedRowsAsTabSeparatedLines(m_songModel->table());
+    QGuiApplication::clipboard()->setText(Gbk::decode(lines));
+    showNote(tr("　已复制 %1 首歌曲的明细").arg(lines.count('\n')));
+}
+
+void MainWindow::showNote(const QString &note)
+{
+    m_statusNote = note;
+    updateStatus();
 }
 
 void MainWindow::onExportWorkbookTriggered()
 {
     if (m_workbookJob->isRunning())
         return;
-    const std::optional<QString> path = m_dialogs.askSaveFile(this, workbookFilter);
+    const std::optional<QString> path
+        = m_dialogs.askSaveFile(this, workbookFilter, tr("歌曲明细.xlsx"));
     if (!path)
         return;
     m_workbookPath = *path;
@@ -444,6 +461,8 @@ void MainWindow::onWorkbookExportFinished(const QString &error)
     if (!error.isEmpty())
         m_dialogs.showMessage(this,
             tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(m_workbookPath), error));
+    else
+        showNote(tr("　已导出全部明细到 %1").arg(QDir::toNativeSeparators(m_workbookPath)));
 }
 
 void MainWindow::onSongFolderClicked()

@@ -81,11 +81,14 @@ private:
     // asked; the current song stays current when it is still shown.
     void showSongs();
     void updateStatus();
+    // A word after the counts of what was just done; the next change of ticks clears it.
+    void showNote(const QString &note);
     qsizetype shownSongCount() const;
 
     void loadSearchFile(const QString &path);
     void setFileCommandsEnabled(bool enabled);
-    void saveFile(const QString &path, QByteArrayView bytes);
+    // False when it could not be written (the user was told).
+    bool saveFile(const QString &path, QByteArrayView bytes);
 
     Dialogs &m_dialogs;
     QRandomGenerator m_random;
@@ -124,7 +127,7 @@ private:
     bool m_sortDescending = false;
     quint64 m_sortRequest = 0;
     RowList m_sortedRows;
-    // What the last re-analysis did with the ticks, until the next change.
+    // What the last command did (a re-analysis, an export, a copy), until the next change.
     QString m_statusNote;
 
     QByteArray m_codeBuffer;

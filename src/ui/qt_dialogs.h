@@ -8,7 +8,8 @@ class QtDialogs : public Dialogs
 {
 public:
     std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) override;
-    std::optional<QString> askSaveFile(QWidget *parent, const QString &filter) override;
+    std::optional<QString> askSaveFile(
+        QWidget *parent, const QString &filter, const QString &suggestedName = {}) override;
     void showMessage(QWidget *parent, const QString &text) override;
     int showModal(QDialog &window) override;
 
