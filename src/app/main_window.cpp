@@ -377,7 +377,7 @@ void MainWindow::onAnalyseClicked()
 void MainWindow::onCheckAllClicked(bool checked)
 {
     // The placeholder row can be ticked as well, though no export writes it.
-    if (!m_analysed)
+    if (m_shownModel->showsAllRows())
         m_songModel->setAllChecked(checked);
     else
         m_songModel->setRowsChecked(m_shownModel->rows(), checked);
@@ -532,20 +532,24 @@ void MainWindow::showSongs()
     const std::optional<std::uint32_t> currentSong
         = current.isValid() ? std::optional(m_shownModel->tableRow(current.row())) : std::nullopt;
 
-    std::vector<std::uint32_t> rows;
-    if (m_matched) {
-        rows = *m_matched;
+    if (!m_matched && !m_findBar->onlyTicked() && !m_sortedRows) {
+        m_shownModel->showAllRows(); // no vector of rows at all
     } else {
-        rows.resize(static_cast<std::size_t>(m_songModel->rowCount()));
-        std::iota(rows.begin(), rows.end(), 0u);
+        std::vector<std::uint32_t> rows;
+        if (m_matched) {
+            rows = *m_matched;
+        } else {
+            rows.resize(static_cast<std::size_t>(m_songModel->rowCount()));
+            std::iota(rows.begin(), rows.end(), 0u);
+        }
+        if (m_findBar->onlyTicked()) {
+            const SongTable &table = m_songModel->table();
+            std::erase_if(rows, [&table](std::uint32_t row) { return !table.isChecked(row); });
+        }
+        if (m_sortedRows)
+            rows = inSortedOrder(std::move(rows), *m_sortedRows, m_sortDescending);
+        m_shownModel->setRows(std::move(rows));
     }
-    if (m_findBar->onlyTicked()) {
-        const SongTable &table = m_songModel->table();
-        std::erase_if(rows, [&table](std::uint32_t row) { return !table.isChecked(row); });
-    }
-    if (m_sortedRows)
-        rows = inSortedOrder(std::move(rows), *m_sortedRows, m_sortDescending);
-    m_shownModel->setRows(std::move(rows));
 
     const int shownRow = currentSong ? m_shownModel->shownRow(*currentSong) : -1;
     if (shownRow >= 0) {

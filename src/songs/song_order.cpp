@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string_view>
-#include <unordered_map>
 
 namespace {
 
@@ -67,19 +67,43 @@ std::optional<std::vector<std::uint32_t>> sortedRows(
     std::vector<std::uint32_t> keyStarts;
     std::vector<std::uint32_t> keyOfRow(cells.size());
     {
-        std::unordered_map<std::string_view, std::uint32_t> keyOfText;
+        // Open addressing over key numbers, each key remembering a row with its text: 4 bytes
+        // a bucket and 4 a key, where a node-based map takes about 50 bytes a distinct text.
+        std::vector<std::uint32_t> rowOfKey;
+        std::vector<std::uint32_t> buckets(1024, 0); // key number + 1, or 0 for free
+        const auto cellAt = [&](std::uint32_t row) {
+            return std::string_view(text.constData() + cells[row].offset, cells[row].length);
+        };
         for (std::size_t row = 0; row < cells.size(); ++row) {
             if (row % 16384 == 0 && stop.load(std::memory_order_relaxed))
                 return std::nullopt;
-            const std::string_view cell(text.constData() + cells[row].offset, cells[row].length);
-            const auto [known, added]
-                = keyOfText.try_emplace(cell, static_cast<std::uint32_t>(keyStarts.size()));
-            if (added) {
+            const std::string_view cell = cellAt(std::uint32_t(row));
+            const std::size_t mask = buckets.size() - 1;
+            std::size_t bucket = std::hash<std::string_view>()(cell) & mask;
+            while (buckets[bucket] != 0 && cellAt(rowOfKey[buckets[bucket] - 1]) != cell)
+                bucket = (bucket + 1) & mask;
+            std::uint32_t key = buckets[bucket] - 1;
+            if (buckets[bucket] == 0) {
+                key = static_cast<std::uint32_t>(keyStarts.size());
                 keyStarts.push_back(static_cast<std::uint32_t>(keys.size()));
+                rowOfKey.push_back(static_cast<std::uint32_t>(row));
                 appendKey(
                     QByteArrayView(cell.data(), qsizetype(cell.size())), collator.get(), keys);
+                buckets[bucket] = key + 1;
+                if (rowOfKey.size() * 2 > buckets.size()) {
+                    // Half full: twice the buckets, every key placed again.
+                    std::vector<std::uint32_t> grown(buckets.size() * 2, 0);
+                    for (std::uint32_t known = 0; known < rowOfKey.size(); ++known) {
+                        std::size_t at = std::hash<std::string_view>()(cellAt(rowOfKey[known]))
+                            & (grown.size() - 1);
+                        while (grown[at] != 0)
+                            at = (at + 1) & (grown.size() - 1);
+                        grown[at] = known + 1;
+                    }
+                    buckets = std::move(grown);
+                }
             }
-            keyOfRow[row] = known->second;
+            keyOfRow[row] = key;
         }
     }
     keyStarts.push_back(static_cast<std::uint32_t>(keys.size()));
