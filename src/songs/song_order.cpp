@@ -52,7 +52,7 @@ void appendKey(QByteArrayView cell, UCollator *collator, std::vector<std::uint8_
 } // namespace
 
 std::optional<std::vector<std::uint32_t>> sortedRows(
-    const QByteArray &text, std::span<const ByteSpan> cells, const std::atomic<bool> &stop)
+    const QByteArray &text, std::vector<ByteSpan> cells, const std::atomic<bool> &stop)
 {
     UErrorCode status = U_ZERO_ERROR;
     const std::unique_ptr<UCollator, CollatorCloser> collator(ucol_open("zh", &status));
@@ -106,6 +106,9 @@ std::optional<std::vector<std::uint32_t>> sortedRows(
             keyOfRow[row] = key;
         }
     }
+    // Each buffer goes as soon as it has served: the sort's peak is part of the window's.
+    const std::size_t rowCount = cells.size();
+    cells = {};
     keyStarts.push_back(static_cast<std::uint32_t>(keys.size()));
     const auto keyCount = static_cast<std::uint32_t>(keyStarts.size() - 1);
 
@@ -149,13 +152,16 @@ std::optional<std::vector<std::uint32_t>> sortedRows(
         }
         rankOfKey[entries[index].key] = rank;
     }
+    entries = {};
+    keys = {};
+    keyStarts = {};
     std::vector<std::uint32_t> firstPlace(std::size_t(rank) + 2);
     for (const std::uint32_t key : keyOfRow)
         ++firstPlace[rankOfKey[key] + 1];
     for (std::size_t at = 1; at < firstPlace.size(); ++at)
         firstPlace[at] += firstPlace[at - 1];
-    std::vector<std::uint32_t> rows(cells.size());
-    for (std::size_t row = 0; row < cells.size(); ++row)
+    std::vector<std::uint32_t> rows(rowCount);
+    for (std::size_t row = 0; row < rowCount; ++row)
         rows[firstPlace[rankOfKey[keyOfRow[row]]]++] = static_cast<std::uint32_t>(row);
     return rows;
 }
@@ -200,8 +206,8 @@ quint64 SongSorter::sort(const SongTable &table, SongColumn column)
     }
     const quint64 request = ++m_lastRequest;
     m_jobs.start([this, request, text = table.bytes(), cells = std::move(cells)](
-                     const std::atomic<bool> &stop) {
-        std::optional<std::vector<std::uint32_t>> rows = sortedRows(text, cells, stop);
+                     const std::atomic<bool> &stop) mutable {
+        std::optional<std::vector<std::uint32_t>> rows = sortedRows(text, std::move(cells), stop);
         if (!rows)
             return;
         RowList result = std::make_shared<const std::vector<std::uint32_t>>(std::move(*rows));
