@@ -28,10 +28,12 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -430,10 +432,9 @@ void MainWindow::onAnalyseClicked()
     m_checkAll->setChecked(false);
     m_randomCount->setText(NumberText::fromReal(static_cast<double>(songs) / 2));
     if (carried.keptRows > 0 || carried.droppedRows > 0) {
-        m_statusNote = tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
-                           .arg(carried.keptRows)
-                           .arg(carried.droppedRows);
-        updateStatus();
+        showNote(tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
+                     .arg(carried.keptRows)
+                     .arg(carried.droppedRows));
     }
 
     if (analysis.skippedLineCount > 0) {
@@ -451,7 +452,7 @@ void MainWindow::onAnalyseClicked()
 void MainWindow::onCheckAllClicked(bool checked)
 {
     // The placeholder row can be ticked as well, though no export writes it.
-    if (!m_analysed)
+    if (m_shownModel->showsAllRows())
         m_songModel->setAllChecked(checked);
     else
         m_songModel->setRowsChecked(m_shownModel->rows(), checked);
@@ -475,35 +476,51 @@ void MainWindow::onRandomPickClicked()
 
 void MainWindow::onExportCodesClicked()
 {
-    onCollectCodesTriggered();
-    const std::optional<QString> path = m_dialogs.askSaveFile(this, textFileFilter);
-    if (path)
-        saveFile(*path, m_codeBuffer);
+    m_codeBuffer = collectCheckedCodes(m_songModel->table());
+    const std::optional<QString> path
+        = m_dialogs.askSaveFile(this, textFileFilter, tr("新增歌曲编码.txt"));
+    if (path && saveFile(*path, m_codeBuffer))
+        showNote(tr("　已导出 %1 个编码到 %2")
+                     .arg(m_codeBuffer.count('\n'))
+                     .arg(QDir::toNativeSeparators(*path)));
 }
 
-void MainWindow::saveFile(const QString &path, QByteArrayView bytes)
+bool MainWindow::saveFile(const QString &path, QByteArrayView bytes)
 {
     const QString error = writeFileAtomically(path, bytes);
     if (!error.isEmpty())
         m_dialogs.showMessage(
             this, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), error));
+    return error.isEmpty();
 }
 
 void MainWindow::onCollectCodesTriggered()
 {
     m_codeBuffer = collectCheckedCodes(m_songModel->table());
+    QGuiApplication::clipboard()->setText(Gbk::decode(m_codeBuffer));
+    showNote(tr("　已复制 %1 个编码").arg(m_codeBuffer.count('\n')));
 }
 
 void MainWindow::onCollectDetailsTriggered()
 {
     m_detailBuffer = collectCheckedDetails(m_songModel->table());
+    const QByteArray lines = checkedRowsAsTabSeparatedLines(m_songModel->table());
+    QGuiApplication::clipboard()->setText(decodeText(lines, m_songModel->table().encoding()));
+    showNote(tr("　已复制 %1 首歌曲的明细").arg(lines.count('\n')));
+}
+
+void MainWindow::showNote(const QString &note)
+{
+    m_statusNote = note;
+    updateStatus();
 }
 
 void MainWindow::onExportWorkbookTriggered()
 {
     if (m_workbookJob->isRunning())
         return;
-    const std::optional<QString> path = m_dialogs.askSaveFile(this, workbookFilter);
+    const std::optional<QString> path
+        = m_dialogs.askSaveFile(this, workbookFilter, tr("歌曲明细.xlsx"));
     if (!path)
         return;
     m_workbookPath = *path;
@@ -517,9 +534,13 @@ void MainWindow::onWorkbookExportFinished(const QString &error)
     m_workbookProgress->hide();
     updateCancelCommand();
     // A cancel the user asked for needs no message.
-    if (!error.isEmpty() && !m_workbookJob->wasCancelled())
+    if (m_workbookJob->wasCancelled())
+        showNote(tr("　已取消导出"));
+    else if (!error.isEmpty())
         m_dialogs.showMessage(this,
             tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(m_workbookPath), error));
+    else
+        showNote(tr("　已导出全部明细到 %1").arg(QDir::toNativeSeparators(m_workbookPath)));
 }
 
 void MainWindow::onCancelTriggered()
@@ -606,20 +627,24 @@ void MainWindow::showSongs()
     const std::optional<std::uint32_t> currentSong
         = current.isValid() ? std::optional(m_shownModel->tableRow(current.row())) : std::nullopt;
 
-    std::vector<std::uint32_t> rows;
-    if (m_matched) {
-        rows = *m_matched;
+    if (!m_matched && !m_findBar->onlyTicked() && !m_sortedRows) {
+        m_shownModel->showAllRows(); // no vector of rows at all
     } else {
-        rows.resize(static_cast<std::size_t>(m_songModel->rowCount()));
-        std::iota(rows.begin(), rows.end(), 0u);
+        std::vector<std::uint32_t> rows;
+        if (m_matched) {
+            rows = *m_matched;
+        } else {
+            rows.resize(static_cast<std::size_t>(m_songModel->rowCount()));
+            std::iota(rows.begin(), rows.end(), 0u);
+        }
+        if (m_findBar->onlyTicked()) {
+            const SongTable &table = m_songModel->table();
+            std::erase_if(rows, [&table](std::uint32_t row) { return !table.isChecked(row); });
+        }
+        if (m_sortedRows)
+            rows = inSortedOrder(std::move(rows), *m_sortedRows, m_sortDescending);
+        m_shownModel->setRows(std::move(rows));
     }
-    if (m_findBar->onlyTicked()) {
-        const SongTable &table = m_songModel->table();
-        std::erase_if(rows, [&table](std::uint32_t row) { return !table.isChecked(row); });
-    }
-    if (m_sortedRows)
-        rows = inSortedOrder(std::move(rows), *m_sortedRows, m_sortDescending);
-    m_shownModel->setRows(std::move(rows));
 
     const int shownRow = currentSong ? m_shownModel->shownRow(*currentSong) : -1;
     if (shownRow >= 0) {

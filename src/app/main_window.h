@@ -88,6 +88,8 @@ private:
     // asked; the current song stays current when it is still shown.
     void showSongs();
     void updateStatus();
+    // A word after the counts of what was just done; the next change of ticks clears it.
+    void showNote(const QString &note);
     qsizetype shownSongCount() const;
 
     // Reads in the background; the window changes only once the whole file is read.
@@ -96,7 +98,8 @@ private:
     void onSearchFileLoadFailed(const QString &path, const QString &reason);
     void setFileCommandsEnabled(bool enabled);
     void updateCancelCommand();
-    void saveFile(const QString &path, QByteArrayView bytes);
+    // False when it could not be written (the user was told).
+    bool saveFile(const QString &path, QByteArrayView bytes);
 
     Dialogs &m_dialogs;
     PlaybackEngine &m_engine;
@@ -139,7 +142,7 @@ private:
     bool m_sortDescending = false;
     quint64 m_sortRequest = 0;
     RowList m_sortedRows;
-    // What the last re-analysis did with the ticks, until the next change.
+    // What the last command did (a re-analysis, an export, a copy), until the next change.
     QString m_statusNote;
 
     QByteArray m_codeBuffer;
