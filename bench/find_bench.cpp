@@ -196,7 +196,7 @@ int main(int argc, char **argv)
                 cells[row] = { std::uint32_t(cell.data() - table.bytes().constData()),
                     std::uint32_t(cell.size()) };
             }
-            byName = *sortedRows(table.bytes(), cells, stop);
+            byName = *sortedRows(table.bytes(), std::move(cells), stop);
             shown.setRows(inSortedOrder(all, byName, false));
         });
         firstSorts.push_back(timing.wall);

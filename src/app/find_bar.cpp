@@ -44,6 +44,8 @@ void FindBar::setStatus(const QString &text)
 {
     m_status->setText(text);
     m_status->setAccessibleName(text);
+    // A long note may not fit the window's width.
+    m_status->setToolTip(text);
 }
 
 void FindBar::focusField()

@@ -1,6 +1,7 @@
 #include "app/app_resources.h"
 #include "app/first_use_notice.h"
 #include "app/main_window.h"
+#include "app/quit_signals.h"
 #include "app/settings_files.h"
 #include "preview/mpv_player.h"
 #include "ui/enter_presses_button.h"
@@ -10,6 +11,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
@@ -37,7 +39,10 @@ int main(int argc, char *argv[])
     QtDialogs dialogs(QStringLiteral("澜杉"));
     MpvPlayer engine;
     MainWindow window(dialogs, engine);
+    const QuitSignals quitSignals;
     window.show();
-    showFirstUseNotice(settingsFiles(), &window, dialogs);
+    // Inside the event loop, so that a quit signal while the notice shows ends the program.
+    QTimer::singleShot(
+        0, &window, [&] { showFirstUseNotice(settingsFiles(), &window, dialogs); });
     return QApplication::exec();
 }

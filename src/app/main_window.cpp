@@ -21,16 +21,19 @@
 #include "ui/accessibility.h"
 #include "ui/dialogs.h"
 #include "ui/file_io.h"
+#include "ui/file_load_job.h"
 #include "ui/gbk_text.h"
 #include "ui/native_path.h"
 #include "ui/number_text.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,6 +93,7 @@ MainWindow::MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent
     , m_search(new SongSearch(this))
     , m_sorter(new SongSorter(this))
     , m_workbookJob(new WorkbookExportJob(this))
+    , m_loadJob(new FileLoadJob(maxSearchFileSize, this))
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(tr("澜杉V1.1"));
@@ -116,6 +120,18 @@ MainWindow::MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent
         &ProgressStrip::setValue);
     connect(
         m_workbookJob, &WorkbookExportJob::finished, this, &MainWindow::onWorkbookExportFinished);
+
+    // Over the source view, whose text the read replaces.
+    m_loadProgress = place(new ProgressStrip(this), this, "读取进度", QRect(152, 110, 356, 24));
+    m_loadProgress->setAccessibleName(tr("正在读取搜歌文件"));
+    connect(m_loadProgress, &ProgressStrip::cancelRequested, this, &MainWindow::onCancelTriggered);
+    connect(m_loadJob, &FileLoadJob::progressChanged, this, [this](int percent) {
+        if (m_loadProgress->isHidden())
+            m_loadProgress->begin();
+        m_loadProgress->setValue(percent);
+    });
+    connect(m_loadJob, &FileLoadJob::loaded, this, &MainWindow::onSearchFileLoaded);
+    connect(m_loadJob, &FileLoadJob::failed, this, &MainWindow::onSearchFileLoadFailed);
 }
 
 MainWindow::~MainWindow()
@@ -358,15 +374,25 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::loadSearchFile(const QString &path)
 {
-    FileReadResult read = readWholeFile(path, maxSearchFileSize);
-    if (!read.ok()) {
-        m_dialogs.showMessage(
-            this, tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), read.error));
-        return;
-    }
-    const bool empty = read.bytes.isEmpty();
-    const TextEncoding encoding = detectTextEncoding(read.bytes);
-    m_sourceModel->setBytes(std::move(read.bytes), encoding);
+    m_loadJob->start(path);
+    updateCancelCommand();
+}
+
+void MainWindow::onSearchFileLoadFailed(const QString &path, const QString &reason)
+{
+    m_loadProgress->hide();
+    updateCancelCommand();
+    m_dialogs.showMessage(
+        this, tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+void MainWindow::onSearchFileLoaded(
+    const QString &path, const QByteArray &bytes, TextEncoding encoding)
+{
+    m_loadProgress->hide();
+    updateCancelCommand();
+    const bool empty = bytes.isEmpty();
+    m_sourceModel->setBytes(bytes, encoding);
     showPath(m_searchFilePath, QDir::toNativeSeparators(path));
     // An empty file shows its own path there, yet it is no folder to play songs from.
     m_songFolderPath = empty ? QString() : folderWithSeparator(QFileInfo(path).absolutePath());
@@ -406,10 +432,9 @@ void MainWindow::onAnalyseClicked()
     m_checkAll->setChecked(false);
     m_randomCount->setText(NumberText::fromReal(static_cast<double>(songs) / 2));
     if (carried.keptRows > 0 || carried.droppedRows > 0) {
-        m_statusNote = tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
-                           .arg(carried.keptRows)
-                           .arg(carried.droppedRows);
-        updateStatus();
+        showNote(tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
+                     .arg(carried.keptRows)
+                     .arg(carried.droppedRows));
     }
 
     if (analysis.skippedLineCount > 0) {
@@ -427,7 +452,7 @@ void MainWindow::onAnalyseClicked()
 void MainWindow::onCheckAllClicked(bool checked)
 {
     // The placeholder row can be ticked as well, though no export writes it.
-    if (!m_analysed)
+    if (m_shownModel->showsAllRows())
         m_songModel->setAllChecked(checked);
     else
         m_songModel->setRowsChecked(m_shownModel->rows(), checked);
@@ -451,31 +476,50 @@ void MainWindow::onRandomPickClicked()
 
 void MainWindow::onExportCodesClicked()
 {
-    const std::optional<QString> path = m_dialogs.askSaveFile(this, textFileFilter);
+    const std::optional<QString> path
+        = m_dialogs.askSaveFile(this, textFileFilter, tr("新增歌曲编码.txt"));
     if (!path)
         return;
+    const SongTable &table = m_songModel->table();
     const QString error = writeFileAtomically(
-        *path, [this](QIODevice &file) { return writeCheckedCodes(m_songModel->table(), file); });
-    if (!error.isEmpty())
+        *path, [&table](QIODevice &file) { return writeCheckedCodes(table, file); });
+    if (!error.isEmpty()) {
         m_dialogs.showMessage(
             this, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(*path), error));
+        return;
+    }
+    showNote(tr("　已导出 %1 个编码到 %2")
+                 .arg(table.isPlaceholder() ? 0 : table.checkedCount())
+                 .arg(QDir::toNativeSeparators(*path)));
 }
 
 void MainWindow::onCollectCodesTriggered()
 {
     m_codeBuffer = collectCheckedCodes(m_songModel->table());
+    QGuiApplication::clipboard()->setText(Gbk::decode(m_codeBuffer));
+    showNote(tr("　已复制 %1 个编码").arg(m_codeBuffer.count('\n')));
 }
 
 void MainWindow::onCollectDetailsTriggered()
 {
     m_detailBuffer = collectCheckedDetails(m_songModel->table());
+    const QByteArray lines = checkedRowsAsTabSeparatedLines(m_songModel->table());
+    QGuiApplication::clipboard()->setText(decodeText(lines, m_songModel->table().encoding()));
+    showNote(tr("　已复制 %1 首歌曲的明细").arg(lines.count('\n')));
+}
+
+void MainWindow::showNote(const QString &note)
+{
+    m_statusNote = note;
+    updateStatus();
 }
 
 void MainWindow::onExportWorkbookTriggered()
 {
     if (m_workbookJob->isRunning())
         return;
-    const std::optional<QString> path = m_dialogs.askSaveFile(this, workbookFilter);
+    const std::optional<QString> path
+        = m_dialogs.askSaveFile(this, workbookFilter, tr("歌曲明细.xlsx"));
     if (!path)
         return;
     m_workbookPath = *path;
@@ -489,19 +533,30 @@ void MainWindow::onWorkbookExportFinished(const QString &error)
     m_workbookProgress->hide();
     updateCancelCommand();
     // A cancel the user asked for needs no message.
-    if (!error.isEmpty() && !m_workbookJob->wasCancelled())
+    if (m_workbookJob->wasCancelled())
+        showNote(tr("　已取消导出"));
+    else if (!error.isEmpty())
         m_dialogs.showMessage(this,
             tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(m_workbookPath), error));
+    else
+        showNote(tr("　已导出全部明细到 %1").arg(QDir::toNativeSeparators(m_workbookPath)));
 }
 
 void MainWindow::onCancelTriggered()
 {
-    m_workbookJob->cancel();
+    // The read first: it is what the user started last, and it leaves the window as it was.
+    if (m_loadJob->isRunning()) {
+        m_loadJob->cancel();
+        m_loadProgress->hide();
+    } else {
+        m_workbookJob->cancel();
+    }
+    updateCancelCommand();
 }
 
 void MainWindow::updateCancelCommand()
 {
-    m_cancel->setEnabled(m_workbookJob->isRunning());
+    m_cancel->setEnabled(m_loadJob->isRunning() || m_workbookJob->isRunning());
 }
 
 void MainWindow::onSongFolderClicked()
@@ -571,20 +626,24 @@ void MainWindow::showSongs()
     const std::optional<std::uint32_t> currentSong
         = current.isValid() ? std::optional(m_shownModel->tableRow(current.row())) : std::nullopt;
 
-    std::vector<std::uint32_t> rows;
-    if (m_matched) {
-        rows = *m_matched;
+    if (!m_matched && !m_findBar->onlyTicked() && !m_sortedRows) {
+        m_shownModel->showAllRows(); // no vector of rows at all
     } else {
-        rows.resize(static_cast<std::size_t>(m_songModel->rowCount()));
-        std::iota(rows.begin(), rows.end(), 0u);
+        std::vector<std::uint32_t> rows;
+        if (m_matched) {
+            rows = *m_matched;
+        } else {
+            rows.resize(static_cast<std::size_t>(m_songModel->rowCount()));
+            std::iota(rows.begin(), rows.end(), 0u);
+        }
+        if (m_findBar->onlyTicked()) {
+            const SongTable &table = m_songModel->table();
+            std::erase_if(rows, [&table](std::uint32_t row) { return !table.isChecked(row); });
+        }
+        if (m_sortedRows)
+            rows = inSortedOrder(std::move(rows), *m_sortedRows, m_sortDescending);
+        m_shownModel->setRows(std::move(rows));
     }
-    if (m_findBar->onlyTicked()) {
-        const SongTable &table = m_songModel->table();
-        std::erase_if(rows, [&table](std::uint32_t row) { return !table.isChecked(row); });
-    }
-    if (m_sortedRows)
-        rows = inSortedOrder(std::move(rows), *m_sortedRows, m_sortDescending);
-    m_shownModel->setRows(std::move(rows));
 
     const int shownRow = currentSong ? m_shownModel->shownRow(*currentSong) : -1;
     if (shownRow >= 0) {

@@ -2,6 +2,7 @@
 
 #include "app/window_growth.h"
 #include "songs/song_search.h"
+#include "ui/text_encoding.h"
 
 #include <QByteArray>
 #include <QPointer>
@@ -9,6 +10,7 @@
 #include <QWidget>
 
 class Dialogs;
+class FileLoadJob;
 class FindBar;
 class GapCaption;
 class PlaybackEngine;
@@ -86,9 +88,14 @@ private:
     // asked; the current song stays current when it is still shown.
     void showSongs();
     void updateStatus();
+    // A word after the counts of what was just done; the next change of ticks clears it.
+    void showNote(const QString &note);
     qsizetype shownSongCount() const;
 
+    // Reads in the background; the window changes only once the whole file is read.
     void loadSearchFile(const QString &path);
+    void onSearchFileLoaded(const QString &path, const QByteArray &bytes, TextEncoding encoding);
+    void onSearchFileLoadFailed(const QString &path, const QString &reason);
     void setFileCommandsEnabled(bool enabled);
     void updateCancelCommand();
 
@@ -102,6 +109,7 @@ private:
     SongSearch *m_search;
     SongSorter *m_sorter;
     WorkbookExportJob *m_workbookJob;
+    FileLoadJob *m_loadJob;
     QString m_workbookPath;
 
     SourceView *m_sourceView = nullptr;
@@ -113,6 +121,7 @@ private:
     QLineEdit *m_randomCount = nullptr;
     QLabel *m_songCount = nullptr;
     ProgressStrip *m_workbookProgress = nullptr;
+    ProgressStrip *m_loadProgress = nullptr;
     QAction *m_cancel = nullptr;
     QMenu *m_menu = nullptr;
     QAction *m_playSelected = nullptr;
@@ -131,7 +140,7 @@ private:
     bool m_sortDescending = false;
     quint64 m_sortRequest = 0;
     RowList m_sortedRows;
-    // What the last re-analysis did with the ticks, until the next change.
+    // What the last command did (a re-analysis, an export, a copy), until the next change.
     QString m_statusNote;
 
     QByteArray m_codeBuffer;

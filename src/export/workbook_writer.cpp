@@ -107,7 +107,8 @@ WorkbookWriter::WorkbookWriter(const QString &path, WorkbookWriterOptions option
         return;
     }
     m_tempFolder = tempFolder;
-    m_tempPath = QDir(m_tempFolder).filePath(resolved.fileName());
+    // Not named .xlsx: what a hard kill leaves is never taken for a workbook.
+    m_tempPath = QDir(m_tempFolder).filePath(QStringLiteral("workbook.part"));
     m_tempFolderName = QFile::encodeName(m_tempFolder);
 
     lxw_workbook_options workbookOptions {};

@@ -3,7 +3,6 @@
 #include "songs/song_table_model.h"
 
 #include <algorithm>
-#include <numeric>
 
 ShownSongsModel::ShownSongsModel(SongTableModel *songs, QObject *parent)
     : QAbstractTableModel(parent)
@@ -13,34 +12,40 @@ ShownSongsModel::ShownSongsModel(SongTableModel *songs, QObject *parent)
     connect(m_songs, &QAbstractItemModel::modelReset, this, &ShownSongsModel::showAllRows);
     // Only ticks change in place; one signal over the shown rows repaints what is in sight.
     connect(m_songs, &QAbstractItemModel::dataChanged, this, [this] {
-        if (!m_rows.empty())
+        if (rowCount() > 0)
             emit dataChanged(index(0, 0), index(rowCount() - 1, 0), { Qt::CheckStateRole });
     });
 }
 
 void ShownSongsModel::showAllRows()
 {
-    std::vector<std::uint32_t> rows(static_cast<std::size_t>(m_songs->rowCount()));
-    std::iota(rows.begin(), rows.end(), 0u);
-    setRows(std::move(rows));
+    beginResetModel();
+    m_rows = {};
+    m_showsAll = true;
+    endResetModel();
 }
 
 void ShownSongsModel::setRows(std::vector<std::uint32_t> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    m_showsAll = false;
     endResetModel();
 }
 
 int ShownSongsModel::shownRow(std::uint32_t tableRow) const
 {
+    if (m_showsAll)
+        return tableRow < std::uint32_t(m_songs->rowCount()) ? int(tableRow) : -1;
     const auto found = std::find(m_rows.begin(), m_rows.end(), tableRow);
     return found == m_rows.end() ? -1 : static_cast<int>(found - m_rows.begin());
 }
 
 int ShownSongsModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    if (parent.isValid())
+        return 0;
+    return m_showsAll ? m_songs->rowCount() : static_cast<int>(m_rows.size());
 }
 
 int ShownSongsModel::columnCount(const QModelIndex &parent) const

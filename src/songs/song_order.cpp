@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string_view>
-#include <unordered_map>
 
 namespace {
 
@@ -52,7 +52,7 @@ void appendKey(QByteArrayView cell, UCollator *collator, std::vector<std::uint8_
 } // namespace
 
 std::optional<std::vector<std::uint32_t>> sortedRows(
-    const QByteArray &text, std::span<const ByteSpan> cells, const std::atomic<bool> &stop)
+    const QByteArray &text, std::vector<ByteSpan> cells, const std::atomic<bool> &stop)
 {
     UErrorCode status = U_ZERO_ERROR;
     const std::unique_ptr<UCollator, CollatorCloser> collator(ucol_open("zh", &status));
@@ -67,21 +67,48 @@ std::optional<std::vector<std::uint32_t>> sortedRows(
     std::vector<std::uint32_t> keyStarts;
     std::vector<std::uint32_t> keyOfRow(cells.size());
     {
-        std::unordered_map<std::string_view, std::uint32_t> keyOfText;
+        // Open addressing over key numbers, each key remembering a row with its text: 4 bytes
+        // a bucket and 4 a key, where a node-based map takes about 50 bytes a distinct text.
+        std::vector<std::uint32_t> rowOfKey;
+        std::vector<std::uint32_t> buckets(1024, 0); // key number + 1, or 0 for free
+        const auto cellAt = [&](std::uint32_t row) {
+            return std::string_view(text.constData() + cells[row].offset, cells[row].length);
+        };
         for (std::size_t row = 0; row < cells.size(); ++row) {
             if (row % 16384 == 0 && stop.load(std::memory_order_relaxed))
                 return std::nullopt;
-            const std::string_view cell(text.constData() + cells[row].offset, cells[row].length);
-            const auto [known, added]
-                = keyOfText.try_emplace(cell, static_cast<std::uint32_t>(keyStarts.size()));
-            if (added) {
+            const std::string_view cell = cellAt(std::uint32_t(row));
+            const std::size_t mask = buckets.size() - 1;
+            std::size_t bucket = std::hash<std::string_view>()(cell) & mask;
+            while (buckets[bucket] != 0 && cellAt(rowOfKey[buckets[bucket] - 1]) != cell)
+                bucket = (bucket + 1) & mask;
+            std::uint32_t key = buckets[bucket] - 1;
+            if (buckets[bucket] == 0) {
+                key = static_cast<std::uint32_t>(keyStarts.size());
                 keyStarts.push_back(static_cast<std::uint32_t>(keys.size()));
+                rowOfKey.push_back(static_cast<std::uint32_t>(row));
                 appendKey(
                     QByteArrayView(cell.data(), qsizetype(cell.size())), collator.get(), keys);
+                buckets[bucket] = key + 1;
+                if (rowOfKey.size() * 2 > buckets.size()) {
+                    // Half full: twice the buckets, every key placed again.
+                    std::vector<std::uint32_t> grown(buckets.size() * 2, 0);
+                    for (std::uint32_t known = 0; known < rowOfKey.size(); ++known) {
+                        std::size_t at = std::hash<std::string_view>()(cellAt(rowOfKey[known]))
+                            & (grown.size() - 1);
+                        while (grown[at] != 0)
+                            at = (at + 1) & (grown.size() - 1);
+                        grown[at] = known + 1;
+                    }
+                    buckets = std::move(grown);
+                }
             }
-            keyOfRow[row] = known->second;
+            keyOfRow[row] = key;
         }
     }
+    // Each buffer goes as soon as it has served: the sort's peak is part of the window's.
+    const std::size_t rowCount = cells.size();
+    cells = {};
     keyStarts.push_back(static_cast<std::uint32_t>(keys.size()));
     const auto keyCount = static_cast<std::uint32_t>(keyStarts.size() - 1);
 
@@ -125,13 +152,16 @@ std::optional<std::vector<std::uint32_t>> sortedRows(
         }
         rankOfKey[entries[index].key] = rank;
     }
+    entries = {};
+    keys = {};
+    keyStarts = {};
     std::vector<std::uint32_t> firstPlace(std::size_t(rank) + 2);
     for (const std::uint32_t key : keyOfRow)
         ++firstPlace[rankOfKey[key] + 1];
     for (std::size_t at = 1; at < firstPlace.size(); ++at)
         firstPlace[at] += firstPlace[at - 1];
-    std::vector<std::uint32_t> rows(cells.size());
-    for (std::size_t row = 0; row < cells.size(); ++row)
+    std::vector<std::uint32_t> rows(rowCount);
+    for (std::size_t row = 0; row < rowCount; ++row)
         rows[firstPlace[rankOfKey[keyOfRow[row]]]++] = static_cast<std::uint32_t>(row);
     return rows;
 }
@@ -176,8 +206,8 @@ quint64 SongSorter::sort(const SongTable &table, SongColumn column)
     }
     const quint64 request = ++m_lastRequest;
     m_jobs.start([this, request, text = table.bytes(), cells = std::move(cells)](
-                     const std::atomic<bool> &stop) {
-        std::optional<std::vector<std::uint32_t>> rows = sortedRows(text, cells, stop);
+                     const std::atomic<bool> &stop) mutable {
+        std::optional<std::vector<std::uint32_t>> rows = sortedRows(text, std::move(cells), stop);
         if (!rows)
             return;
         RowList result = std::make_shared<const std::vector<std::uint32_t>>(std::move(*rows));

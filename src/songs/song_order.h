@@ -16,7 +16,7 @@
 // Chinese); equal cells keep file order. Each cell's collation key is made once, not a collator
 // compare per comparison. Nothing when `stop` was set meanwhile.
 std::optional<std::vector<std::uint32_t>> sortedRows(
-    const QByteArray &text, std::span<const ByteSpan> cells, const std::atomic<bool> &stop);
+    const QByteArray &text, std::vector<ByteSpan> cells, const std::atomic<bool> &stop);
 
 // `rows` (any order) in the order of `sortedAll` (every row of the table, as sortedRows gives
 // them), or its reverse: one pass over every row, whatever is shown.

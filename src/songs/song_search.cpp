@@ -16,6 +16,7 @@ SongSearch::~SongSearch()
 
 void SongSearch::setTable(const SongTable &table)
 {
+    ++m_table;
     m_jobs.start(
         [finder = m_finder, text = table.bytes(), lines = SongFinder::linesOf(table)](
             const std::atomic<bool> &) mutable {
@@ -29,7 +30,8 @@ void SongSearch::setTable(const SongTable &table)
 
 void SongSearch::find(const QString &text, RowList candidates)
 {
-    m_jobs.start([this, finder = m_finder, text, candidates](const std::atomic<bool> &stop) {
+    m_jobs.start([this, finder = m_finder, text, candidates, table = m_table](
+                     const std::atomic<bool> &stop) {
         if (!*finder)
             return;
         std::optional<std::vector<std::uint32_t>> rows
@@ -37,8 +39,14 @@ void SongSearch::find(const QString &text, RowList candidates)
         if (!rows)
             return;
         RowList result = std::make_shared<const std::vector<std::uint32_t>>(std::move(*rows));
+        // Rows of a table replaced meanwhile are no rows of the new one.
         QMetaObject::invokeMethod(
-            this, [this, text, result] { emit found(text, result); }, Qt::QueuedConnection);
+            this,
+            [this, text, result, table] {
+                if (table == m_table)
+                    emit found(text, result);
+            },
+            Qt::QueuedConnection);
     });
 }
 

@@ -35,6 +35,8 @@ signals:
 
 private:
     LatestJobRunner m_jobs;
+    // Counts the tables set; read and written on the user-interface thread only.
+    quint64 m_table = 0;
     // Only the job thread touches it, one job at a time.
     std::shared_ptr<std::unique_ptr<SongFinder>> m_finder;
 };

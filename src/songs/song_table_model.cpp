@@ -29,6 +29,7 @@ template <typename RowAt>
 void SongTableModel::applyTicks(std::size_t count, RowAt rowAt, bool checked)
 {
     std::vector<std::uint32_t> changed;
+    changed.reserve(count);
     qsizetype firstRow = m_table.rowCount();
     qsizetype lastRow = -1;
     for (std::size_t index = 0; index < count; ++index) {
@@ -43,6 +44,8 @@ void SongTableModel::applyTicks(std::size_t count, RowAt rowAt, bool checked)
     if (changed.empty())
         return;
     m_checkedCount += checked ? qsizetype(changed.size()) : -qsizetype(changed.size());
+    if (changed.size() < changed.capacity() / 2)
+        changed.shrink_to_fit();
     m_history.record(std::move(changed));
     emitCheckStatesChanged(firstRow, lastRow);
     emit ticksChanged();

@@ -17,7 +17,10 @@ public:
     // filter: pairs of description and pattern separated by "|", e.g. "文本文档(*.txt)|*.txt".
     // Returns the chosen full path, or nothing when the user cancelled.
     virtual std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) = 0;
-    virtual std::optional<QString> askSaveFile(QWidget *parent, const QString &filter) = 0;
+    // `suggestedName` is proposed in the folder last used.
+    virtual std::optional<QString> askSaveFile(
+        QWidget *parent, const QString &filter, const QString &suggestedName = {})
+        = 0;
     // A text and one OK button; returns when dismissed.
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
     // Shows a window modally and returns its result when closed.

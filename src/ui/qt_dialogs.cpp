@@ -1,6 +1,7 @@
 #include "ui/qt_dialogs.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -48,9 +49,12 @@ std::optional<QString> QtDialogs::askOpenFile(QWidget *parent, const QString &fi
     return path;
 }
 
-std::optional<QString> QtDialogs::askSaveFile(QWidget *parent, const QString &filter)
+std::optional<QString> QtDialogs::askSaveFile(
+    QWidget *parent, const QString &filter, const QString &suggestedName)
 {
     QFileDialog dialog(parent, {}, m_lastFolder, toQtFileFilter(filter));
+    if (!suggestedName.isEmpty())
+        dialog.selectFile(QDir(m_lastFolder).filePath(suggestedName));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

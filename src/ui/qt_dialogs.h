@@ -11,7 +11,8 @@ public:
     explicit QtDialogs(QString messageTitle = {});
 
     std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) override;
-    std::optional<QString> askSaveFile(QWidget *parent, const QString &filter) override;
+    std::optional<QString> askSaveFile(
+        QWidget *parent, const QString &filter, const QString &suggestedName = {}) override;
     void showMessage(QWidget *parent, const QString &text) override;
     int showModal(QDialog &window) override;
 

@@ -26,9 +26,11 @@ std::optional<QString> ScriptedDialogs::askOpenFile(QWidget *, const QString &fi
     return nextAnswer(openAnswers, unscripted, u"open: "_qs + filter);
 }
 
-std::optional<QString> ScriptedDialogs::askSaveFile(QWidget *, const QString &filter)
+std::optional<QString> ScriptedDialogs::askSaveFile(
+    QWidget *, const QString &filter, const QString &suggestedName)
 {
     saveFilters << filter;
+    saveSuggestions << suggestedName;
     return nextAnswer(saveAnswers, unscripted, u"save: "_qs + filter);
 }
 

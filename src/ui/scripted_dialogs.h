@@ -14,7 +14,8 @@ class ScriptedDialogs : public Dialogs
 {
 public:
     std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) override;
-    std::optional<QString> askSaveFile(QWidget *parent, const QString &filter) override;
+    std::optional<QString> askSaveFile(
+        QWidget *parent, const QString &filter, const QString &suggestedName = {}) override;
     void showMessage(QWidget *parent, const QString &text) override;
     int showModal(QDialog &window) override;
 
@@ -25,6 +26,7 @@ public:
 
     QStringList openFilters;
     QStringList saveFilters;
+    QStringList saveSuggestions;
     QStringList messages;
     QStringList modalWindows; // object names, in the order shown
     QStringList unscripted;

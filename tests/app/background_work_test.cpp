@@ -1,10 +1,22 @@
 #include "main_window_fixture.h"
 
+#include "app/progress_strip.h"
+#include "app/quit_signals.h"
+
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <csignal>
+#include <memory>
+
+#include <sys/stat.h>
 
 // Work the window does in the background: the workbook export (and its cancel) and the reading
 // of a search file.
@@ -75,5 +87,72 @@ TEST_F(BackgroundWork, ASecondWorkbookExportDoesNotStartWhileOneRuns)
     EXPECT_TRUE(QFileInfo(first).isFile());
     EXPECT_FALSE(QFileInfo(second).exists());
     EXPECT_EQ(m_dialogs.saveAnswers.size(), 1u) << "no file name was even asked for";
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
+
+TEST_F(BackgroundWork, SigtermOrSigintClosesTheWindowsAsTheirCloseBoxesDo)
+{
+    for (const int signal : { SIGTERM, SIGINT }) {
+        m_window.show();
+        const QuitSignals quitSignals;
+        ASSERT_EQ(std::raise(signal), 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !m_window.isVisible(); }, 5000));
+    }
+}
+
+TEST_F(BackgroundWork, AFifoOrALinkToADeviceIsRefusedByNameAndChangesNothing)
+{
+    browse(writeFile(u"list.txt"_qs, threeSongs()));
+    const QString fifo = m_dir.filePath(u"x.txt"_qs);
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = m_dir.filePath(u"zero.txt"_qs);
+    ASSERT_TRUE(QFile::link(u"/dev/zero"_qs, zero));
+
+    for (const QString &path : { fifo, zero }) {
+        browse(path);
+        ASSERT_FALSE(m_dialogs.messages.isEmpty());
+        EXPECT_TRUE(m_dialogs.messages.last().contains(QDir::toNativeSeparators(path)));
+        EXPECT_TRUE(m_dialogs.messages.last().contains(u"不是普通文件"_qs));
+    }
+    EXPECT_EQ(text("标签1"), QDir::toNativeSeparators(m_dir.filePath(u"list.txt"_qs)));
+    EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->rowCount(), 3);
+}
+
+TEST_F(BackgroundWork, ASlowReadShowsProgressKeepsTheWindowAnsweringAndEscapeLeavesItAsItWas)
+{
+    browse(writeFile(u"list.txt"_qs, threeSongs()));
+    const QString label1 = text("标签1");
+    const QString label7 = text("标签7");
+
+    // A read that stalls halfway until the test lets it go.
+    // Shared, as the dropped read may outlive the test for a moment.
+    const auto released = std::make_shared<std::atomic<bool>>(false);
+    m_window.findChild<FileLoadJob *>()->setReadFunction(
+        [released](const QString &, const ReadProgress &progress) {
+            while (!*released && progress(50, 100))
+                QThread::msleep(5);
+            return FileReadResult { songLine("20000001") + "\r\n", {} };
+        });
+    m_dialogs.openAnswers.push_back(m_dir.filePath(u"slow.txt"_qs));
+    click("按钮2");
+
+    auto *progress = m_window.findChild<ProgressStrip *>(u"读取进度"_qs);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress->isVisibleTo(&m_window); }, 5000));
+    EXPECT_EQ(progress->bar()->value(), 50);
+    control<QCheckBox>("选择框1")->click();
+    EXPECT_EQ(checkedRows(), std::vector<int> { 0 }) << "the window answers meanwhile";
+
+    QTest::keyClick(&m_window, Qt::Key_Escape);
+    EXPECT_FALSE(progress->isVisibleTo(&m_window));
+    *released = true;
+    QTest::qWait(100); // the dropped read ends; its result must not arrive
+
+    EXPECT_EQ(text("标签1"), label1);
+    EXPECT_EQ(text("标签7"), label7);
+    const auto *source = control<QAbstractItemView>("编辑框1")->model();
+    ASSERT_EQ(source->rowCount(), 3);
+    EXPECT_EQ(
+        source->index(0, 0).data().toString(), QString::fromLatin1(songLine("10000001", "Song A")));
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
 }

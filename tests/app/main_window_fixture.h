@@ -6,6 +6,7 @@
 #include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
 #include "ui/file_io.h"
+#include "ui/file_load_job.h"
 #include "ui/scripted_dialogs.h"
 
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -44,6 +46,14 @@ protected:
     {
         m_dialogs.openAnswers.push_back(path);
         click("按钮2");
+        waitUntilRead();
+    }
+
+    // The file is read in the background.
+    void waitUntilRead()
+    {
+        auto *job = m_window.findChild<FileLoadJob *>();
+        EXPECT_TRUE(QTest::qWaitFor([job] { return !job->isRunning(); }, 30000));
     }
 
     void browseAndAnalyse(const QByteArray &searchFile)

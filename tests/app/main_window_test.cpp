@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
@@ -109,6 +110,7 @@ TEST_F(SearchFileImport, DroppedFileLoadsLikeBrowse)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&m_window, &drop);
+    waitUntilRead();
     EXPECT_EQ(text("标签1"), QDir::toNativeSeparators(path));
     EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->rowCount(), 3);
     EXPECT_TRUE(control<QPushButton>("按钮1")->isEnabled());
@@ -274,6 +276,10 @@ TEST_F(CodeExport, WritesExactlyTheCheckedCodesEveryTime)
     m_dialogs.saveAnswers = { second };
     click("按钮3");
     EXPECT_EQ(readWholeFile(second).bytes, "10000003\r\n");
+    EXPECT_EQ(m_dialogs.saveSuggestions.constLast(), u"新增歌曲编码.txt"_qs);
+    EXPECT_TRUE(
+        text("查找状态").endsWith(u"已导出 1 个编码到 "_qs + QDir::toNativeSeparators(second)))
+        << "a finished export says where it went";
 }
 
 TEST_F(CodeExport, UnwritableTargetIsReportedAndTheOldFileStays)
@@ -375,12 +381,22 @@ TEST_F(HiddenCommands, CollectionsGatherTheCheckedRows)
 {
     browseAndAnalyse(threeSongs());
     setChecked(1, true);
+    setChecked(2, true);
     trigger("按钮5");
-    EXPECT_EQ(m_window.codeBuffer(), "10000002\r\n");
+    EXPECT_EQ(m_window.codeBuffer(), "10000002\r\n10000003\r\n");
+    EXPECT_EQ(QApplication::clipboard()->text(), u"10000002\r\n10000003\r\n"_qs);
+    EXPECT_TRUE(text("查找状态").endsWith(u"已复制 2 个编码"_qs)) << text("查找状态").toStdString();
+    setChecked(2, false);
+    EXPECT_EQ(text("查找状态"), u"显示 3 / 共 3 首　已选 1 首"_qs) << "the word goes with a change";
+
     trigger("按钮7");
     trigger("按钮7");
     const QByteArray details = "10000002\r\nSong B\r\nSinger\r\nPop\r\nMandarin\r\na\\001.mpg\r\n";
     EXPECT_EQ(m_window.detailBuffer(), details) << "each collection replaces the last";
+    // Six tab-separated columns a song, as a spreadsheet pastes them.
+    EXPECT_EQ(QApplication::clipboard()->text(),
+        u"10000002\tSong B\tSinger\tPop\tMandarin\ta\\001.mpg\r\n"_qs);
+    EXPECT_TRUE(text("查找状态").endsWith(u"已复制 1 首歌曲的明细"_qs));
 }
 
 TEST_F(HiddenCommands, TheTickedPlaceholderIsNeverExported)

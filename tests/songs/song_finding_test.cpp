@@ -113,6 +113,17 @@ std::vector<QString> sortedTexts(const std::vector<QByteArray> &cells)
     return sorted;
 }
 
+TEST(SongOrder, EqualCellsKeepFileOrder)
+{
+    const QByteArray text = "bab10010";
+    const std::vector<ByteSpan> cells { { 0, 1 }, { 1, 1 }, { 2, 1 }, { 3, 2 }, { 5, 3 },
+        { 3, 2 } };
+    const std::atomic<bool> stop { false };
+    // "10", "010", "10" are one number: file order among them, as among the two "b".
+    EXPECT_EQ(
+        sortedRows(text, cells, stop).value(), (std::vector<std::uint32_t> { 3, 4, 5, 1, 0, 2 }));
+}
+
 TEST(SongOrder, NumbersCompareAsNumbersAndChineseInPinyinOrder)
 {
     EXPECT_EQ(sortedTexts({ "100", "9", "", "0010", "Abc", "12" }),
