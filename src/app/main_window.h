@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/window_growth.h"
+#include "songs/analysis_in_advance.h"
 #include "songs/song_search.h"
 #include "ui/text_encoding.h"
 
@@ -110,6 +111,8 @@ private:
     SongSorter *m_sorter;
     WorkbookExportJob *m_workbookJob;
     FileLoadJob *m_loadJob;
+    // The loaded file's analysis, begun as soon as it is loaded and taken by Analyse.
+    AnalysisInAdvance m_analysisInAdvance;
     QString m_workbookPath;
 
     SourceView *m_sourceView = nullptr;

@@ -177,6 +177,19 @@ TEST_F(Analysis, ThreeLinesBecomeThreeSongsAndHalfIsProposed)
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
 }
 
+TEST_F(Analysis, NothingShowsBeforeAnalyseAndOnlyTheNewestFileIsAnalysed)
+{
+    browse(writeFile(u"first.txt"_qs, threeSongs()));
+    QTest::qWait(100); // time for the analysis behind the scenes
+    EXPECT_TRUE(songModel()->table().isPlaceholder());
+    EXPECT_EQ(text("标签4"), QString());
+
+    browse(writeFile(u"second.txt"_qs, songLine("20000001") + "\r\n" + songLine("20000002")));
+    click("按钮1");
+    ASSERT_EQ(songModel()->rowCount(), 2);
+    EXPECT_EQ(songModel()->table().field(1, SongColumn::Code), "20000002");
+}
+
 TEST_F(Analysis, AgainReplacesTheTableKeepsTheTicksAndClearsCheckAll)
 {
     browseAndAnalyse(threeSongs());
