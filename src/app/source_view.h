@@ -8,6 +8,8 @@ class SourceTextModel;
 // lines rather than a text document: only the lines in sight are decoded and laid out, so a
 // million-line file shows and scrolls as freely as a short one. Lines can be selected and copied.
 // A screen reader reads it as the list of lines it is, not as a table of one column.
+// Its hidden row header keeps a section per line (1M lines: 7.7 MiB, 0.005-0.010 s a reset), yet a
+// QListView with uniform item sizes measured worse (11.5 MiB, 0.033-0.044 s a reset).
 class SourceView : public QTableView
 {
     Q_OBJECT
