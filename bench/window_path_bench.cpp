@@ -8,9 +8,9 @@
 #include "app/song_table_view.h"
 #include "bench_support.h"
 #include "preview/scripted_engine.h"
-#include "ui/file_load_job.h"
 #include "songs/song_order.h"
 #include "songs/song_search.h"
+#include "ui/file_load_job.h"
 #include "ui/scripted_dialogs.h"
 
 #include <QApplication>

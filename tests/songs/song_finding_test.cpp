@@ -157,8 +157,8 @@ TEST(SongFindingInOtherFiles, Utf8SongsAreFoundByEitherFormAndSortInPinyinOrder)
             std::uint32_t(name.size()) });
     }
     // 爱 (ài) before 稻 (dào); read as GBK the UTF-8 bytes would sort otherwise.
-    EXPECT_EQ(sortedRows(songs.table.bytes(), names, stop, TextEncoding::Utf8).value(),
-        (Rows { 1, 0 }));
+    EXPECT_EQ(
+        sortedRows(songs.table.bytes(), names, stop, TextEncoding::Utf8).value(), (Rows { 1, 0 }));
 }
 
 TEST(SongFindingInOtherFiles, ALoneCarriageReturnEndsASongsLine)
