@@ -476,22 +476,21 @@ void MainWindow::onRandomPickClicked()
 
 void MainWindow::onExportCodesClicked()
 {
-    m_codeBuffer = collectCheckedCodes(m_songModel->table());
     const std::optional<QString> path
         = m_dialogs.askSaveFile(this, textFileFilter, tr("新增歌曲编码.txt"));
-    if (path && saveFile(*path, m_codeBuffer))
-        showNote(tr("　已导出 %1 个编码到 %2")
-                     .arg(m_codeBuffer.count('\n'))
-                     .arg(QDir::toNativeSeparators(*path)));
-}
-
-bool MainWindow::saveFile(const QString &path, QByteArrayView bytes)
-{
-    const QString error = writeFileAtomically(path, bytes);
-    if (!error.isEmpty())
+    if (!path)
+        return;
+    const SongTable &table = m_songModel->table();
+    const QString error = writeFileAtomically(
+        *path, [&table](QIODevice &file) { return writeCheckedCodes(table, file); });
+    if (!error.isEmpty()) {
         m_dialogs.showMessage(
-            this, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), error));
-    return error.isEmpty();
+            this, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(*path), error));
+        return;
+    }
+    showNote(tr("　已导出 %1 个编码到 %2")
+                 .arg(table.isPlaceholder() ? 0 : table.checkedCount())
+                 .arg(QDir::toNativeSeparators(*path)));
 }
 
 void MainWindow::onCollectCodesTriggered()

@@ -98,8 +98,6 @@ private:
     void onSearchFileLoadFailed(const QString &path, const QString &reason);
     void setFileCommandsEnabled(bool enabled);
     void updateCancelCommand();
-    // False when it could not be written (the user was told).
-    bool saveFile(const QString &path, QByteArrayView bytes);
 
     Dialogs &m_dialogs;
     PlaybackEngine &m_engine;

@@ -3,6 +3,7 @@
 #include "songs/song_table.h"
 
 #include <QByteArray>
+#include <QIODevice>
 
 #include <span>
 
@@ -12,3 +13,7 @@ QByteArray collectCheckedFields(const SongTable &table, std::span<const SongColu
 
 // The codes of the checked rows, one per CR LF line: no header, no byte-order mark.
 QByteArray collectCheckedCodes(const SongTable &table);
+
+// Writes what collectCheckedCodes gives straight to `device`, through a small buffer instead of
+// one the size of the result; false when a write fails.
+bool writeCheckedCodes(const SongTable &table, QIODevice &device);

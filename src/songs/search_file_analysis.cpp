@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -61,9 +62,70 @@ bool splitLine(const char *begin, const char *end, LineFields &fields)
     return true;
 }
 
+// The songs of the whole lines in [begin, end), a run of lines of the text at `data`; line
+// numbers count from the run's start.
+struct AnalysedPart
+{
+    SongTable::RowChunk rows;
+    qsizetype lineCount = 0;
+    qsizetype skippedLineCount = 0;
+    std::vector<qsizetype> firstSkippedLines;
+};
+
+template <TextEncoding encoding>
+AnalysedPart analysePart(const char *data, const char *begin, const char *end)
+{
+    AnalysedPart part;
+    // A song takes at least its eight separators and a line break.
+    part.rows.reserve(std::min<qsizetype>(estimatedLineCount(begin, end), (end - begin) / 17 + 1));
+
+    LineFields fields;
+    SongRowSpans spans;
+    LineReader lines(begin, end);
+    while (!lines.atEnd()) {
+        ++part.lineCount;
+        const LineReader::Line line = lines.next();
+        if (line.end == line.begin)
+            continue;
+        if (!splitLine<encoding>(line.begin, line.end, fields)) {
+            if (part.skippedLineCount++ < SearchFileAnalysis::maxListedSkippedLines)
+                part.firstSkippedLines.push_back(part.lineCount);
+            continue;
+        }
+        for (int column = 0; column < songColumnCount; ++column) {
+            const FieldBounds bounds = fields[static_cast<std::size_t>(fieldOfColumn[column])];
+            spans[column] = { static_cast<std::uint32_t>(bounds.begin - data),
+                static_cast<std::uint32_t>(bounds.end - bounds.begin) };
+        }
+        part.rows.append(spans);
+    }
+    return part;
+}
+
+// The first line start at or after `at`: past the next LF, or, in a text without one, past the
+// next CR. Every LF ends a line, so no line is cut.
+const char *nextLineStart(const char *at, const char *end)
+{
+    for (const char lineEnd : { '\n', '\r' }) {
+        if (const auto *found
+            = static_cast<const char *>(std::memchr(at, lineEnd, std::size_t(end - at))))
+            return found + 1;
+    }
+    return end;
+}
+
 } // namespace
 
 SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding)
+{
+    // Each part a thread needs enough lines to pay for starting it.
+    constexpr qsizetype minPartSize = 1 << 20;
+    const auto cores = static_cast<qsizetype>(std::max(1u, std::thread::hardware_concurrency()));
+    return analyseSearchFile(text, encoding,
+        int(std::clamp(text.size() / minPartSize, qsizetype(1), std::min(cores, qsizetype(8)))));
+}
+
+SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding, int partCount)
 {
     SearchFileAnalysis analysis;
     if (text.size() > maxSearchFileSize) {
@@ -74,34 +136,37 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encodi
 
     const char *const data = text.constData();
     const char *const textEnd = data + text.size();
-    SongTable table(text, {}, encoding);
-    const auto split = encoding == TextEncoding::Utf8 ? splitLine<TextEncoding::Utf8>
-                                                      : splitLine<TextEncoding::Gbk>;
-    // A song takes at least its eight separators and a line break.
-    table.reserveRows(std::min(estimatedLineCount(data, textEnd), text.size() / 17 + 1));
+    partCount = std::max(partCount, 1);
+    std::vector<const char *> bounds { data };
+    for (int part = 1; part < partCount; ++part) {
+        const char *middle = data + text.size() * part / partCount;
+        bounds.push_back(nextLineStart(std::max(middle, bounds.back()), textEnd));
+    }
+    bounds.push_back(textEnd);
 
-    LineFields fields;
-    SongRowSpans spans;
-    qsizetype lineNumber = 0;
-    LineReader lines(data, textEnd);
-    while (!lines.atEnd()) {
-        ++lineNumber;
-        const LineReader::Line line = lines.next();
-        if (line.end == line.begin)
-            continue;
-        if (!split(line.begin, line.end, fields)) {
-            if (analysis.skippedLineCount++ < SearchFileAnalysis::maxListedSkippedLines)
-                analysis.firstSkippedLines.push_back(lineNumber);
-            continue;
-        }
-        for (int column = 0; column < songColumnCount; ++column) {
-            const FieldBounds bounds = fields[static_cast<std::size_t>(fieldOfColumn[column])];
-            spans[column] = { static_cast<std::uint32_t>(bounds.begin - data),
-                static_cast<std::uint32_t>(bounds.end - bounds.begin) };
-        }
-        table.appendRow(spans);
+    const auto analyse = encoding == TextEncoding::Utf8 ? analysePart<TextEncoding::Utf8>
+                                                        : analysePart<TextEncoding::Gbk>;
+    std::vector<AnalysedPart> parts(static_cast<std::size_t>(partCount));
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t part = 1; part < parts.size(); ++part)
+            threads.emplace_back(
+                [&, part] { parts[part] = analyse(data, bounds[part], bounds[part + 1]); });
+        parts[0] = analyse(data, bounds[0], bounds[1]);
     }
 
+    SongTable table(text, {}, encoding);
+    qsizetype linesBefore = 0;
+    for (AnalysedPart &part : parts) {
+        for (const qsizetype line : part.firstSkippedLines) {
+            if (qsizetype(analysis.firstSkippedLines.size())
+                < SearchFileAnalysis::maxListedSkippedLines)
+                analysis.firstSkippedLines.push_back(linesBefore + line);
+        }
+        analysis.skippedLineCount += part.skippedLineCount;
+        linesBefore += part.lineCount;
+        table.appendChunk(std::move(part.rows));
+    }
     analysis.table = std::move(table);
     return analysis;
 }

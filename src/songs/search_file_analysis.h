@@ -28,6 +28,9 @@ inline constexpr qint64 maxSearchFileSize = 0xFFFFFFFF;
 
 // Lines end at CR LF, LF or a lone CR, so Windows, Unix and old Mac files read alike.
 // Fields 1, 3, 8, 6, 7, 2 become the columns; "||" only separates at a character boundary of
-// `encoding`. The table shares `text`; nothing is copied.
+// `encoding`. The table shares `text`; nothing is copied. A large text is analysed on every core.
 SearchFileAnalysis analyseSearchFile(
     const QByteArray &text, TextEncoding encoding = TextEncoding::Gbk);
+// The same in `partCount` runs of whole lines, each on a thread of its own; the result does not
+// depend on the count.
+SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding, int partCount);

@@ -75,12 +75,19 @@ FileReadResult readWholeFile(const QString &path, qint64 maxSize, const ReadProg
 
 QString writeFileAtomically(const QString &path, QByteArrayView bytes)
 {
+    return writeFileAtomically(path, [bytes](QIODevice &file) {
+        return file.write(bytes.data(), bytes.size()) == bytes.size();
+    });
+}
+
+QString writeFileAtomically(const QString &path, const std::function<bool(QIODevice &)> &write)
+{
     if (QString reason = notOrdinaryFileReason(path); !reason.isEmpty())
         return reason;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+    if (!write(file)) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return reason;

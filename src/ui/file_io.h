@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QIODevice>
 #include <QString>
 
 #include <functional>
@@ -31,3 +32,6 @@ QString notOrdinaryFileReason(const QString &path);
 // leaves an existing file whole. A target that is not an ordinary file is refused: the rename
 // would replace a device node or a FIFO. Returns the reason on failure, empty on success.
 QString writeFileAtomically(const QString &path, QByteArrayView bytes);
+// The same with the bytes written by `write`, which returns false when a write to the file
+// failed; the file's error is then the reason.
+QString writeFileAtomically(const QString &path, const std::function<bool(QIODevice &)> &write);

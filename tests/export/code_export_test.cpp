@@ -2,6 +2,8 @@
 
 #include "songs/search_file_analysis.h"
 
+#include <QBuffer>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -48,4 +50,40 @@ TEST(CodeExport, TheCheckedPlaceholderIsNoSongAndGivesNothing)
     SongTable table = SongTable::placeholder();
     table.setAllChecked(true);
     EXPECT_TRUE(collectCheckedCodes(table).isEmpty());
+}
+
+TEST(CodeExport, WritingStraightToAFileGivesTheCollectedBytesAcrossManyBufferFills)
+{
+    // Enough codes to fill the write buffer many times, one longer than the buffer itself.
+    QByteArray text;
+    for (int song = 0; song < 20000; ++song) {
+        const QByteArray code = song == 7000 ? QByteArray(70000, '7') : QByteArray::number(song);
+        text += "x||" + code + "||p||n||x||x||c||l||s\r\n";
+    }
+    SongTable table = analyseSearchFile(text).table;
+    for (qsizetype row = 0; row < table.rowCount(); row += 3)
+        table.setChecked(row, true);
+    table.setChecked(7000, true);
+
+    QBuffer file;
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(writeCheckedCodes(table, file));
+    EXPECT_EQ(file.data(), collectCheckedCodes(table));
+    EXPECT_GT(file.data().size(), 100000);
+
+    QBuffer placeholderFile;
+    ASSERT_TRUE(placeholderFile.open(QIODevice::WriteOnly));
+    SongTable placeholder = SongTable::placeholder();
+    placeholder.setAllChecked(true);
+    ASSERT_TRUE(writeCheckedCodes(placeholder, placeholderFile));
+    EXPECT_TRUE(placeholderFile.data().isEmpty());
+}
+
+TEST(CodeExport, AFailedWriteIsReported)
+{
+    SongTable table = threeSongs();
+    table.setChecked(1, true);
+    QBuffer readOnly;
+    ASSERT_TRUE(readOnly.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(writeCheckedCodes(table, readOnly));
 }

@@ -216,3 +216,38 @@ TEST(SearchFileAnalysis, TheSampleFileGivesThreeHundredSongsFiledByLanguage)
             << row;
     }
 }
+
+TEST(SearchFileAnalysis, AnalysingInPartsGivesTheSameSongsSkippedLinesAndTicksAsOneRun)
+{
+    // Every kind of line end, empty and short lines and rows too long to pack, in every part.
+    const QByteArray longName(70000, 'n');
+    QByteArray mixed;
+    for (int line = 0; line < 400; ++line) {
+        const QByteArray code = QByteArray::number(line);
+        mixed += line % 37 == 0 ? songLine(code, longName, "s")
+            : line % 11 == 0    ? QByteArray("short")
+            : line % 13 == 0    ? QByteArray()
+                                : songLine(code, "n" + code, "s");
+        mixed += line % 3 == 0 ? "\r\n" : line % 3 == 1 ? "\n" : "\r";
+    }
+    QByteArray loneCrOnly;
+    for (int line = 0; line < 50; ++line)
+        loneCrOnly += (line % 7 == 0 ? QByteArray("short") : songLine("1", "n", "s")) + "\r";
+
+    for (const QByteArray &text : { mixed, loneCrOnly, songLine("1", "n", "s") }) {
+        const SearchFileAnalysis whole = analyseSearchFile(text, TextEncoding::Gbk, 1);
+        for (const int partCount : { 2, 3, 7, 64 }) {
+            SearchFileAnalysis parted = analyseSearchFile(text, TextEncoding::Gbk, partCount);
+            ASSERT_EQ(parted.table.rowCount(), whole.table.rowCount()) << partCount;
+            for (qsizetype song = 0; song < whole.table.rowCount(); ++song)
+                ASSERT_EQ(row(parted, song), row(whole, song)) << partCount << " row " << song;
+            EXPECT_EQ(parted.skippedLineCount, whole.skippedLineCount) << partCount;
+            EXPECT_EQ(parted.firstSkippedLines, whole.firstSkippedLines) << partCount;
+
+            const qsizetype last = parted.table.rowCount() - 1;
+            parted.table.setChecked(last, true);
+            EXPECT_TRUE(parted.table.isChecked(last));
+            EXPECT_EQ(parted.table.checkedCount(), 1);
+        }
+    }
+}
