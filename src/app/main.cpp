@@ -42,7 +42,6 @@ int main(int argc, char *argv[])
     const QuitSignals quitSignals;
     window.show();
     // Inside the event loop, so that a quit signal while the notice shows ends the program.
-    QTimer::singleShot(
-        0, &window, [&] { showFirstUseNotice(settingsFiles(), &window, dialogs); });
+    QTimer::singleShot(0, &window, [&] { showFirstUseNotice(settingsFiles(), &window, dialogs); });
     return QApplication::exec();
 }

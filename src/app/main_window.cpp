@@ -532,8 +532,8 @@ void MainWindow::onExportWorkbookTriggered()
         return;
     m_workbookPath = *path;
     m_workbookProgress->begin();
-    m_cancel->setEnabled(true);
     m_workbookJob->start(m_songModel->table(), *path);
+    updateCancelCommand();
 }
 
 void MainWindow::onWorkbookExportFinished(const QString &error)

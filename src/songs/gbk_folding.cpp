@@ -28,7 +28,7 @@ struct Table
 
 bool isLead(unsigned char byte)
 {
-    return byte >= 0x81 && byte <= 0xFE;
+    return Gbk::isLeadByte(static_cast<char>(byte));
 }
 
 bool isGbkTrail(unsigned char byte)

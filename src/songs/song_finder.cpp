@@ -2,6 +2,7 @@
 
 #include "songs/gbk_folding.h"
 #include "ui/gbk_text.h"
+#include "ui/text_encoding.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +12,7 @@ namespace {
 
 bool isLead(unsigned char byte)
 {
-    return byte >= 0x81 && byte <= 0xFE;
+    return Gbk::isLeadByte(static_cast<char>(byte));
 }
 
 // True when `at` starts a character of the text that starts at `begin`. A byte outside the lead
@@ -140,19 +141,33 @@ std::vector<ByteSpan> SongFinder::linesOf(const SongTable &table)
             first = std::min(first, field.data());
             last = std::max(last, field.data() + field.size());
         }
-        // A line break is never part of a double-byte character, so plain searches find it.
+        // Neither LF nor CR is ever part of a double-byte character, and either ends a line.
+        const auto isLineBreak = [](char byte) { return byte == '\n' || byte == '\r'; };
         const char *begin = first;
-        while (begin > text && begin[-1] != '\n')
+        while (begin > text && !isLineBreak(begin[-1]))
             --begin;
-        const auto *newline = static_cast<const char *>(
-            std::memchr(last, '\n', static_cast<std::size_t>(textEnd - last)));
-        const char *end = newline ? newline : textEnd;
-        if (end > last && end[-1] == '\r')
-            --end;
+        const char *end = std::find_if(last, textEnd, isLineBreak);
         lines[std::size_t(row)]
             = { static_cast<std::uint32_t>(begin - text), static_cast<std::uint32_t>(end - begin) };
     }
     return lines;
+}
+
+std::pair<QByteArray, std::vector<ByteSpan>> SongFinder::inGbk(
+    const QByteArray &utf8Text, std::span<const ByteSpan> lines)
+{
+    QByteArray text;
+    std::vector<ByteSpan> gbkLines;
+    gbkLines.reserve(lines.size());
+    for (const ByteSpan line : lines) {
+        const QByteArray gbk = Gbk::encode(decodeText(
+            QByteArrayView(utf8Text.constData() + line.offset, line.length), TextEncoding::Utf8));
+        gbkLines.push_back(
+            { static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(gbk.size()) });
+        text += gbk;
+        text += '\n';
+    }
+    return { std::move(text), std::move(gbkLines) };
 }
 
 SongFinder::SongFinder(QByteArray text, std::vector<ByteSpan> lines)

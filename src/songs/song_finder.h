@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 // What the user typed, ready to match: words split at blanks, each encoded to GBK and folded.
@@ -36,6 +37,11 @@ class SongFinder
 public:
     // The line of every row of `table`, found around its cells.
     static std::vector<ByteSpan> linesOf(const SongTable &table);
+
+    // The lines of a UTF-8 text re-encoded to GBK, each after the last, so the GBK folding and
+    // matching serve UTF-8 files too.
+    static std::pair<QByteArray, std::vector<ByteSpan>> inGbk(
+        const QByteArray &utf8Text, std::span<const ByteSpan> lines);
 
     // Keeps `text` (shared, not copied) and the line of each row in it, in file order.
     SongFinder(QByteArray text, std::vector<ByteSpan> lines);

@@ -1,6 +1,6 @@
 #include "songs/song_order.h"
 
-#include "ui/gbk_text.h"
+#include "ui/text_encoding.h"
 
 #include <unicode/ucol.h>
 
@@ -20,7 +20,8 @@ struct CollatorCloser
 };
 
 // A cell's place in the order as bytes compared with memcmp.
-void appendKey(QByteArrayView cell, UCollator *collator, std::vector<std::uint8_t> &keys)
+void appendKey(QByteArrayView cell, TextEncoding encoding, UCollator *collator,
+    std::vector<std::uint8_t> &keys)
 {
     if (cell.isEmpty()) {
         keys.push_back(0);
@@ -36,7 +37,7 @@ void appendKey(QByteArrayView cell, UCollator *collator, std::vector<std::uint8_
         return;
     }
     keys.push_back(2);
-    const QString text = Gbk::decode(cell);
+    const QString text = decodeText(cell, encoding);
     const auto *characters = reinterpret_cast<const UChar *>(text.utf16());
     const std::size_t start = keys.size();
     keys.resize(start + 64);
@@ -51,8 +52,8 @@ void appendKey(QByteArrayView cell, UCollator *collator, std::vector<std::uint8_
 
 } // namespace
 
-std::optional<std::vector<std::uint32_t>> sortedRows(
-    const QByteArray &text, std::vector<ByteSpan> cells, const std::atomic<bool> &stop)
+std::optional<std::vector<std::uint32_t>> sortedRows(const QByteArray &text,
+    std::vector<ByteSpan> cells, const std::atomic<bool> &stop, TextEncoding encoding)
 {
     UErrorCode status = U_ZERO_ERROR;
     const std::unique_ptr<UCollator, CollatorCloser> collator(ucol_open("zh", &status));
@@ -87,8 +88,8 @@ std::optional<std::vector<std::uint32_t>> sortedRows(
                 key = static_cast<std::uint32_t>(keyStarts.size());
                 keyStarts.push_back(static_cast<std::uint32_t>(keys.size()));
                 rowOfKey.push_back(static_cast<std::uint32_t>(row));
-                appendKey(
-                    QByteArrayView(cell.data(), qsizetype(cell.size())), collator.get(), keys);
+                appendKey(QByteArrayView(cell.data(), qsizetype(cell.size())), encoding,
+                    collator.get(), keys);
                 buckets[bucket] = key + 1;
                 if (rowOfKey.size() * 2 > buckets.size()) {
                     // Half full: twice the buckets, every key placed again.
@@ -205,9 +206,10 @@ quint64 SongSorter::sort(const SongTable &table, SongColumn column)
             static_cast<std::uint32_t>(cell.size()) };
     }
     const quint64 request = ++m_lastRequest;
-    m_jobs.start([this, request, text = table.bytes(), cells = std::move(cells)](
-                     const std::atomic<bool> &stop) mutable {
-        std::optional<std::vector<std::uint32_t>> rows = sortedRows(text, std::move(cells), stop);
+    m_jobs.start([this, request, text = table.bytes(), cells = std::move(cells),
+                     encoding = table.encoding()](const std::atomic<bool> &stop) mutable {
+        std::optional<std::vector<std::uint32_t>> rows
+            = sortedRows(text, std::move(cells), stop, encoding);
         if (!rows)
             return;
         RowList result = std::make_shared<const std::vector<std::uint32_t>>(std::move(*rows));

@@ -15,8 +15,9 @@
 // all-digit texts as numbers, then other texts in Chinese pinyin order (ICU's collation for
 // Chinese); equal cells keep file order. Each cell's collation key is made once, not a collator
 // compare per comparison. Nothing when `stop` was set meanwhile.
-std::optional<std::vector<std::uint32_t>> sortedRows(
-    const QByteArray &text, std::vector<ByteSpan> cells, const std::atomic<bool> &stop);
+std::optional<std::vector<std::uint32_t>> sortedRows(const QByteArray &text,
+    std::vector<ByteSpan> cells, const std::atomic<bool> &stop,
+    TextEncoding encoding = TextEncoding::Gbk);
 
 // `rows` (any order) in the order of `sortedAll` (every row of the table, as sortedRows gives
 // them), or its reverse: one pass over every row, whatever is shown.

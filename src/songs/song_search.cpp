@@ -2,6 +2,8 @@
 
 #include "songs/gbk_folding.h"
 
+#include <tuple>
+
 SongSearch::SongSearch(QObject *parent)
     : QObject(parent)
     , m_finder(std::make_shared<std::unique_ptr<SongFinder>>())
@@ -18,9 +20,11 @@ void SongSearch::setTable(const SongTable &table)
 {
     ++m_table;
     m_jobs.start(
-        [finder = m_finder, text = table.bytes(), lines = SongFinder::linesOf(table)](
-            const std::atomic<bool> &) mutable {
+        [finder = m_finder, text = table.bytes(), lines = SongFinder::linesOf(table),
+            encoding = table.encoding()](const std::atomic<bool> &) mutable {
             finder->reset();
+            if (encoding == TextEncoding::Utf8)
+                std::tie(text, lines) = SongFinder::inGbk(text, lines);
             *finder = std::make_unique<SongFinder>(std::move(text), std::move(lines));
             // Built here rather than at the first keystroke.
             GbkFolding::prepare();

@@ -71,6 +71,7 @@ TEST_F(BackgroundWork, EscapeOrTheCancelButtonStopsTheWorkbookLeavingNoFileAndNo
 
     EXPECT_EQ(folderEntries(), before) << "no workbook and no temporary file";
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join(u' ').toStdString();
+    EXPECT_TRUE(text("查找状态").endsWith(u"已取消导出"_qs)) << text("查找状态").toStdString();
 }
 
 TEST_F(BackgroundWork, ASecondWorkbookExportDoesNotStartWhileOneRuns)

@@ -233,3 +233,13 @@ TEST_F(FindingSongs, HeaderClicksSortByPinyinThenReverseThenReturnToFileOrder)
 }
 
 } // namespace
+
+TEST_F(FindingSongs, AUtf8FileIsFoundAsItsCharactersRead)
+{
+    browseAndAnalyse(u"1||201||a.mpg||稻香||DX||4||流行||國語||周杰倫\r\n"
+                     u"1||202||b.mpg||海闊天空||HKTK||4||流行||粵語||Beyond\r\n"_qs.toUtf8());
+    find(u"粤语"_qs);
+    EXPECT_EQ(shownCodes(), Codes { u"202"_qs });
+    find(u"周杰伦 dx"_qs);
+    EXPECT_EQ(shownCodes(), Codes { u"201"_qs });
+}

@@ -1,14 +1,12 @@
 #include "preview/song_dir_window.h"
 
 #include "support/window_layout.h"
-#include "ui/scripted_dialogs.h"
 
 #include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
-#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -32,14 +30,6 @@ protected:
 
     QString songs() const { return m_dir.filePath(u"songs"_qs); }
 
-    // What the main window does with the chooser: the label changes only on "设置".
-    void runFromMainWindow(ScriptedDialogs &dialogs, const QString &startFolder)
-    {
-        SongDirWindow window(startFolder);
-        if (dialogs.showModal(window) == QDialog::Accepted)
-            m_songFolderLabel.setText(window.chosenFolder());
-    }
-
     static void chooseInTree(QDialog &window, const QString &folder)
     {
         auto *tree = window.findChild<QTreeView *>(u"目录框1"_qs);
@@ -47,7 +37,6 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    QLabel m_songFolderLabel { u"/earlier/folder/"_qs };
 };
 
 TEST_F(SongFolderChooser, OffersTheFolderTreeTheDriveListAndTheSetButton)
@@ -90,40 +79,29 @@ TEST_F(SongFolderChooser, StartsAtTheGivenFolderSelectedAndInSight)
 
 TEST_F(SongFolderChooser, SetGivesTheChosenFolderWithOneTrailingSeparator)
 {
-    ScriptedDialogs dialogs;
-    dialogs.onModal = [&](QDialog &window) {
-        chooseInTree(window, songs() + u"/粤语"_qs);
-        window.findChild<QPushButton *>(u"按钮1"_qs)->click();
-        return window.result();
-    };
-    runFromMainWindow(dialogs, songs());
-    EXPECT_EQ(dialogs.modalWindows, QStringList { u"SongDirWindow"_qs });
-    EXPECT_EQ(m_songFolderLabel.text(),
-        QDir::toNativeSeparators(songs() + u"/粤语"_qs) + QDir::separator());
+    SongDirWindow window(songs());
+    chooseInTree(window, songs() + u"/粤语"_qs);
+    window.findChild<QPushButton *>(u"按钮1"_qs)->click();
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_EQ(
+        window.chosenFolder(), QDir::toNativeSeparators(songs() + u"/粤语"_qs) + QDir::separator());
 }
 
 TEST_F(SongFolderChooser, ARootGetsOneSeparatorNotTwo)
 {
-    ScriptedDialogs dialogs;
-    dialogs.onModal = [](QDialog &window) {
-        window.findChild<QPushButton *>(u"按钮1"_qs)->click();
-        return window.result();
-    };
-    runFromMainWindow(dialogs, QDir::rootPath());
-    EXPECT_EQ(m_songFolderLabel.text(), QDir::toNativeSeparators(QDir::rootPath()));
+    SongDirWindow window(QDir::rootPath());
+    window.findChild<QPushButton *>(u"按钮1"_qs)->click();
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_EQ(window.chosenFolder(), QDir::toNativeSeparators(QDir::rootPath()));
 }
 
-TEST_F(SongFolderChooser, ClosingWithTheCloseBoxLeavesTheFolderAsItWas)
+TEST_F(SongFolderChooser, ClosingWithTheCloseBoxChoosesNothing)
 {
-    ScriptedDialogs dialogs;
-    dialogs.onModal = [&](QDialog &window) {
-        chooseInTree(window, songs() + u"/国语"_qs);
-        window.show();
-        window.close();
-        return window.result();
-    };
-    runFromMainWindow(dialogs, songs());
-    EXPECT_EQ(m_songFolderLabel.text(), u"/earlier/folder/"_qs);
+    SongDirWindow window(songs());
+    chooseInTree(window, songs() + u"/国语"_qs);
+    window.show();
+    window.close();
+    EXPECT_EQ(window.result(), QDialog::Rejected);
 }
 
 TEST_F(SongFolderChooser, PickingADriveMovesTheTreeToItsRoot)

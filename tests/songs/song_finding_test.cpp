@@ -137,3 +137,38 @@ TEST(SongOrder, NumbersCompareAsNumbersAndChineseInPinyinOrder)
 }
 
 } // namespace
+
+TEST(SongFindingInOtherFiles, Utf8SongsAreFoundByEitherFormAndSortInPinyinOrder)
+{
+    const QByteArray file = u"1||102||a.mpg||稻香||DX||4||流行||國語||周杰倫\r\n"
+                            u"1||101||b.mpg||爱你||AN||4||流行||粵語||王心凌\r\n"_qs.toUtf8();
+    const SearchFileAnalysis songs = analyseSearchFile(file, TextEncoding::Utf8);
+    ASSERT_EQ(songs.table.rowCount(), 2);
+    auto [text, lines] = SongFinder::inGbk(songs.table.bytes(), SongFinder::linesOf(songs.table));
+    const SongFinder finder(std::move(text), std::move(lines));
+    const std::atomic<bool> stop { false };
+    EXPECT_EQ(finder.find(FindQuery::parse(u"周杰伦 dx"_qs), nullptr, stop).value(), Rows { 0 });
+    EXPECT_EQ(finder.find(FindQuery::parse(u"粤语"_qs), nullptr, stop).value(), Rows { 1 });
+
+    std::vector<ByteSpan> names;
+    for (qsizetype row = 0; row < songs.table.rowCount(); ++row) {
+        const QByteArrayView name = songs.table.field(row, SongColumn::Name);
+        names.push_back({ std::uint32_t(name.data() - songs.table.bytes().constData()),
+            std::uint32_t(name.size()) });
+    }
+    // 爱 (ài) before 稻 (dào); read as GBK the UTF-8 bytes would sort otherwise.
+    EXPECT_EQ(
+        sortedRows(songs.table.bytes(), names, stop, TextEncoding::Utf8).value(), (Rows { 1, 0 }));
+}
+
+TEST(SongFindingInOtherFiles, ALoneCarriageReturnEndsASongsLine)
+{
+    const QByteArray file = "1||101||a.mpg||Rain||x||4||Pop||Mandarin||Ann\r"
+                            "1||102||b.mpg||Snow||x||4||Pop||Mandarin||Bob\r";
+    const SearchFileAnalysis songs = analyseSearchFile(file);
+    ASSERT_EQ(songs.table.rowCount(), 2);
+    const SongFinder finder(songs.table.bytes(), SongFinder::linesOf(songs.table));
+    const std::atomic<bool> stop { false };
+    EXPECT_EQ(finder.find(FindQuery::parse(u"rain"_qs), nullptr, stop).value(), Rows { 0 });
+    EXPECT_EQ(finder.find(FindQuery::parse(u"bob"_qs), nullptr, stop).value(), Rows { 1 });
+}
