@@ -46,7 +46,7 @@ int runOnce(const QString &searchFile)
     QTemporaryDir out;
     ScriptedDialogs dialogs;
     ScriptedEngine engine;
-    MainWindow window(dialogs, engine);
+    MainWindow window(dialogs, [&engine]() -> PlaybackEngine & { return engine; });
     window.show();
     QApplication::processEvents();
     const auto button = [&](const char *name) {

@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <memory>
+
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
@@ -37,8 +39,12 @@ int main(int argc, char *argv[])
 
     const EnterPressesButton enterPressesButton;
     QtDialogs dialogs(QStringLiteral("澜杉"));
-    MpvPlayer engine;
-    MainWindow window(dialogs, engine);
+    std::unique_ptr<MpvPlayer> engine;
+    MainWindow window(dialogs, [&engine]() -> PlaybackEngine & {
+        if (!engine)
+            engine = std::make_unique<MpvPlayer>();
+        return *engine;
+    });
     const QuitSignals quitSignals;
     window.show();
     // Inside the event loop, so that a quit signal while the notice shows ends the program.

@@ -82,10 +82,10 @@ void showPath(QLabel *label, const QString &path)
 
 } // namespace
 
-MainWindow::MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent)
+MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, QWidget *parent)
     : QWidget(parent)
     , m_dialogs(dialogs)
-    , m_engine(engine)
+    , m_engine(std::move(engine))
     , m_random(QRandomGenerator::securelySeeded())
     , m_sourceModel(new SourceTextModel(this))
     , m_songModel(new SongTableModel(this))
@@ -590,7 +590,7 @@ void MainWindow::onPlaySelectedTriggered()
     const SongTable &table = m_songModel->table();
     const QString address = m_songFolderPath + table.text(row, SongColumn::FilePath);
     if (!m_player) {
-        m_player = new PlayerWindow(m_engine, this);
+        m_player = new PlayerWindow(m_engine(), this);
         m_player->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_player->show();

@@ -10,6 +10,8 @@
 #include <QRandomGenerator>
 #include <QWidget>
 
+#include <functional>
+
 class Dialogs;
 class FileLoadJob;
 class FindBar;
@@ -40,7 +42,10 @@ class MainWindow : public QWidget
     Q_OBJECT
 
 public:
-    MainWindow(Dialogs &dialogs, PlaybackEngine &engine, QWidget *parent = nullptr);
+    // The engine is asked for when the player first opens, so a run that never previews never
+    // starts one.
+    using EngineSource = std::function<PlaybackEngine &()>;
+    MainWindow(Dialogs &dialogs, EngineSource engine, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // What the hidden commands gathered: the codes of the last collection or export and the
@@ -101,7 +106,7 @@ private:
     void updateCancelCommand();
 
     Dialogs &m_dialogs;
-    PlaybackEngine &m_engine;
+    EngineSource m_engine;
     QRandomGenerator m_random;
 
     SourceTextModel *m_sourceModel;

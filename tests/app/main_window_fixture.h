@@ -82,7 +82,11 @@ protected:
     QTemporaryDir m_dir;
     ScriptedDialogs m_dialogs;
     ScriptedEngine m_engine;
-    MainWindow m_window { m_dialogs, m_engine };
+    int m_engineRequests = 0;
+    MainWindow m_window { m_dialogs, [this]() -> PlaybackEngine & {
+                             ++m_engineRequests;
+                             return m_engine;
+                         } };
 };
 
 // Nine fields: x, code, path, name, x, x, category, language, singer.

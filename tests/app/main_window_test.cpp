@@ -362,6 +362,7 @@ TEST_F(Preview, LabelsOnlyShowTheFolderAndTheCount)
 TEST_F(Preview, AFoundSongIsHandedToTheEngineAndPlays)
 {
     browseAndAnalyse(threeSongs());
+    EXPECT_EQ(m_engineRequests, 0) << "no engine before the player first opens";
     ASSERT_TRUE(QDir(m_dir.path()).mkpath(u"a"_qs));
     const QString song = writeFile(u"a/001.mpg"_qs, "picture and sound");
     control<SongTableView>("超级列表框1")->selectRow(2);
