@@ -3,7 +3,7 @@
 #include "app/main_window.h"
 #include "app/quit_signals.h"
 #include "app/settings_files.h"
-#include "preview/mpv_player.h"
+#include "preview/mpv_engine_loader.h"
 #include "ui/enter_presses_button.h"
 #include "ui/qt_dialogs.h"
 
@@ -39,10 +39,10 @@ int main(int argc, char *argv[])
 
     const EnterPressesButton enterPressesButton;
     QtDialogs dialogs(QStringLiteral("澜杉"));
-    std::unique_ptr<MpvPlayer> engine;
+    std::unique_ptr<PlaybackEngine> engine;
     MainWindow window(dialogs, [&engine]() -> PlaybackEngine & {
         if (!engine)
-            engine = std::make_unique<MpvPlayer>();
+            engine = loadMpvEngine();
         return *engine;
     });
     const QuitSignals quitSignals;

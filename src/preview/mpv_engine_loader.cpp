@@ -1,0 +1,63 @@
+#include "preview/mpv_engine_loader.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibrary>
+
+namespace {
+
+// What the player gets when the engine module is missing or broken.
+class UnavailableEngine : public PlaybackEngine
+{
+public:
+    explicit UnavailableEngine(QString reason)
+        : m_reason(std::move(reason))
+    {
+    }
+
+    bool isReady() const override { return false; }
+    QString startupError() const override { return m_reason; }
+    void load(const QString &) override { }
+    void stop() override { }
+    void setPaused(bool) override { }
+    void togglePause() override { }
+    void seek(double, bool) override { }
+    void setVolume(int) override { }
+    void setAudioTrack(int) override { }
+    bool setAudioFilter(const QString &) override { return false; }
+    bool attachRenderer(GlResolver, void *) override { return false; }
+    void detachRenderer() override { }
+    bool hasRenderer() const override { return false; }
+    void renderFrame(int, int, int) override { }
+
+private:
+    QString m_reason;
+};
+
+} // namespace
+
+std::unique_ptr<PlaybackEngine> loadMpvEngine(const QStringList &modulePaths)
+{
+    QStringList failures;
+    for (const QString &path : modulePaths) {
+        if (!QFileInfo::exists(path))
+            continue;
+        // The module stays loaded for the rest of the run; the engine's code lives in it.
+        QLibrary module(path);
+        using Create = PlaybackEngine *(*)();
+        if (const auto create = reinterpret_cast<Create>(module.resolve("lanshanCreateMpvEngine")))
+            return std::unique_ptr<PlaybackEngine>(create());
+        failures << module.errorString();
+    }
+    if (failures.isEmpty())
+        failures << QCoreApplication::translate("MpvEngine", "找不到 %1")
+                        .arg(modulePaths.join(QCoreApplication::translate("MpvEngine", "、")));
+    return std::make_unique<UnavailableEngine>(
+        QCoreApplication::translate("MpvEngine", "无法加载播放组件：%1").arg(failures.join(u'\n')));
+}
+
+std::unique_ptr<PlaybackEngine> loadMpvEngine()
+{
+    return loadMpvEngine({ QCoreApplication::applicationDirPath() + u"/liblanshan_mpv.so"_qs,
+        QStringLiteral(LANSHAN_ENGINE_DIR "/liblanshan_mpv.so") });
+}
