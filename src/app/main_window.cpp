@@ -434,7 +434,7 @@ void MainWindow::onAnalyseClicked()
     m_sortColumn = -1;
     m_sortedRows.reset();
     showSortOrder(-1, Qt::AscendingOrder);
-    m_search->setTable(analysis.table);
+    m_search->setTable(analysis.table, std::move(analysis.lines));
     m_songModel->setTable(std::move(analysis.table));
     showSongs();
     m_checkAll->setChecked(false);

@@ -26,11 +26,6 @@ struct Table
     std::vector<std::uint16_t> unfoldedPairs;
 };
 
-bool isLead(unsigned char byte)
-{
-    return Gbk::isLeadByte(static_cast<char>(byte));
-}
-
 bool isGbkTrail(unsigned char byte)
 {
     return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
@@ -69,7 +64,7 @@ void addSimplifiedForms(Table &table)
         return;
     for (std::size_t index = 0; index < characters.size(); ++index) {
         const QByteArray folded = Gbk::encode(forms[qsizetype(index)]);
-        if (folded.size() == 2 && isLead(static_cast<unsigned char>(folded[0]))
+        if (folded.size() == 2 && Gbk::isLeadByte(folded[0])
             && isGbkTrail(static_cast<unsigned char>(folded[1])))
             table.pairs[characters[index]] = static_cast<std::uint16_t>(
                 static_cast<unsigned char>(folded[0]) << 8 | static_cast<unsigned char>(folded[1]));
@@ -112,7 +107,7 @@ void foldLine(QByteArrayView line, char *out)
         if (byte < 0x80) {
             out[at] = folding.ascii[byte];
             ++at;
-        } else if (isLead(byte) && at + 1 < size) {
+        } else if (Gbk::isLeadByte(char(byte)) && at + 1 < size) {
             const std::uint16_t folded = folding.pairs[std::size_t(byte) << 8 | in[at + 1]];
             out[at] = static_cast<char>(folded >> 8);
             out[at + 1] = static_cast<char>(folded & 0xFF);

@@ -13,6 +13,8 @@
 struct SearchFileAnalysis
 {
     SongTable table;
+    // The whole line of each row, for finding songs by any of their fields.
+    std::vector<ByteSpan> lines;
     // Lines with one to eight fields; empty lines are skipped silently and not counted.
     qsizetype skippedLineCount = 0;
     // 1-based line numbers of the first skipped lines, at most maxListedSkippedLines.

@@ -10,21 +10,6 @@
 
 namespace {
 
-bool isLead(unsigned char byte)
-{
-    return Gbk::isLeadByte(static_cast<char>(byte));
-}
-
-// True when `at` starts a character of the text that starts at `begin`. A byte outside the lead
-// range always ends a character, so only the run of lead-range bytes before `at` needs pairing.
-bool startsCharacter(const char *begin, const char *at)
-{
-    const char *run = at;
-    while (run > begin && isLead(static_cast<unsigned char>(run[-1])))
-        --run;
-    return (at - run) % 2 == 0;
-}
-
 // One word's search: memchr for the word's rarest byte, then a compare. memchr skips through
 // the text many times faster than a byte-wise search, and a rare byte stops it seldom
 // (1M lines, `孙超`: 10 ms; glibc's memmem 45 ms, std::boyer_moore_horspool_searcher 95 ms).
@@ -58,7 +43,7 @@ public:
                 return nullptr;
             const char *start = found - m_rare;
             if (std::memcmp(start, m_word.constData(), static_cast<std::size_t>(length)) == 0
-                && startsCharacter(textBegin, start))
+                && Gbk::startsCharacter(textBegin, start))
                 return start;
             from = found + 1;
         }
@@ -77,7 +62,8 @@ std::optional<QByteArray> gbkCharacter(QStringView character)
     const auto at = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
     if (bytes.size() == 1 && at(0) > 0 && at(0) < 0x80)
         return bytes;
-    if (bytes.size() == 2 && isLead(at(0)) && at(1) >= 0x40 && at(1) != 0x7F && at(1) != 0xFF)
+    if (bytes.size() == 2 && Gbk::isLeadByte(bytes[0]) && at(1) >= 0x40 && at(1) != 0x7F
+        && at(1) != 0xFF)
         return bytes;
     return std::nullopt;
 }
@@ -126,31 +112,6 @@ bool FindQuery::narrows(const FindQuery &wider) const
             return WordSearch(shorter, anyBytes).in(begin, begin, begin + longer.size()) != nullptr;
         });
     });
-}
-
-std::vector<ByteSpan> SongFinder::linesOf(const SongTable &table)
-{
-    const char *const text = table.bytes().constData();
-    const char *const textEnd = text + table.bytes().size();
-    std::vector<ByteSpan> lines(static_cast<std::size_t>(table.rowCount()));
-    for (qsizetype row = 0; row < table.rowCount(); ++row) {
-        const char *first = textEnd;
-        const char *last = text;
-        for (int column = 0; column < songColumnCount; ++column) {
-            const QByteArrayView field = table.field(row, static_cast<SongColumn>(column));
-            first = std::min(first, field.data());
-            last = std::max(last, field.data() + field.size());
-        }
-        // Neither LF nor CR is ever part of a double-byte character, and either ends a line.
-        const auto isLineBreak = [](char byte) { return byte == '\n' || byte == '\r'; };
-        const char *begin = first;
-        while (begin > text && !isLineBreak(begin[-1]))
-            --begin;
-        const char *end = std::find_if(last, textEnd, isLineBreak);
-        lines[std::size_t(row)]
-            = { static_cast<std::uint32_t>(begin - text), static_cast<std::uint32_t>(end - begin) };
-    }
-    return lines;
 }
 
 std::pair<QByteArray, std::vector<ByteSpan>> SongFinder::inGbk(
@@ -209,7 +170,7 @@ Anchor chooseAnchor(
     for (std::size_t index = 0; index < words.size(); ++index) {
         const QByteArray &word = words[index];
         for (qsizetype at = 0; at < word.size();) {
-            const qsizetype length = isLead(static_cast<unsigned char>(word[at])) ? 2 : 1;
+            const qsizetype length = Gbk::isLeadByte(word[at]) ? 2 : 1;
             std::vector<AnchorByte> bytes;
             std::uint64_t cost = 0;
             for (const QByteArray &form : GbkFolding::unfolded(word.sliced(at, length))) {
@@ -266,7 +227,8 @@ std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &quer
     // the word: a character boundary whose folded bytes are the word's.
     const auto anchorWordAt = [&](const char *lineBegin, const char *lineEnd, const char *start) {
         const qsizetype length = anchorWord.size();
-        if (start < lineBegin || lineEnd - start < length || !startsCharacter(lineBegin, start))
+        if (start < lineBegin || lineEnd - start < length
+            || !Gbk::startsCharacter(lineBegin, start))
             return false;
         folded.resize(length);
         GbkFolding::foldLine(QByteArrayView(start, length), folded.data());

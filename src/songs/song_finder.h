@@ -35,9 +35,6 @@ struct FindQuery
 class SongFinder
 {
 public:
-    // The line of every row of `table`, found around its cells.
-    static std::vector<ByteSpan> linesOf(const SongTable &table);
-
     // The lines of a UTF-8 text re-encoded to GBK, each after the last, so the GBK folding and
     // matching serve UTF-8 files too.
     static std::pair<QByteArray, std::vector<ByteSpan>> inGbk(

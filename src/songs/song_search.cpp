@@ -16,11 +16,11 @@ SongSearch::~SongSearch()
     m_jobs.waitForDone();
 }
 
-void SongSearch::setTable(const SongTable &table)
+void SongSearch::setTable(const SongTable &table, std::vector<ByteSpan> lines)
 {
     ++m_table;
     m_jobs.start(
-        [finder = m_finder, text = table.bytes(), lines = SongFinder::linesOf(table),
+        [finder = m_finder, text = table.bytes(), lines = std::move(lines),
             encoding = table.encoding()](const std::atomic<bool> &) mutable {
             finder->reset();
             if (encoding == TextEncoding::Utf8)

@@ -22,8 +22,9 @@ public:
     explicit SongSearch(QObject *parent = nullptr);
     ~SongSearch() override;
 
-    // Starts over with the songs of `table` (whose text it shares).
-    void setTable(const SongTable &table);
+    // Starts over with the songs of `table` (whose text it shares), `lines` holding the whole
+    // line of each, as the analysis found them.
+    void setTable(const SongTable &table, std::vector<ByteSpan> lines);
     // Searches all songs, or only `candidates` (file order) when the query narrows theirs.
     void find(const QString &text, RowList candidates);
     // Returns once every search started so far has finished (tests and benchmarks).

@@ -29,4 +29,15 @@ inline qsizetype characterLength(QByteArrayView bytes, qsizetype index)
     return isLeadByte(bytes[index]) && index + 1 < bytes.size() ? 2 : 1;
 }
 
+// True when `at` starts a character of a text in which `boundary` (at or before `at`) is known to
+// start one. A byte that cannot lead a character always ends one, so only the run of lead-range
+// bytes right before `at` needs pairing up.
+inline bool startsCharacter(const char *boundary, const char *at)
+{
+    const char *runStart = at;
+    while (runStart > boundary && isLeadByte(runStart[-1]))
+        --runStart;
+    return (at - runStart) % 2 == 0;
+}
+
 } // namespace Gbk

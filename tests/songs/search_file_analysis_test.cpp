@@ -243,6 +243,11 @@ TEST(SearchFileAnalysis, AnalysingInPartsGivesTheSameSongsSkippedLinesAndTicksAs
                 ASSERT_EQ(row(parted, song), row(whole, song)) << partCount << " row " << song;
             EXPECT_EQ(parted.skippedLineCount, whole.skippedLineCount) << partCount;
             EXPECT_EQ(parted.firstSkippedLines, whole.firstSkippedLines) << partCount;
+            ASSERT_EQ(parted.lines.size(), std::size_t(whole.table.rowCount())) << partCount;
+            for (std::size_t song = 0; song < whole.lines.size(); ++song) {
+                ASSERT_EQ(parted.lines[song].offset, whole.lines[song].offset) << partCount;
+                ASSERT_EQ(parted.lines[song].length, whole.lines[song].length) << partCount;
+            }
 
             const qsizetype last = parted.table.rowCount() - 1;
             parted.table.setChecked(last, true);

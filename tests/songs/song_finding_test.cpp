@@ -40,7 +40,7 @@ protected:
     }
 
     SearchFileAnalysis m_songs = venueSongs();
-    SongFinder m_finder { m_songs.table.bytes(), SongFinder::linesOf(m_songs.table) };
+    SongFinder m_finder { m_songs.table.bytes(), m_songs.lines };
     std::atomic<bool> m_stop { false };
 };
 
@@ -144,7 +144,7 @@ TEST(SongFindingInOtherFiles, Utf8SongsAreFoundByEitherFormAndSortInPinyinOrder)
                             u"1||101||b.mpg||爱你||AN||4||流行||粵語||王心凌\r\n"_qs.toUtf8();
     const SearchFileAnalysis songs = analyseSearchFile(file, TextEncoding::Utf8);
     ASSERT_EQ(songs.table.rowCount(), 2);
-    auto [text, lines] = SongFinder::inGbk(songs.table.bytes(), SongFinder::linesOf(songs.table));
+    auto [text, lines] = SongFinder::inGbk(songs.table.bytes(), songs.lines);
     const SongFinder finder(std::move(text), std::move(lines));
     const std::atomic<bool> stop { false };
     EXPECT_EQ(finder.find(FindQuery::parse(u"周杰伦 dx"_qs), nullptr, stop).value(), Rows { 0 });
@@ -167,7 +167,7 @@ TEST(SongFindingInOtherFiles, ALoneCarriageReturnEndsASongsLine)
                             "1||102||b.mpg||Snow||x||4||Pop||Mandarin||Bob\r";
     const SearchFileAnalysis songs = analyseSearchFile(file);
     ASSERT_EQ(songs.table.rowCount(), 2);
-    const SongFinder finder(songs.table.bytes(), SongFinder::linesOf(songs.table));
+    const SongFinder finder(songs.table.bytes(), songs.lines);
     const std::atomic<bool> stop { false };
     EXPECT_EQ(finder.find(FindQuery::parse(u"rain"_qs), nullptr, stop).value(), Rows { 0 });
     EXPECT_EQ(finder.find(FindQuery::parse(u"bob"_qs), nullptr, stop).value(), Rows { 1 });
