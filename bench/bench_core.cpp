@@ -1,5 +1,5 @@
 #include "bench_support.h"
-#include "export/code_export.h"
+#include "export/ticked_rows_writer.h"
 #include "selection/random_selection.h"
 #include "songs/search_file_analysis.h"
 #include "songs/song_table_model.h"
@@ -116,40 +116,30 @@ void runOnce(const QString &path, const QString &exportPath, FileResult &result)
     SongTableModel model;
     watch = Stopwatch();
     SearchFileAnalysis analysis = analyseSearchFile(bytes);
-    model.setTable(std::move(analysis.table));
+    model.setTable(std::make_shared<const SongTable>(std::move(analysis.table)));
     result.record("analysis into the table", watch);
-    result.songs = model.table().rowCount();
+    result.songs = model.table()->rowCount();
     result.skipped = analysis.skippedLineCount;
 
     watch = Stopwatch();
-    model.setAllChecked(true);
+    model.setAllTicked(true);
     result.record("check all", watch);
 
-    model.setAllChecked(false);
+    model.setAllTicked(false);
     QRandomGenerator random(20240601);
     watch = Stopwatch();
-    const std::vector<qsizetype> picked
-        = pickDistinctRows(model.table().rowCount(), model.table().rowCount() / 2, random);
-    model.checkRows(picked);
+    const qsizetype songs = model.table()->rowCount();
+    const std::vector<qsizetype> picked = pickDistinctRows(songs, songs / 2, random);
+    model.setRowsTicked(std::vector<std::uint32_t>(picked.begin(), picked.end()), true);
     result.record("random pick of half", watch);
 
-    model.setAllChecked(true);
+    model.setAllTicked(true);
     watch = Stopwatch();
-    const QString streamError = writeFileAtomically(
-        exportPath, [&](QIODevice &file) { return writeCheckedCodes(model.table(), file); });
+    const QString streamError = writeFileAtomically(exportPath,
+        [&](QIODevice &file) { return writeTickedRows(model.tickedSongs(), codeColumn, file); });
     result.record("export: every code written straight to the file", watch);
     if (!streamError.isEmpty())
         std::fprintf(stderr, "%s: %s\n", qPrintable(exportPath), qPrintable(streamError));
-
-    watch = Stopwatch();
-    const QByteArray codes = collectCheckedCodes(model.table());
-    result.record("export: collect every code", watch);
-
-    watch = Stopwatch();
-    const QString writeError = writeFileAtomically(exportPath, codes);
-    result.record("export: write the file", watch);
-    if (!writeError.isEmpty())
-        std::fprintf(stderr, "%s: %s\n", qPrintable(exportPath), qPrintable(writeError));
 }
 
 void runTool(const std::string &name, const std::string &command, FileResult &result)

@@ -74,8 +74,6 @@ void checkAnalysis(const QByteArray &text, TextEncoding encoding, int partCount)
             if (field.data() < text.constData() || field.data() + field.size() > text.constEnd())
                 fail("a cell lies outside the text", lineNumber);
         }
-        if (analysis.table.isChecked(row))
-            fail("a song starts checked", lineNumber);
         ++row;
     }
     if (row != analysis.table.rowCount())

@@ -6,16 +6,15 @@
 #include "app/progress_strip.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
-#include "export/code_export.h"
-#include "export/detail_collection.h"
+#include "app/tick_undo.h"
+#include "export/ticked_rows_writer.h"
 #include "export/workbook_export_job.h"
 #include "preview/player_window.h"
 #include "preview/song_dir_window.h"
 #include "selection/random_selection.h"
 #include "songs/carried_ticks.h"
-#include "songs/search_file_analysis.h"
+#include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
-#include "songs/song_order.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
 #include "ui/accessibility.h"
@@ -27,6 +26,7 @@
 #include "ui/number_text.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -44,9 +44,6 @@
 #include <QStyle>
 
 #include <algorithm>
-
-#include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -90,8 +87,8 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, QWidget *parent)
     , m_sourceModel(new SourceTextModel(this))
     , m_songModel(new SongTableModel(this))
     , m_shownModel(new ShownSongsModel(m_songModel, this))
-    , m_search(new SongSearch(this))
-    , m_sorter(new SongSorter(this))
+    , m_tickUndo(new TickUndo(m_songModel, this))
+    , m_document(new SearchFileDocument(this))
     , m_workbookJob(new WorkbookExportJob(this))
     , m_loadJob(new FileLoadJob(maxSearchFileSize, this))
 {
@@ -132,6 +129,7 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, QWidget *parent)
     });
     connect(m_loadJob, &FileLoadJob::loaded, this, &MainWindow::onSearchFileLoaded);
     connect(m_loadJob, &FileLoadJob::failed, this, &MainWindow::onSearchFileLoadFailed);
+    connect(m_document, &SearchFileDocument::analysed, this, &MainWindow::onAnalysed);
 }
 
 MainWindow::~MainWindow()
@@ -266,9 +264,9 @@ void MainWindow::buildMenuAndHiddenCommands()
         addAction(action);
     };
     addHiddenCommand("按钮5", tr("收集所选编码"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
-        &MainWindow::onCollectCodesTriggered);
+        &MainWindow::onCopyCodesTriggered);
     addHiddenCommand("按钮7", tr("收集所选明细"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D),
-        &MainWindow::onCollectDetailsTriggered);
+        &MainWindow::onCopyDetailsTriggered);
     addHiddenCommand("按钮4", tr("导出全部明细到Excel"),
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &MainWindow::onExportWorkbookTriggered);
 
@@ -292,27 +290,18 @@ void MainWindow::buildFindBar()
     find->setObjectName(QStringLiteral("查找歌曲"));
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(find, &QAction::triggered, m_findBar, &FindBar::focusField);
-    auto *undo = new QAction(tr("撤销勾选"), this);
-    undo->setObjectName(QStringLiteral("撤销勾选"));
-    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    connect(undo, &QAction::triggered, this, &MainWindow::onUndoTicksTriggered);
-    auto *redo = new QAction(tr("重做勾选"), this);
-    redo->setObjectName(QStringLiteral("重做勾选"));
-    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    connect(redo, &QAction::triggered, this, &MainWindow::onRedoTicksTriggered);
-    for (QAction *action : { find, undo, redo }) {
+    for (QAction *action : { find, m_tickUndo->undoAction(), m_tickUndo->redoAction() }) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }
 
-    connect(m_findBar, &FindBar::queryEdited, this, &MainWindow::onQueryEdited);
-    connect(m_findBar, &FindBar::onlyTickedToggled, this, &MainWindow::showSongs);
-    connect(m_search, &SongSearch::found, this, &MainWindow::onSearchFound);
+    connect(m_findBar, &FindBar::queryEdited, m_shownModel, &ShownSongsModel::setQuery);
+    connect(m_findBar, &FindBar::onlyTickedToggled, m_shownModel, &ShownSongsModel::setOnlyTicked);
     connect(m_songTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
         &MainWindow::onHeaderClicked);
-    connect(m_sorter, &SongSorter::sorted, this, &MainWindow::onSorted);
     m_songTable->horizontalHeader()->setSortIndicatorShown(true);
-    showSortOrder(-1, Qt::AscendingOrder);
+    m_songTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(m_shownModel, &QAbstractItemModel::modelReset, this, &MainWindow::onShownSongsChanged);
     connect(m_songModel, &SongTableModel::ticksChanged, this, [this] {
         m_statusNote.clear();
         updateStatus();
@@ -374,7 +363,7 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::loadSearchFile(const QString &path)
 {
-    m_analysisInAdvance.cancel();
+    m_document->cancelAnalysis();
     m_loadJob->start(path);
     updateCancelCommand();
 }
@@ -393,9 +382,8 @@ void MainWindow::onSearchFileLoaded(
     m_loadProgress->hide();
     updateCancelCommand();
     const bool empty = bytes.isEmpty();
-    m_sourceModel->setBytes(bytes, encoding);
-    if (!empty)
-        m_analysisInAdvance.start(m_sourceModel->bytes(), encoding);
+    m_document->setText(path, bytes, encoding);
+    m_sourceModel->setBytes(m_document->bytes(), m_document->encoding());
     showPath(m_searchFilePath, QDir::toNativeSeparators(path));
     // An empty file shows its own path there, yet it is no folder to play songs from.
     m_songFolderPath = empty ? QString() : folderWithSeparator(QFileInfo(path).absolutePath());
@@ -413,46 +401,40 @@ void MainWindow::onAnalyseClicked()
 {
     // The first Analyse of a file takes what was analysed since it was loaded (1M songs, clicked
     // 0.4 s after the file showed: 0.06-0.08 s against 0.19 s); a later one analyses afresh.
-    std::optional<SearchFileAnalysis> ready
-        = m_analysisInAdvance.take(m_sourceModel->bytes(), m_sourceModel->encoding());
-    SearchFileAnalysis analysis = ready
-        ? std::move(*ready)
-        : analyseSearchFile(m_sourceModel->bytes(), m_sourceModel->encoding());
-    if (!analysis.error.isEmpty()) {
-        m_dialogs.showMessage(this, analysis.error);
+    m_document->analyse();
+}
+
+void MainWindow::onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis)
+{
+    if (!analysis->error.isEmpty()) {
+        m_dialogs.showMessage(this, analysis->error);
         return;
     }
     // Ticks belong to songs: a song whose code is still there stays ticked.
-    const CarriedTicks carried
-        = m_analysed ? carryTicksByCode(m_songModel->table(), analysis.table) : CarriedTicks {};
-    const qsizetype songs = analysis.table.rowCount();
-    m_analysed = true;
+    const std::shared_ptr<const SongTable> &table = m_document->table();
+    const std::shared_ptr<const SongTable> before = m_songModel->table();
+    CarriedTicks carried
+        = before ? carryTicksByCode(*before, m_songModel->ticks(), *table) : CarriedTicks {};
     m_findBar->setEnabled(true);
     m_findBar->clearQuery();
-    m_shownQuery = {};
-    m_matched.reset();
-    m_sortColumn = -1;
-    m_sortedRows.reset();
-    showSortOrder(-1, Qt::AscendingOrder);
-    m_search->setTable(analysis.table, std::move(analysis.lines));
-    m_songModel->setTable(std::move(analysis.table));
-    showSongs();
+    m_songModel->setTable(table, std::move(carried.ticks));
+    m_shownModel->setSongLines(std::move(analysis->lines));
+    m_songTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_checkAll->setChecked(false);
-    m_randomCount->setText(NumberText::fromReal(static_cast<double>(songs) / 2));
+    m_randomCount->setText(NumberText::fromReal(static_cast<double>(table->rowCount()) / 2));
     if (carried.keptRows > 0 || carried.droppedRows > 0) {
         showNote(tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
                      .arg(carried.keptRows)
                      .arg(carried.droppedRows));
     }
-
-    if (analysis.skippedLineCount > 0) {
+    if (analysis->skippedLineCount > 0) {
         QStringList lines;
-        for (qsizetype line : analysis.firstSkippedLines)
+        for (qsizetype line : analysis->firstSkippedLines)
             lines << QString::number(line);
-        const QString more = analysis.skippedLineCount > lines.size() ? tr(" 等") : QString();
+        const QString more = analysis->skippedLineCount > lines.size() ? tr(" 等") : QString();
         m_dialogs.showMessage(this,
             tr("有 %1 行字段不足九个，不是完整的歌曲记录，已跳过。\n行号：%2%3")
-                .arg(analysis.skippedLineCount)
+                .arg(analysis->skippedLineCount)
                 .arg(lines.join(tr("、")), more));
     }
 }
@@ -461,25 +443,26 @@ void MainWindow::onCheckAllClicked(bool checked)
 {
     // The placeholder row can be ticked as well, though no export writes it.
     if (m_shownModel->showsAllRows())
-        m_songModel->setAllChecked(checked);
+        m_songModel->setAllTicked(checked);
     else
-        m_songModel->setRowsChecked(m_shownModel->rows(), checked);
+        m_songModel->setRowsTicked(m_shownModel->rows(), checked);
 }
 
 void MainWindow::onRandomPickClicked()
 {
     const int requested = NumberText::toInteger(m_randomCount->text());
-    const qsizetype shown = shownSongCount();
+    const qsizetype shown = m_shownModel->shownSongCount();
     if (requested > shown) {
         m_dialogs.showMessage(this, tr("您输入的数值大于实际歌曲数量，请检查数值！"));
         return;
     }
     if (requested <= 0)
         return;
-    std::vector<qsizetype> rows = pickDistinctRows(shown, requested, m_random);
-    for (qsizetype &row : rows)
-        row = m_shownModel->tableRow(static_cast<int>(row));
-    m_songModel->checkRows(rows);
+    const std::vector<qsizetype> picked = pickDistinctRows(shown, requested, m_random);
+    std::vector<std::uint32_t> rows(picked.size());
+    std::transform(picked.begin(), picked.end(), rows.begin(),
+        [this](qsizetype shownRow) { return m_shownModel->tableRow(int(shownRow)); });
+    m_songModel->setRowsTicked(rows, true);
 }
 
 void MainWindow::onExportCodesClicked()
@@ -488,32 +471,37 @@ void MainWindow::onExportCodesClicked()
         = m_dialogs.askSaveFile(this, textFileFilter, tr("新增歌曲编码.txt"));
     if (!path)
         return;
-    const SongTable &table = m_songModel->table();
+    const TickedSongs songs = m_songModel->tickedSongs();
     const QString error = writeFileAtomically(
-        *path, [&table](QIODevice &file) { return writeCheckedCodes(table, file); });
+        *path, [&songs](QIODevice &file) { return writeTickedRows(songs, codeColumn, file); });
     if (!error.isEmpty()) {
         m_dialogs.showMessage(
             this, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(*path), error));
         return;
     }
-    showNote(tr("　已导出 %1 个编码到 %2")
-                 .arg(table.isPlaceholder() ? 0 : table.checkedCount())
-                 .arg(QDir::toNativeSeparators(*path)));
+    showNote(tr("　已导出 %1 个编码到 %2").arg(songs.count()).arg(QDir::toNativeSeparators(*path)));
 }
 
-void MainWindow::onCollectCodesTriggered()
+void MainWindow::onCopyCodesTriggered()
 {
-    m_codeBuffer = collectCheckedCodes(m_songModel->table());
-    QGuiApplication::clipboard()->setText(Gbk::decode(m_codeBuffer));
-    showNote(tr("　已复制 %1 个编码").arg(m_codeBuffer.count('\n')));
+    copyTickedSongs(codeColumn);
+    showNote(tr("　已复制 %1 个编码").arg(m_songModel->tickedSongCount()));
 }
 
-void MainWindow::onCollectDetailsTriggered()
+void MainWindow::onCopyDetailsTriggered()
 {
-    m_detailBuffer = collectCheckedDetails(m_songModel->table());
-    const QByteArray lines = checkedRowsAsTabSeparatedLines(m_songModel->table());
-    QGuiApplication::clipboard()->setText(decodeText(lines, m_songModel->table().encoding()));
-    showNote(tr("　已复制 %1 首歌曲的明细").arg(lines.count('\n')));
+    copyTickedSongs(allColumns);
+    showNote(tr("　已复制 %1 首歌曲的明细").arg(m_songModel->tickedSongCount()));
+}
+
+void MainWindow::copyTickedSongs(std::span<const SongColumn> columns)
+{
+    QBuffer lines;
+    lines.open(QIODevice::WriteOnly);
+    const TickedSongs songs = m_songModel->tickedSongs();
+    writeTickedRows(songs, columns, lines);
+    const TextEncoding encoding = songs.table ? songs.table->encoding() : TextEncoding::Gbk;
+    QGuiApplication::clipboard()->setText(decodeText(lines.data(), encoding));
 }
 
 void MainWindow::showNote(const QString &note)
@@ -532,7 +520,8 @@ void MainWindow::onExportWorkbookTriggered()
         return;
     m_workbookPath = *path;
     m_workbookProgress->begin();
-    m_workbookJob->start(m_songModel->table(), *path);
+    const std::shared_ptr<const SongTable> &table = m_songModel->table();
+    m_workbookJob->start(table ? table : std::make_shared<const SongTable>(), *path);
     updateCancelCommand();
 }
 
@@ -586,16 +575,18 @@ void MainWindow::onPlaySelectedTriggered()
     const int shownRow = m_songTable->selectedRow();
     if (shownRow < 0)
         return;
+    const std::shared_ptr<const SongTable> &table = m_songModel->table();
+    if (!table)
+        return;
     const auto row = static_cast<qsizetype>(m_shownModel->tableRow(shownRow));
-    const SongTable &table = m_songModel->table();
-    const QString address = m_songFolderPath + table.text(row, SongColumn::FilePath);
+    const QString address = m_songFolderPath + table->text(row, SongColumn::FilePath);
     if (!m_player) {
         m_player = new PlayerWindow(m_engine(), this);
         m_player->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_player->show();
     m_player->raise();
-    m_player->play(address, table.text(row, SongColumn::Name));
+    m_player->play(address, table->text(row, SongColumn::Name));
 }
 
 void MainWindow::onAboutClicked()
@@ -604,123 +595,35 @@ void MainWindow::onAboutClicked()
     m_dialogs.showModal(about);
 }
 
-void MainWindow::onQueryEdited(const QString &text)
+void MainWindow::onShownSongsChanged()
 {
-    if (!m_analysed)
-        return;
-    const FindQuery query = FindQuery::parse(text);
-    if (query.isEmpty()) {
-        // Every song, at once; a search still running is for another text and is ignored.
-        m_shownQuery = query;
-        m_matched.reset();
-        showSongs();
-        return;
-    }
-    m_search->find(text, query.narrows(m_shownQuery) ? m_matched : nullptr);
-}
-
-void MainWindow::onSearchFound(const QString &text, const RowList &rows)
-{
-    if (text != m_findBar->query())
-        return;
-    m_shownQuery = FindQuery::parse(text);
-    m_matched = rows;
-    showSongs();
-}
-
-void MainWindow::showSongs()
-{
-    const QModelIndex current = m_songTable->currentIndex();
-    const std::optional<std::uint32_t> currentSong
-        = current.isValid() ? std::optional(m_shownModel->tableRow(current.row())) : std::nullopt;
-
-    if (!m_matched && !m_findBar->onlyTicked() && !m_sortedRows) {
-        m_shownModel->showAllRows(); // no vector of rows at all
-    } else {
-        std::vector<std::uint32_t> rows;
-        if (m_matched) {
-            rows = *m_matched;
-        } else {
-            rows.resize(static_cast<std::size_t>(m_songModel->rowCount()));
-            std::iota(rows.begin(), rows.end(), 0u);
-        }
-        if (m_findBar->onlyTicked()) {
-            const SongTable &table = m_songModel->table();
-            std::erase_if(rows, [&table](std::uint32_t row) { return !table.isChecked(row); });
-        }
-        if (m_sortedRows)
-            rows = inSortedOrder(std::move(rows), *m_sortedRows, m_sortDescending);
-        m_shownModel->setRows(std::move(rows));
-    }
-
-    const int shownRow = currentSong ? m_shownModel->shownRow(*currentSong) : -1;
-    if (shownRow >= 0) {
-        const QModelIndex index = m_shownModel->index(shownRow, current.column());
-        m_songTable->selectionModel()->setCurrentIndex(
-            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        m_songTable->scrollTo(index);
-    }
-    m_songCount->setText(m_analysed ? QString::number(shownSongCount()) : QString());
+    const qsizetype shown = m_shownModel->shownSongCount();
+    m_songCount->setText(m_songModel->hasSongs() ? QString::number(shown) : QString());
     updateStatus();
-}
-
-qsizetype MainWindow::shownSongCount() const
-{
-    return m_analysed ? m_shownModel->rowCount() : 0;
 }
 
 void MainWindow::updateStatus()
 {
-    const qsizetype songs = m_analysed ? m_songModel->rowCount() : 0;
-    const qsizetype ticked = m_analysed ? m_songModel->checkedCount() : 0;
-    m_findBar->setStatus(
-        tr("显示 %1 / 共 %2 首　已选 %3 首").arg(shownSongCount()).arg(songs).arg(ticked)
+    const std::shared_ptr<const SongTable> &table = m_songModel->table();
+    m_findBar->setStatus(tr("显示 %1 / 共 %2 首　已选 %3 首")
+                             .arg(m_shownModel->shownSongCount())
+                             .arg(table ? table->rowCount() : 0)
+                             .arg(m_songModel->tickedSongCount())
         + m_statusNote);
-}
-
-void MainWindow::onUndoTicksTriggered()
-{
-    m_songModel->undoTicks();
-}
-
-void MainWindow::onRedoTicksTriggered()
-{
-    m_songModel->redoTicks();
 }
 
 void MainWindow::onHeaderClicked(int column)
 {
-    if (!m_analysed)
+    if (!m_songModel->hasSongs())
         return;
     // Ascending, descending, then file order again.
-    if (column != m_sortColumn) {
-        m_sortColumn = column;
-        m_sortDescending = false;
-        m_sortedRows.reset();
-        m_sortRequest = m_sorter->sort(m_songModel->table(), static_cast<SongColumn>(column));
-        showSortOrder(column, Qt::AscendingOrder);
-        return;
+    Qt::SortOrder order = Qt::AscendingOrder;
+    if (column == m_shownModel->sortColumn()) {
+        if (m_shownModel->sortOrder() == Qt::AscendingOrder)
+            order = Qt::DescendingOrder;
+        else
+            column = -1;
     }
-    if (!m_sortDescending) {
-        m_sortDescending = true;
-        showSortOrder(column, Qt::DescendingOrder);
-    } else {
-        m_sortColumn = -1;
-        m_sortedRows.reset();
-        showSortOrder(-1, Qt::AscendingOrder);
-    }
-    showSongs();
-}
-
-void MainWindow::onSorted(quint64 request, const RowList &rows)
-{
-    if (request != m_sortRequest || m_sortColumn < 0)
-        return;
-    m_sortedRows = rows;
-    showSongs();
-}
-
-void MainWindow::showSortOrder(int column, Qt::SortOrder order)
-{
+    m_shownModel->sortBy(column, order);
     m_songTable->horizontalHeader()->setSortIndicator(column, order);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "app/window_growth.h"
-#include "songs/analysis_in_advance.h"
-#include "songs/song_search.h"
+#include "songs/song_table.h"
 #include "ui/text_encoding.h"
 
 #include <QByteArray>
@@ -11,14 +10,17 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <span>
 
 class Dialogs;
 class FileLoadJob;
 class FindBar;
 class GapCaption;
 class PlaybackEngine;
+class SearchFileDocument;
 class ShownSongsModel;
-class SongSorter;
+struct SearchFileAnalysis;
 class PlayerWindow;
 class ProgressStrip;
 class QAction;
@@ -31,6 +33,7 @@ class SongTableModel;
 class SongTableView;
 class SourceTextModel;
 class SourceView;
+class TickUndo;
 class WorkbookExportJob;
 
 // The main window: the source view, the song table, the selection controls and the exports.
@@ -47,11 +50,6 @@ public:
     using EngineSource = std::function<PlaybackEngine &()>;
     MainWindow(Dialogs &dialogs, EngineSource engine, QWidget *parent = nullptr);
     ~MainWindow() override;
-
-    // What the hidden commands gathered: the codes of the last collection or export and the
-    // details of the last detail collection.
-    const QByteArray &codeBuffer() const { return m_codeBuffer; }
-    const QByteArray &detailBuffer() const { return m_detailBuffer; }
 
 protected:
     // A search file dropped on the window loads as if chosen with Browse.
@@ -70,11 +68,14 @@ private:
 
     void onBrowseClicked();
     void onAnalyseClicked();
+    void onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis);
     void onCheckAllClicked(bool checked);
     void onRandomPickClicked();
     void onExportCodesClicked();
-    void onCollectCodesTriggered();
-    void onCollectDetailsTriggered();
+    void onCopyCodesTriggered();
+    void onCopyDetailsTriggered();
+    // The given fields of the ticked songs, a line each, on the clipboard.
+    void copyTickedSongs(std::span<const SongColumn> columns);
     void onExportWorkbookTriggered();
     void onWorkbookExportFinished(const QString &error);
     void onCancelTriggered();
@@ -82,21 +83,12 @@ private:
     void onTableContextMenuRequested(const QPoint &globalPosition);
     void onPlaySelectedTriggered();
     void onAboutClicked();
-    void onQueryEdited(const QString &text);
-    void onSearchFound(const QString &text, const RowList &rows);
     void onHeaderClicked(int column);
-    void onSorted(quint64 request, const RowList &rows);
-    void showSortOrder(int column, Qt::SortOrder order);
-    void onUndoTicksTriggered();
-    void onRedoTicksTriggered();
+    void onShownSongsChanged();
 
-    // Shows the songs of the last search (all when there is none), only the ticked ones when
-    // asked; the current song stays current when it is still shown.
-    void showSongs();
     void updateStatus();
     // A word after the counts of what was just done; the next change of ticks clears it.
     void showNote(const QString &note);
-    qsizetype shownSongCount() const;
 
     // Reads in the background; the window changes only once the whole file is read.
     void loadSearchFile(const QString &path);
@@ -112,12 +104,10 @@ private:
     SourceTextModel *m_sourceModel;
     SongTableModel *m_songModel;
     ShownSongsModel *m_shownModel;
-    SongSearch *m_search;
-    SongSorter *m_sorter;
+    TickUndo *m_tickUndo;
+    SearchFileDocument *m_document;
     WorkbookExportJob *m_workbookJob;
     FileLoadJob *m_loadJob;
-    // The loaded file's analysis, begun as soon as it is loaded and taken by Analyse.
-    AnalysisInAdvance m_analysisInAdvance;
     QString m_workbookPath;
 
     SourceView *m_sourceView = nullptr;
@@ -135,24 +125,11 @@ private:
     QAction *m_playSelected = nullptr;
     FindBar *m_findBar = nullptr;
 
-    // What the labels show: the folder the player prefixes to a song's path; whether the table
-    // holds analysed songs (not the placeholder).
+    // The folder the player prefixes to a song's path, as its label shows it.
     QString m_songFolderPath;
-    bool m_analysed = false;
-    // The query whose result is shown and its rows in file order (none: every song).
-    FindQuery m_shownQuery;
-    RowList m_matched;
-    // The column the view is sorted by (-1: file order), and every row in its ascending order
-    // once the sort is done.
-    int m_sortColumn = -1;
-    bool m_sortDescending = false;
-    quint64 m_sortRequest = 0;
-    RowList m_sortedRows;
     // What the last command did (a re-analysis, an export, a copy), until the next change.
     QString m_statusNote;
 
-    QByteArray m_codeBuffer;
-    QByteArray m_detailBuffer;
     QPointer<PlayerWindow> m_player;
     WindowGrowth m_growth;
 };

@@ -28,6 +28,28 @@ void SongTableView::setSongModel(ShownSongsModel *model)
     setModel(model);
     for (int column = 0; column < model->columnCount(); ++column)
         setColumnWidth(column, SongTableModel::defaultColumnWidth(column));
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &SongTableView::rememberCurrent);
+    connect(model, &QAbstractItemModel::modelReset, this, &SongTableView::restoreCurrent);
+}
+
+void SongTableView::rememberCurrent()
+{
+    const QModelIndex current = currentIndex();
+    m_currentSong
+        = current.isValid() ? std::optional(m_songs->tableRow(current.row())) : std::nullopt;
+    m_currentColumn = current.column();
+}
+
+void SongTableView::restoreCurrent()
+{
+    // The current song stays current when it is still shown.
+    const int shownRow = m_currentSong ? m_songs->shownRow(*m_currentSong) : -1;
+    if (shownRow < 0)
+        return;
+    const QModelIndex index = m_songs->index(shownRow, m_currentColumn);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
 }
 
 int SongTableView::selectedRow() const
@@ -55,9 +77,9 @@ void SongTableView::tickSelectedSongs()
     if (rows.empty())
         rows.push_back(m_songs->tableRow(currentIndex().row()));
     SongTableModel *songs = m_songs->songs();
-    const bool allTicked = std::all_of(rows.begin(), rows.end(),
-        [songs](std::uint32_t row) { return songs->table().isChecked(row); });
-    songs->setRowsChecked(rows, !allTicked);
+    const bool allTicked = std::all_of(
+        rows.begin(), rows.end(), [songs](std::uint32_t row) { return songs->isTicked(row); });
+    songs->setRowsTicked(rows, !allTicked);
 }
 
 void SongTableView::focusInEvent(QFocusEvent *event)

@@ -2,6 +2,9 @@
 
 #include <QTableView>
 
+#include <cstdint>
+#include <optional>
+
 class ShownSongsModel;
 
 // The song table (`超级列表框1`): a report list with a check box in front of each song. Rows have
@@ -29,6 +32,11 @@ protected:
 
 private:
     void tickSelectedSongs();
+    void rememberCurrent();
+    void restoreCurrent();
 
     ShownSongsModel *m_songs = nullptr;
+    // The song current before the shown songs changed, by its table row.
+    std::optional<std::uint32_t> m_currentSong;
+    int m_currentColumn = 0;
 };

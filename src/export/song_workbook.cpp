@@ -47,8 +47,7 @@ bool mayNeedLargeParts(const SongTable &table)
 QString writeSongWorkbook(const SongTable &table, const QString &path,
     const WorkbookProgress &progress, qsizetype rowsPerSheet)
 {
-    // The placeholder is no song.
-    const qsizetype rowCount = table.isPlaceholder() ? 0 : table.rowCount();
+    const qsizetype rowCount = table.rowCount();
     WorkbookWriter writer(path, { rowsPerSheet, mayNeedLargeParts(table) });
     if (!writer.error().isEmpty())
         return writer.error();

@@ -12,7 +12,7 @@ class SongTable;
 // cancels the export.
 using WorkbookProgress = std::function<bool(qsizetype rowsWritten, qsizetype rowCount)>;
 
-// Writes every row of the table, checked or not (the placeholder is no row), into an .xlsx workbook
+// Writes every row of the table, ticked or not, into an .xlsx workbook
 // from its first row on: columns A to F hold the six fields as shown (without line break), decoded
 // from GBK and written as text so that codes keep their leading zeros. Rows beyond a sheet continue
 // on the next one. Returns the reason on failure or cancellation, empty on success; on failure

@@ -2,7 +2,8 @@
 
 #include "songs/song_table.h"
 
-#include <QThread>
+#include <QPromise>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -25,60 +26,56 @@ WorkbookExportJob::WorkbookExportJob(WriteFunction write, QObject *parent)
     : QObject(parent)
     , m_write(std::move(write))
 {
+    connect(&m_watcher, &QFutureWatcherBase::progressValueChanged, this,
+        &WorkbookExportJob::progressChanged);
+    connect(&m_watcher, &QFutureWatcherBase::finished, this, &WorkbookExportJob::onWriterDone);
 }
 
 WorkbookExportJob::~WorkbookExportJob()
 {
-    m_cancelRequested = true;
-    if (m_thread)
-        m_thread->wait();
+    m_watcher.disconnect();
+    cancel();
+    m_watcher.waitForFinished();
 }
 
-bool WorkbookExportJob::start(const SongTable &table, const QString &path)
+bool WorkbookExportJob::start(std::shared_ptr<const SongTable> table, const QString &path)
 {
-    if (m_thread)
+    if (isRunning())
         return false;
-    m_cancelRequested = false;
+    m_running = true;
     m_cancelled = false;
-    m_lastPercent = 0;
-    m_thread.reset(QThread::create([this, table, path] {
-        const QString error
-            = m_write(table, path, [this](qsizetype rowsWritten, qsizetype rowCount) {
-                  if (m_cancelRequested)
-                      return false;
-                  reportProgress(rowsWritten, rowCount);
-                  return true;
-              });
-        QMetaObject::invokeMethod(
-            this, [this, error] { onWriterDone(error); }, Qt::QueuedConnection);
-    }));
-    m_thread->start();
+    // Its own flag rather than the future's cancel, which would drop the writer's last word.
+    m_cancelRequested = std::make_shared<std::atomic<bool>>(false);
+    m_watcher.setFuture(
+        QtConcurrent::run([write = m_write, table = std::move(table), path,
+                              stop = m_cancelRequested](QPromise<QString> &promise) {
+            promise.setProgressRange(0, 100);
+            promise.addResult(
+                write(*table, path, [&promise, &stop](qsizetype rowsWritten, qsizetype rowCount) {
+                    if (stop->load())
+                        return false;
+                    promise.setProgressValue(rowCount == 0
+                            ? rowsShareOfWork
+                            : static_cast<int>(
+                                qint64(rowsWritten) * rowsShareOfWork / qint64(rowCount)));
+                    return true;
+                }));
+        }));
     emit progressChanged(0);
     return true;
 }
 
 void WorkbookExportJob::cancel()
 {
-    m_cancelRequested = true;
+    if (m_cancelRequested)
+        m_cancelRequested->store(true);
 }
 
-void WorkbookExportJob::reportProgress(qsizetype rowsWritten, qsizetype rowCount)
+void WorkbookExportJob::onWriterDone()
 {
-    const int percent = rowCount == 0
-        ? rowsShareOfWork
-        : static_cast<int>(qint64(rowsWritten) * rowsShareOfWork / qint64(rowCount));
-    if (percent <= m_lastPercent)
-        return;
-    m_lastPercent = percent;
-    QMetaObject::invokeMethod(
-        this, [this, percent] { emit progressChanged(percent); }, Qt::QueuedConnection);
-}
-
-void WorkbookExportJob::onWriterDone(const QString &error)
-{
-    m_thread->wait();
-    m_thread.reset();
-    m_cancelled = !error.isEmpty() && m_cancelRequested;
+    m_running = false;
+    const QString error = m_watcher.future().result();
+    m_cancelled = !error.isEmpty() && m_cancelRequested->load();
     if (error.isEmpty())
         emit progressChanged(100);
     emit finished(error);

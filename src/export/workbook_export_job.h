@@ -2,6 +2,7 @@
 
 #include "export/song_workbook.h"
 
+#include <QFutureWatcher>
 #include <QObject>
 #include <QString>
 
@@ -9,11 +10,10 @@
 #include <functional>
 #include <memory>
 
-class QThread;
-
-// Writes a song workbook on a worker thread, so the window stays responsive while a large table
-// is written. The job works on its own copy of the table; its signals arrive on the thread that
-// created it. Dropping a running job cancels the export and waits for the worker to stop.
+// Writes a song workbook in the background, so the window stays responsive while a large table
+// is written. The job shares the table, which does not change; its signals arrive on the thread
+// that created it. Dropping a running job cancels the export and waits for the writer to remove
+// what it had begun.
 class WorkbookExportJob : public QObject
 {
     Q_OBJECT
@@ -23,15 +23,15 @@ public:
         const SongTable &table, const QString &path, const WorkbookProgress &progress)>;
 
     explicit WorkbookExportJob(QObject *parent = nullptr);
-    // `write` stands in for writeSongWorkbook, for tests that need to hold the worker.
+    // `write` stands in for writeSongWorkbook, for tests that need to hold the writer.
     explicit WorkbookExportJob(WriteFunction write, QObject *parent = nullptr);
     ~WorkbookExportJob() override;
 
     // False, and nothing started, while an export is still running.
-    bool start(const SongTable &table, const QString &path);
+    bool start(std::shared_ptr<const SongTable> table, const QString &path);
     // Stops the running export at its next progress report; finished() still follows.
     void cancel();
-    bool isRunning() const { return m_thread != nullptr; }
+    bool isRunning() const { return m_running; }
     // Whether the last finished export ended because it was cancelled.
     bool wasCancelled() const { return m_cancelled; }
 
@@ -42,12 +42,12 @@ signals:
     void finished(const QString &error);
 
 private:
-    void reportProgress(qsizetype rowsWritten, qsizetype rowCount);
-    void onWriterDone(const QString &error);
+    void onWriterDone();
 
     WriteFunction m_write;
-    std::unique_ptr<QThread> m_thread;
-    std::atomic<bool> m_cancelRequested = false;
-    std::atomic<int> m_lastPercent = -1;
+    QFutureWatcher<QString> m_watcher;
+    std::shared_ptr<std::atomic<bool>> m_cancelRequested;
+    // From start() until finished() is signalled.
+    bool m_running = false;
     bool m_cancelled = false;
 };

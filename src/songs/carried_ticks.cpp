@@ -13,15 +13,13 @@ std::string_view codeOf(const SongTable &table, qsizetype row)
 
 } // namespace
 
-CarriedTicks carryTicksByCode(const SongTable &from, SongTable &to)
+CarriedTicks carryTicksByCode(
+    const SongTable &from, const TickMarks &fromTicks, const SongTable &to)
 {
+    CarriedTicks carried { TickMarks(to.rowCount()) };
     // Each ticked code, with whether the new table still has it.
     std::unordered_map<std::string_view, bool> tickedCodes;
-    for (qsizetype row = 0; row < from.rowCount(); ++row) {
-        if (from.isChecked(row))
-            tickedCodes.emplace(codeOf(from, row), false);
-    }
-    CarriedTicks carried;
+    fromTicks.forEachTicked([&](qsizetype row) { tickedCodes.emplace(codeOf(from, row), false); });
     if (tickedCodes.empty())
         return carried;
     for (qsizetype row = 0; row < to.rowCount(); ++row) {
@@ -29,12 +27,12 @@ CarriedTicks carryTicksByCode(const SongTable &from, SongTable &to)
         if (found == tickedCodes.end())
             continue;
         found->second = true;
-        to.setChecked(row, true);
+        carried.ticks.set(row, true);
         ++carried.keptRows;
     }
-    for (qsizetype row = 0; row < from.rowCount(); ++row) {
-        if (from.isChecked(row) && !tickedCodes.at(codeOf(from, row)))
+    fromTicks.forEachTicked([&](qsizetype row) {
+        if (!tickedCodes.at(codeOf(from, row)))
             ++carried.droppedRows;
-    }
+    });
     return carried;
 }

@@ -4,6 +4,7 @@
 #include "ui/gbk_text.h"
 
 #include <QCoreApplication>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cstring>
@@ -62,8 +63,12 @@ struct AnalysedPart
     std::vector<qsizetype> firstSkippedLines;
 };
 
+// How many lines go between two looks at the stop flag.
+constexpr qsizetype linesBetweenStopChecks = 4096;
+
 template <TextEncoding encoding>
-AnalysedPart analysePart(const char *data, const char *begin, const char *end)
+AnalysedPart analysePart(
+    const char *data, const char *begin, const char *end, const std::atomic<bool> *stop)
 {
     AnalysedPart part;
     // A song takes at least its eight separators and a line break.
@@ -76,7 +81,8 @@ AnalysedPart analysePart(const char *data, const char *begin, const char *end)
     SongRowSpans spans;
     LineReader lines(begin, end);
     while (!lines.atEnd()) {
-        ++part.lineCount;
+        if (++part.lineCount % linesBetweenStopChecks == 0 && stop && stop->load())
+            return part;
         const LineReader::Line line = lines.next();
         if (line.end == line.begin)
             continue;
@@ -111,16 +117,18 @@ const char *nextLineStart(const char *at, const char *end)
 
 } // namespace
 
-SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding)
+namespace {
+
+int partCountFor(const QByteArray &text)
 {
     // Each part a thread needs enough lines to pay for starting it.
     constexpr qsizetype minPartSize = 1 << 20;
     const auto cores = static_cast<qsizetype>(std::max(1u, std::thread::hardware_concurrency()));
-    return analyseSearchFile(text, encoding,
-        int(std::clamp(text.size() / minPartSize, qsizetype(1), std::min(cores, qsizetype(8)))));
+    return int(std::clamp(text.size() / minPartSize, qsizetype(1), std::min(cores, qsizetype(8))));
 }
 
-SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding, int partCount)
+std::optional<SearchFileAnalysis> analyse(
+    const QByteArray &text, TextEncoding encoding, int partCount, const std::atomic<bool> *stop)
 {
     SearchFileAnalysis analysis;
     if (text.size() > maxSearchFileSize) {
@@ -139,17 +147,21 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encodi
     }
     bounds.push_back(textEnd);
 
-    const auto analyse = encoding == TextEncoding::Utf8 ? analysePart<TextEncoding::Utf8>
-                                                        : analysePart<TextEncoding::Gbk>;
+    const auto analysePartOf = encoding == TextEncoding::Utf8 ? analysePart<TextEncoding::Utf8>
+                                                              : analysePart<TextEncoding::Gbk>;
     std::vector<AnalysedPart> parts(static_cast<std::size_t>(partCount));
     {
-        std::vector<std::jthread> threads;
+        // The other parts in the pool; waiting for one that has not started runs it here.
+        std::vector<QFuture<AnalysedPart>> others;
         for (std::size_t part = 1; part < parts.size(); ++part)
-            threads.emplace_back(
-                [&, part] { parts[part] = analyse(data, bounds[part], bounds[part + 1]); });
-        parts[0] = analyse(data, bounds[0], bounds[1]);
+            others.push_back(
+                QtConcurrent::run(analysePartOf, data, bounds[part], bounds[part + 1], stop));
+        parts[0] = analysePartOf(data, bounds[0], bounds[1], stop);
+        for (std::size_t part = 1; part < parts.size(); ++part)
+            parts[part] = others[part - 1].takeResult();
     }
-
+    if (stop && stop->load())
+        return std::nullopt;
     SongTable table(text, {}, encoding);
     std::size_t songCount = 0;
     for (const AnalysedPart &part : parts)
@@ -169,4 +181,22 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encodi
     }
     analysis.table = std::move(table);
     return analysis;
+}
+
+} // namespace
+
+SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding)
+{
+    return *analyse(text, encoding, partCountFor(text), nullptr);
+}
+
+SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding, int partCount)
+{
+    return *analyse(text, encoding, partCount, nullptr);
+}
+
+std::optional<SearchFileAnalysis> analyseSearchFile(
+    const QByteArray &text, TextEncoding encoding, const std::atomic<bool> &stop)
+{
+    return analyse(text, encoding, partCountFor(text), &stop);
 }

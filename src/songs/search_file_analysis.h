@@ -6,10 +6,12 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+#include <optional>
 #include <vector>
 
 // The outcome of reading a search file's text into songs: one row per line with nine or more
-// fields, in file order, all unchecked.
+// fields, in file order.
 struct SearchFileAnalysis
 {
     SongTable table;
@@ -36,3 +38,6 @@ SearchFileAnalysis analyseSearchFile(
 // The same in `partCount` runs of whole lines, each on a thread of its own; the result does not
 // depend on the count.
 SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding, int partCount);
+// The same, looking at `stop` every few thousand lines: nothing once it was set.
+std::optional<SearchFileAnalysis> analyseSearchFile(
+    const QByteArray &text, TextEncoding encoding, const std::atomic<bool> &stop);

@@ -1,28 +1,51 @@
 #pragma once
 
-#include <QAbstractTableModel>
+#include "songs/latest_job.h"
+#include "songs/song_finder.h"
+#include "songs/song_table_model.h"
 
-#include <cstdint>
+#include <QAbstractProxyModel>
+
+#include <functional>
+#include <map>
+#include <memory>
 #include <span>
 #include <vector>
 
-class SongTableModel;
-
-// The songs a view shows, in the order it shows them: a vector of table rows over the song
-// table model (4 bytes per shown song; none when every song shows in file order). A new set of
-// rows is a model reset; ticks pass through to the table, where they belong to the songs.
-class ShownSongsModel : public QAbstractTableModel
+// The songs a view shows, in the order it shows them: those that match the query and pass every
+// filter (all combined by AND), only the ticked ones when asked, sorted by a column or in file
+// order. The window hands it the values of its widgets; finding and sorting run in the
+// background, each newer request superseding the one before. The shown songs are a vector of
+// table rows (4 bytes a song; none when every song shows in file order), and a new set of them
+// is a model reset. Ticks pass through to the song model, where they belong to the songs.
+class ShownSongsModel : public QAbstractProxyModel
 {
     Q_OBJECT
 
 public:
+    using RowList = SongTableModel::RowList;
+    // Whether a table row passes.
+    using RowFilter = std::function<bool(std::uint32_t tableRow)>;
+
     explicit ShownSongsModel(SongTableModel *songs, QObject *parent = nullptr);
 
     SongTableModel *songs() const { return m_songs; }
-    // Shows these table rows in this order.
-    void setRows(std::vector<std::uint32_t> rows);
-    // Shows every song in file order.
-    void showAllRows();
+    // After the song model took a new table: the whole line of each of its songs, to find in.
+    // A new table clears the query, the filters and the sort.
+    void setSongLines(std::vector<ByteSpan> lines);
+
+    // Each change below shows its songs once the work it needs is done.
+    void setQuery(const QString &text);
+    void setOnlyTicked(bool onlyTicked);
+    // Adds, replaces or (with an empty filter) removes the filter of this name.
+    void setFilter(const QString &name, RowFilter filter);
+    // By a column, or in file order for -1.
+    void sortBy(int column, Qt::SortOrder order);
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+    // A search or a sort is still running.
+    bool isBusy() const;
+
     bool showsAllRows() const { return m_showsAll; }
     // The shown table rows; empty when all show.
     std::span<const std::uint32_t> rows() const { return m_rows; }
@@ -32,19 +55,43 @@ public:
     }
     // Where a table row shows, or -1.
     int shownRow(std::uint32_t tableRow) const;
+    // Shown songs, as opposed to the placeholder, which is no song.
+    qsizetype shownSongCount() const { return m_songs->hasSongs() ? rowCount() : 0; }
 
+    QModelIndex mapToSource(const QModelIndex &proxyIndex) const override;
+    QModelIndex mapFromSource(const QModelIndex &sourceIndex) const override;
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(
         int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    QModelIndex songIndex(const QModelIndex &index) const;
+    void onSongsReset();
+    void startSearch(FindQuery query);
+    void startSort(int column);
+    void showSongs();
 
     SongTableModel *m_songs;
     std::vector<std::uint32_t> m_rows;
     bool m_showsAll = true;
+
+    std::shared_ptr<const SongFinder> m_finder;
+    LatestJob<std::shared_ptr<const SongFinder>> m_finderJob { this };
+    // The query whose rows are shown, its rows in file order (none: every song), and a newer
+    // one waiting for the finder.
+    FindQuery m_shownQuery;
+    RowList m_matched;
+    std::optional<FindQuery> m_waitingQuery;
+    LatestJob<RowList> m_searchJob { this };
+
+    bool m_onlyTicked = false;
+    std::map<QString, RowFilter> m_filters;
+
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    // Every row in the ascending order of m_sortColumn, once sorted.
+    RowList m_sortedRows;
+    LatestJob<RowList> m_sortJob { this };
 };

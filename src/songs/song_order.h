@@ -1,10 +1,6 @@
 #pragma once
 
-#include "songs/latest_job_runner.h"
-#include "songs/song_search.h"
 #include "songs/song_table.h"
-
-#include <QObject>
 
 #include <atomic>
 #include <optional>
@@ -23,24 +19,3 @@ std::optional<std::vector<std::uint32_t>> sortedRows(const QByteArray &text,
 // them), or its reverse: one pass over every row, whatever is shown.
 std::vector<std::uint32_t> inSortedOrder(
     std::vector<std::uint32_t> rows, std::span<const std::uint32_t> sortedAll, bool descending);
-
-// Sorting a column off the user-interface thread; a newer sort supersedes the one before.
-class SongSorter : public QObject
-{
-    Q_OBJECT
-
-public:
-    explicit SongSorter(QObject *parent = nullptr);
-    ~SongSorter() override;
-
-    // Starts sorting every row of `table` by `column`; the number names the request.
-    quint64 sort(const SongTable &table, SongColumn column);
-    void waitForDone();
-
-signals:
-    void sorted(quint64 request, const RowList &rows);
-
-private:
-    LatestJobRunner m_jobs;
-    quint64 m_lastRequest = 0;
-};

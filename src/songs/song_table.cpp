@@ -1,22 +1,8 @@
 #include "songs/song_table.h"
 
-#include "ui/gbk_text.h"
 #include "ui/memory_advice.h"
 
 #include <algorithm>
-
-SongTable SongTable::placeholder()
-{
-    const QByteArray code = Gbk::encode(u"无内容：");
-    const QByteArray name = Gbk::encode(u"请浏览搜歌文件后点分析！");
-    SongRowSpans spans {};
-    spans[static_cast<int>(SongColumn::Code)] = { 0, static_cast<std::uint32_t>(code.size()) };
-    spans[static_cast<int>(SongColumn::Name)]
-        = { static_cast<std::uint32_t>(code.size()), static_cast<std::uint32_t>(name.size()) };
-    SongTable table(code + name, { spans });
-    table.m_placeholder = true;
-    return table;
-}
 
 SongTable::SongTable(QByteArray bytes, std::vector<SongRowSpans> rows, TextEncoding encoding)
     : m_bytes(std::move(bytes))
@@ -69,8 +55,7 @@ void SongTable::appendChunk(RowChunk chunk)
     }));
     if (chunk.m_rows.empty())
         return;
-    m_checked.resize(m_checked.size() + chunk.m_rows.size(), 0);
-    m_chunkEnds.push_back(rowCount());
+    m_chunkEnds.push_back(rowCount() + chunk.size());
     m_chunks.push_back(std::move(chunk));
 }
 
@@ -93,20 +78,4 @@ QByteArrayView SongTable::field(qsizetype row, SongColumn column) const
     }
     return QByteArrayView(
         m_bytes.constData() + packed.base + packed.offsets[index], packed.lengths[index]);
-}
-
-void SongTable::setChecked(qsizetype row, bool checked)
-{
-    Q_ASSERT(row >= 0 && row < rowCount());
-    m_checked[static_cast<std::size_t>(row)] = checked ? 1 : 0;
-}
-
-void SongTable::setAllChecked(bool checked)
-{
-    std::fill(m_checked.begin(), m_checked.end(), checked ? 1 : 0);
-}
-
-qsizetype SongTable::checkedCount() const
-{
-    return std::count(m_checked.begin(), m_checked.end(), std::uint8_t(1));
 }

@@ -23,9 +23,9 @@ struct ByteSpan
 
 using SongRowSpans = std::array<ByteSpan, songColumnCount>;
 
-// The songs of one analysed search file and a check mark per song. It keeps the file's bytes
-// once and every cell as a slice of them, so a million songs cost little beyond the file.
-// Rows are addressed by a 0-based index; check marks belong to the rows, whatever a view shows.
+// The songs of one analysed search file. It keeps the file's bytes once and every cell as a slice
+// of them, so a million songs cost little beyond the file. Rows are addressed by a 0-based index.
+// A table does not change once analysed, so background jobs share it without a copy.
 class SongTable
 {
     // A row's cells relative to its first cell: 28 bytes instead of 48, which a million rows
@@ -56,20 +56,16 @@ public:
     };
 
     SongTable() = default;
-    // The single row shown before any analysis: "无内容：", "请浏览搜歌文件后点分析！". It may be
-    // ticked, but it is no song: exports and collections leave it out.
-    static SongTable placeholder();
-    bool isPlaceholder() const { return m_placeholder; }
 
     // Takes over `bytes` (shared, not copied) and one entry of spans per row; the cells are text
     // in `encoding`.
     SongTable(QByteArray bytes, std::vector<SongRowSpans> rows,
         TextEncoding encoding = TextEncoding::Gbk);
 
-    // Adds the chunk's rows after the present ones, unchecked. Every span must lie in bytes().
+    // Adds the chunk's rows after the present ones. Every span must lie in bytes().
     void appendChunk(RowChunk chunk);
 
-    qsizetype rowCount() const { return static_cast<qsizetype>(m_checked.size()); }
+    qsizetype rowCount() const { return m_chunkEnds.empty() ? 0 : m_chunkEnds.back(); }
     // The text every cell is a slice of.
     const QByteArray &bytes() const { return m_bytes; }
 
@@ -82,17 +78,10 @@ public:
     }
     TextEncoding encoding() const { return m_encoding; }
 
-    bool isChecked(qsizetype row) const { return m_checked[static_cast<std::size_t>(row)] != 0; }
-    void setChecked(qsizetype row, bool checked);
-    void setAllChecked(bool checked);
-    qsizetype checkedCount() const;
-
 private:
     QByteArray m_bytes;
     std::vector<RowChunk> m_chunks;
     // The row count up to and including each chunk, for finding a row's chunk.
     std::vector<qsizetype> m_chunkEnds;
-    std::vector<std::uint8_t> m_checked;
     TextEncoding m_encoding = TextEncoding::Gbk;
-    bool m_placeholder = false;
 };

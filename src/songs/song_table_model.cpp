@@ -11,90 +11,69 @@ constexpr std::array<int, songColumnCount> columnWidths { 80, 220, 110, 90, 80, 
 
 SongTableModel::SongTableModel(QObject *parent)
     : QAbstractTableModel(parent)
-    , m_table(SongTable::placeholder())
 {
 }
 
-void SongTableModel::setTable(SongTable table)
+void SongTableModel::setTable(std::shared_ptr<const SongTable> table, TickMarks ticks)
 {
     beginResetModel();
     m_table = std::move(table);
-    m_history.clear();
-    m_checkedCount = m_table.checkedCount();
+    const qsizetype rows = m_table ? m_table->rowCount() : 1;
+    m_ticks = ticks.size() == rows ? std::move(ticks) : TickMarks(rows);
     endResetModel();
     emit ticksChanged();
 }
 
+TickedSongs SongTableModel::tickedSongs() const
+{
+    return m_table ? TickedSongs { m_table.get(), &m_ticks } : TickedSongs {};
+}
+
 template <typename RowAt>
-void SongTableModel::applyTicks(std::size_t count, RowAt rowAt, bool checked)
+void SongTableModel::applyTicks(std::size_t count, RowAt rowAt, bool ticked)
 {
     std::vector<std::uint32_t> changed;
     changed.reserve(count);
-    qsizetype firstRow = m_table.rowCount();
+    qsizetype firstRow = m_ticks.size();
     qsizetype lastRow = -1;
     for (std::size_t index = 0; index < count; ++index) {
         const qsizetype row = rowAt(index);
-        if (row < 0 || row >= m_table.rowCount() || m_table.isChecked(row) == checked)
+        if (row < 0 || row >= m_ticks.size() || !m_ticks.set(row, ticked))
             continue;
-        m_table.setChecked(row, checked);
         changed.push_back(static_cast<std::uint32_t>(row));
         firstRow = std::min(firstRow, row);
         lastRow = std::max(lastRow, row);
     }
     if (changed.empty())
         return;
-    m_checkedCount += checked ? qsizetype(changed.size()) : -qsizetype(changed.size());
     if (changed.size() < changed.capacity() / 2)
         changed.shrink_to_fit();
-    m_history.record(std::move(changed));
     emitCheckStatesChanged(firstRow, lastRow);
     emit ticksChanged();
+    emit ticksEdited(std::make_shared<const std::vector<std::uint32_t>>(std::move(changed)));
 }
 
-void SongTableModel::setAllChecked(bool checked)
+void SongTableModel::setAllTicked(bool ticked)
 {
     applyTicks(
-        std::size_t(m_table.rowCount()), [](std::size_t row) { return qsizetype(row); }, checked);
+        std::size_t(m_ticks.size()), [](std::size_t row) { return qsizetype(row); }, ticked);
 }
 
-void SongTableModel::checkRows(std::span<const qsizetype> rows)
+void SongTableModel::setRowsTicked(std::span<const std::uint32_t> rows, bool ticked)
 {
     applyTicks(
-        rows.size(), [rows](std::size_t index) { return rows[index]; }, true);
+        rows.size(), [rows](std::size_t index) { return qsizetype(rows[index]); }, ticked);
 }
 
-void SongTableModel::setRowsChecked(std::span<const std::uint32_t> rows, bool checked)
+void SongTableModel::flipTicks(std::span<const std::uint32_t> rows)
 {
-    applyTicks(
-        rows.size(), [rows](std::size_t index) { return qsizetype(rows[index]); }, checked);
-}
-
-void SongTableModel::flip(const std::vector<std::uint32_t> &rows)
-{
-    for (const std::uint32_t row : rows) {
-        const bool checked = !m_table.isChecked(row);
-        m_table.setChecked(row, checked);
-        m_checkedCount += checked ? 1 : -1;
-    }
+    if (rows.empty())
+        return;
+    for (const std::uint32_t row : rows)
+        m_ticks.flip(row);
     const auto [first, last] = std::minmax_element(rows.begin(), rows.end());
     emitCheckStatesChanged(*first, *last);
     emit ticksChanged();
-}
-
-bool SongTableModel::undoTicks()
-{
-    const std::vector<std::uint32_t> *rows = m_history.undo();
-    if (rows)
-        flip(*rows);
-    return rows != nullptr;
-}
-
-bool SongTableModel::redoTicks()
-{
-    const std::vector<std::uint32_t> *rows = m_history.redo();
-    if (rows)
-        flip(*rows);
-    return rows != nullptr;
 }
 
 int SongTableModel::defaultColumnWidth(int column)
@@ -105,7 +84,7 @@ int SongTableModel::defaultColumnWidth(int column)
 
 int SongTableModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_table.rowCount());
+    return parent.isValid() ? 0 : static_cast<int>(m_ticks.size());
 }
 
 int SongTableModel::columnCount(const QModelIndex &parent) const
@@ -120,16 +99,18 @@ QVariant SongTableModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return decodeShownText(m_table.field(index.row(), static_cast<SongColumn>(index.column())),
-            m_table.encoding());
+        if (!m_table)
+            return placeholderText(index.column());
+        return decodeShownText(m_table->field(index.row(), static_cast<SongColumn>(index.column())),
+            m_table->encoding());
     case Qt::CheckStateRole:
         if (index.column() == 0)
-            return m_table.isChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
+            return isTicked(index.row()) ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::AccessibleDescriptionRole:
         // Spoken with the code, so a reader says that a row can be ticked whether it is or not.
         if (index.column() == 0)
-            return m_table.isChecked(index.row()) ? tr("已勾选") : tr("未勾选，可勾选");
+            return isTicked(index.row()) ? tr("已勾选") : tr("未勾选，可勾选");
         return {};
     default:
         return {};
@@ -142,7 +123,7 @@ bool SongTableModel::setData(const QModelIndex &index, const QVariant &value, in
         || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return false;
     const std::uint32_t row = static_cast<std::uint32_t>(index.row());
-    setRowsChecked(std::span(&row, 1), value.toInt() == Qt::Checked);
+    setRowsTicked(std::span(&row, 1), value.toInt() == Qt::Checked);
     return true;
 }
 
@@ -170,6 +151,18 @@ QVariant SongTableModel::headerData(int section, Qt::Orientation orientation, in
     if (section < 0 || section >= songColumnCount)
         return {};
     return tr(titles[static_cast<std::size_t>(section)]);
+}
+
+QString SongTableModel::placeholderText(int column)
+{
+    switch (static_cast<SongColumn>(column)) {
+    case SongColumn::Code:
+        return tr("无内容：");
+    case SongColumn::Name:
+        return tr("请浏览搜歌文件后点分析！");
+    default:
+        return {};
+    }
 }
 
 void SongTableModel::emitCheckStatesChanged(qsizetype firstRow, qsizetype lastRow)

@@ -1,38 +1,54 @@
 #pragma once
 
-#include "selection/tick_history.h"
 #include "songs/song_table.h"
+#include "songs/tick_marks.h"
 
 #include <QAbstractTableModel>
 
+#include <memory>
 #include <span>
 
-// The song table as an item model: a check box on column 0 and the six cells decoded from GBK
-// only when a view asks for them. Check marks live in the table, on the songs, so a filtering or
-// sorting proxy on top only maps row indexes.
+// The songs ticked now, for writing them out: no table while only the placeholder shows, since
+// the placeholder is no song. Valid until the model changes.
+struct TickedSongs
+{
+    const SongTable *table = nullptr;
+    const TickMarks *ticks = nullptr;
+    qsizetype count() const { return table ? ticks->count() : 0; }
+};
+
+// The song table as an item model: a check box on column 0 and the six cells decoded only when a
+// view asks for them. Ticks live here, one bit a song, so a filtering or sorting proxy on top only
+// maps row indexes. Before any analysis the model holds a single placeholder row ("无内容：",
+// "请浏览搜歌文件后点分析！") that can be ticked but is no song.
 class SongTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
+    using RowList = std::shared_ptr<const std::vector<std::uint32_t>>;
+
     explicit SongTableModel(QObject *parent = nullptr);
 
-    const SongTable &table() const { return m_table; }
-    // Replaces every row and forgets the tick history; views see a model reset.
-    void setTable(SongTable table);
+    // The analysed songs, or nothing while the placeholder shows.
+    const std::shared_ptr<const SongTable> &table() const { return m_table; }
+    bool hasSongs() const { return m_table != nullptr; }
+    // Replaces every row with the songs of `table`, ticked as `ticks` says (all unticked when
+    // empty); views see a model reset.
+    void setTable(std::shared_ptr<const SongTable> table, TickMarks ticks = TickMarks());
 
-    // Every change of ticks emits a single dataChanged over column 0, so a million rows cost
-    // one view update, and is one step of the history.
-    void setAllChecked(bool checked);
-    // Checks the given table rows and leaves the others as they are.
-    void checkRows(std::span<const qsizetype> rows);
-    // Ticks (or unticks) the given table rows.
-    void setRowsChecked(std::span<const std::uint32_t> rows, bool checked);
-    qsizetype checkedCount() const { return m_checkedCount; }
+    bool isTicked(qsizetype row) const { return m_ticks.test(row); }
+    // Ticked songs; the placeholder counts for nothing.
+    qsizetype tickedSongCount() const { return tickedSongs().count(); }
+    TickedSongs tickedSongs() const;
+    const TickMarks &ticks() const { return m_ticks; }
 
-    // Take back or repeat the last change of ticks; false when there is none.
-    bool undoTicks();
-    bool redoTicks();
+    // Each change of ticks that changes anything emits one dataChanged over column 0, so a
+    // million rows cost one view update, and one ticksEdited with the rows it flipped.
+    void setAllTicked(bool ticked);
+    void setRowsTicked(std::span<const std::uint32_t> rows, bool ticked);
+    // Flips these rows back or again, as undo and redo do; no ticksEdited.
+    void flipTicks(std::span<const std::uint32_t> rows);
 
     static int defaultColumnWidth(int column);
 
@@ -47,14 +63,14 @@ public:
 signals:
     // Any change of ticks, undo and redo included.
     void ticksChanged();
+    // A change the user made, as the rows it flipped: one step to undo.
+    void ticksEdited(const SongTableModel::RowList &flippedRows);
 
 private:
-    // Sets the rows (one at a time through `rowAt`) and records the ones that changed.
-    template <typename RowAt> void applyTicks(std::size_t count, RowAt rowAt, bool checked);
-    void flip(const std::vector<std::uint32_t> &rows);
+    template <typename RowAt> void applyTicks(std::size_t count, RowAt rowAt, bool ticked);
     void emitCheckStatesChanged(qsizetype firstRow, qsizetype lastRow);
+    static QString placeholderText(int column);
 
-    SongTable m_table;
-    TickHistory m_history;
-    qsizetype m_checkedCount = 0;
+    std::shared_ptr<const SongTable> m_table;
+    TickMarks m_ticks { 1 };
 };

@@ -61,8 +61,7 @@ protected:
             commit.setCommitString(character);
             QCoreApplication::sendEvent(field, &commit);
         }
-        m_window.findChild<SongSearch *>()->waitForDone();
-        QCoreApplication::processEvents();
+        waitUntilShown();
     }
 
     void clickHeader(int column)
@@ -70,8 +69,7 @@ protected:
         QHeaderView *header = control<SongTableView>("超级列表框1")->horizontalHeader();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
             QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
-        m_window.findChild<SongSorter *>()->waitForDone();
-        QCoreApplication::processEvents();
+        waitUntilShown();
     }
 
     std::vector<QString> shownCodes() const
@@ -152,7 +150,7 @@ TEST_F(FindingSongs, ReanalysisKeepsTicksByCodeAndClearsTheQueryAndCheckAll)
     QByteArray changed = venueSongs();
     changed.replace("||103||", "||101||");
     browse(writeFile(u"songs.txt"_qs, changed));
-    click("按钮1");
+    analyse();
     EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 2, 4 }));
     EXPECT_EQ(control<QLineEdit>("查找")->text(), QString());
     EXPECT_FALSE(control<QCheckBox>("选择框1")->isChecked());
@@ -161,7 +159,7 @@ TEST_F(FindingSongs, ReanalysisKeepsTicksByCodeAndClearsTheQueryAndCheckAll)
 
     changed.replace("||101||", "||201||");
     browse(writeFile(u"songs.txt"_qs, changed));
-    click("按钮1");
+    analyse();
     EXPECT_EQ(checkedRows(), std::vector<int> { 4 });
     EXPECT_TRUE(status().endsWith(u"保留已选 1 首，舍弃 2 首"_qs)) << status().toStdString();
 }

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/song_table_view.h"
 #include "preview/scripted_engine.h"
+#include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
 #include "ui/file_io.h"
@@ -56,10 +57,25 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([job] { return !job->isRunning(); }, 30000));
     }
 
+    // Analyse runs in the background; the table shows when it is done.
+    void analyse()
+    {
+        click("按钮1");
+        auto *document = m_window.findChild<SearchFileDocument *>();
+        EXPECT_TRUE(QTest::qWaitFor([document] { return !document->isAnalysing(); }, 30000));
+    }
+
     void browseAndAnalyse(const QByteArray &searchFile)
     {
         browse(writeFile(u"songs.txt"_qs, searchFile));
-        click("按钮1");
+        analyse();
+    }
+
+    // Until the shown songs follow the last query, filter or sort.
+    void waitUntilShown()
+    {
+        auto *shown = m_window.findChild<ShownSongsModel *>();
+        EXPECT_TRUE(QTest::qWaitFor([shown] { return !shown->isBusy(); }, 30000));
     }
 
     SongTableModel *songModel() const { return m_window.findChild<SongTableModel *>(); }
@@ -74,7 +90,7 @@ protected:
     {
         std::vector<int> rows;
         for (int row = 0; row < songModel()->rowCount(); ++row)
-            if (songModel()->table().isChecked(row))
+            if (songModel()->isTicked(row))
                 rows.push_back(row);
         return rows;
     }

@@ -51,9 +51,10 @@ TEST(SourceViewInput, CtrlCCopiesALongLineWholeThoughItShowsCut)
 TEST(SongTableViewInput, RightClickSelectsTheRowUnderTheMouseBeforeTheMenu)
 {
     SongTableModel model;
-    model.setTable(analyseSearchFile("x||1||p||A||x||x||c||l||s\r\nx||2||p||B||x||x||c||l||s\r\n"
-                                     "x||3||p||C||x||x||c||l||s\r\n")
-                       .table);
+    model.setTable(std::make_shared<const SongTable>(
+        analyseSearchFile("x||1||p||A||x||x||c||l||s\r\nx||2||p||B||x||x||c||l||s\r\n"
+                          "x||3||p||C||x||x||c||l||s\r\n")
+            .table));
     ShownSongsModel shown(&model);
     SongTableView view;
     view.setSongModel(&shown);

@@ -58,7 +58,7 @@ protected:
     QTemporaryDir m_folder;
 };
 
-TEST_F(BackgroundWorkbookExport, WritesACopyOfTheTableAndIsFullOnlyWhenDone)
+TEST_F(BackgroundWorkbookExport, SharesTheTableAndIsFullOnlyWhenDone)
 {
     WorkbookExportJob job;
     JobRecord seen;
@@ -68,8 +68,8 @@ TEST_F(BackgroundWorkbookExport, WritesACopyOfTheTableAndIsFullOnlyWhenDone)
     for (int number = 0; number < 10000; ++number)
         songs.append({ QByteArray::number(number).rightJustified(8, '0'), "Song", "", "", "", "" });
 
-    // The table is a temporary: the job must not need it once started.
-    ASSERT_TRUE(job.start(makeSongTable(songs), path));
+    // The caller keeps no reference: the job shares the table as long as it needs it.
+    ASSERT_TRUE(job.start(std::make_shared<const SongTable>(makeSongTable(songs)), path));
     waitUntilFinished(job);
 
     EXPECT_EQ(seen.finishedCount, 1);
@@ -92,8 +92,9 @@ TEST_F(BackgroundWorkbookExport, ReportsTheReasonWhenTheFileCannotBeWritten)
     JobRecord seen;
     record(job, seen);
 
-    ASSERT_TRUE(job.start(makeSongTable({ { "1", "", "", "", "", "" } }),
-        m_folder.filePath(QStringLiteral("missing/songs.xlsx"))));
+    ASSERT_TRUE(
+        job.start(std::make_shared<const SongTable>(makeSongTable({ { "1", "", "", "", "", "" } })),
+            m_folder.filePath(QStringLiteral("missing/songs.xlsx"))));
     waitUntilFinished(job);
 
     EXPECT_EQ(seen.finishedCount, 1);
@@ -108,7 +109,7 @@ TEST_F(BackgroundWorkbookExport, CancelStopsTheWriterAndStillFinishes)
     JobRecord seen;
     record(job, seen);
 
-    ASSERT_TRUE(job.start(SongTable(), QStringLiteral("unused.xlsx")));
+    ASSERT_TRUE(job.start(std::make_shared<const SongTable>(), QStringLiteral("unused.xlsx")));
     job.cancel();
     waitUntilFinished(job);
 
@@ -127,13 +128,13 @@ TEST_F(BackgroundWorkbookExport, ASecondStartWhileRunningIsRefused)
             return writeUntilCancelled(table, path, progress);
         });
 
-    ASSERT_TRUE(job.start(SongTable(), QStringLiteral("first.xlsx")));
-    EXPECT_FALSE(job.start(SongTable(), QStringLiteral("second.xlsx")));
+    ASSERT_TRUE(job.start(std::make_shared<const SongTable>(), QStringLiteral("first.xlsx")));
+    EXPECT_FALSE(job.start(std::make_shared<const SongTable>(), QStringLiteral("second.xlsx")));
     job.cancel();
     waitUntilFinished(job);
 
     EXPECT_EQ(writes, 1);
-    EXPECT_TRUE(job.start(SongTable(), QStringLiteral("third.xlsx")));
+    EXPECT_TRUE(job.start(std::make_shared<const SongTable>(), QStringLiteral("third.xlsx")));
     job.cancel();
     waitUntilFinished(job);
     EXPECT_EQ(writes, 2);
@@ -151,7 +152,7 @@ TEST_F(BackgroundWorkbookExport, DroppingARunningJobStopsTheWriterAndSignalsNoth
             return error;
         });
         record(job, seen);
-        ASSERT_TRUE(job.start(SongTable(), QStringLiteral("unused.xlsx")));
+        ASSERT_TRUE(job.start(std::make_shared<const SongTable>(), QStringLiteral("unused.xlsx")));
     }
     QCoreApplication::processEvents();
 

@@ -47,13 +47,14 @@ TEST(ModelContract, TheSongModelKeepsItsContractThroughResetsAndTicks)
     SongTableModel model;
     QAbstractItemModelTester tester(
         &model, QAbstractItemModelTester::FailureReportingMode::Warning);
-    model.setTable(SongTable::placeholder());
-    model.setTable(analyseSearchFile(songs).table);
-    model.setAllChecked(true);
-    const std::vector<qsizetype> rows { 0, 2 };
-    model.checkRows(rows);
+    model.setAllTicked(true);
+    model.setTable(std::make_shared<const SongTable>(analyseSearchFile(songs).table));
+    model.setAllTicked(true);
+    const std::vector<std::uint32_t> rows { 0, 2 };
+    model.setRowsTicked(rows, false);
     model.setData(model.index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
-    model.setTable(SongTable());
+    model.setTable(std::make_shared<const SongTable>());
+    model.setTable(nullptr);
     EXPECT_TRUE(log.messages().isEmpty()) << log.messages().join(u'\n').toStdString();
 }
 

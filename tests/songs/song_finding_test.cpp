@@ -4,6 +4,8 @@
 
 #include "ui/gbk_text.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -10,12 +10,17 @@
 
 namespace {
 
-SongTable threeSongs()
+std::shared_ptr<const SongTable> shared(SongTable table)
 {
-    return analyseSearchFile(QByteArray("x||10000001||a\\1.mpg||") + Gbk::encode(u"東方之珠")
+    return std::make_shared<const SongTable>(std::move(table));
+}
+
+std::shared_ptr<const SongTable> threeSongs()
+{
+    return shared(analyseSearchFile(QByteArray("x||10000001||a\\1.mpg||") + Gbk::encode(u"東方之珠")
         + "||x||x||Pop||Mandarin||" + Gbk::encode(u"羅大佑") + "\r\n"
         + "x||10000002||b||B||x||x||c||l||s\r\n" + "x||10000003||c||C||x||x||c||l||s\r\n")
-        .table;
+                      .table);
 }
 
 // Records the model's signals as the view would receive them.
@@ -38,11 +43,11 @@ struct SignalLog
     int resets = 0;
 };
 
-std::vector<bool> checkMarks(const SongTable &table)
+std::vector<bool> checkMarks(const SongTableModel &model)
 {
     std::vector<bool> marks;
-    for (qsizetype row = 0; row < table.rowCount(); ++row)
-        marks.push_back(table.isChecked(row));
+    for (int row = 0; row < model.rowCount(); ++row)
+        marks.push_back(model.isTicked(row));
     return marks;
 }
 
@@ -57,7 +62,10 @@ TEST(SongListDisplay, StartsWithThePlaceholderRowThatIsNoSong)
     EXPECT_EQ(model.data(model.index(0, 1)).toString(), u"请浏览搜歌文件后点分析！");
     for (int column = 2; column < 6; ++column)
         EXPECT_EQ(model.data(model.index(0, column)).toString(), QString());
-    EXPECT_TRUE(model.table().isPlaceholder());
+    EXPECT_FALSE(model.hasSongs());
+    model.setAllTicked(true);
+    EXPECT_EQ(model.tickedSongCount(), 0) << "the placeholder is no song";
+    model.setAllTicked(false);
     EXPECT_EQ(model.data(model.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
 }
 
@@ -69,8 +77,8 @@ TEST(SongListDisplay, ShowsDecodedCellsWithoutTheStoredLineBreak)
     EXPECT_EQ(model.data(model.index(0, 1)).toString(), u"東方之珠");
     EXPECT_EQ(model.data(model.index(0, 2)).toString(), u"羅大佑");
     EXPECT_EQ(model.data(model.index(0, 5)).toString(), u"a\\1.mpg");
-    EXPECT_EQ(model.table().field(0, SongColumn::Singer), Gbk::encode(u"羅大佑"));
-    EXPECT_FALSE(model.table().isPlaceholder());
+    EXPECT_EQ(model.table()->field(0, SongColumn::Singer), Gbk::encode(u"羅大佑"));
+    EXPECT_TRUE(model.hasSongs());
 }
 
 TEST(SongListDisplay, HasTheSixTitlesAndACheckBoxOnlyInFrontOfTheCode)
@@ -90,10 +98,10 @@ TEST(SongListDisplay, ANewTableResetsTheViewAndStartsUnchecked)
 {
     SongTableModel model;
     model.setTable(threeSongs());
-    model.setAllChecked(true);
+    model.setAllTicked(true);
     SignalLog log(model);
 
-    model.setTable(analyseSearchFile("x||10000009||p||n||x||x||c||l||s").table);
+    model.setTable(shared(analyseSearchFile("x||10000009||p||n||x||x||c||l||s").table));
 
     EXPECT_EQ(log.resets, 1);
     ASSERT_EQ(model.rowCount(), 1);
@@ -107,10 +115,10 @@ TEST(CheckMarks, CheckingAllIsOneUpdateOverColumnZero)
     model.setTable(threeSongs());
     SignalLog log(model);
 
-    model.setAllChecked(true);
-    EXPECT_EQ(checkMarks(model.table()), (std::vector<bool> { true, true, true }));
-    model.setAllChecked(false);
-    EXPECT_EQ(checkMarks(model.table()), (std::vector<bool> { false, false, false }));
+    model.setAllTicked(true);
+    EXPECT_EQ(checkMarks(model), (std::vector<bool> { true, true, true }));
+    model.setAllTicked(false);
+    EXPECT_EQ(checkMarks(model), (std::vector<bool> { false, false, false }));
 
     const std::array<int, 4> wholeColumn { 0, 0, 2, 0 };
     EXPECT_EQ(log.changes, (std::vector<std::array<int, 4>> { wholeColumn, wholeColumn }));
@@ -120,7 +128,7 @@ TEST(CheckMarks, CheckingAllIsOneUpdateOverColumnZero)
 TEST(CheckMarks, CheckingAllBeforeAnyAnalysisChecksThePlaceholder)
 {
     SongTableModel model;
-    model.setAllChecked(true);
+    model.setAllTicked(true);
     EXPECT_EQ(model.data(model.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
 }
 
@@ -131,10 +139,10 @@ TEST(CheckMarks, CheckingRowsKeepsEarlierChecksAndIsOneUpdate)
     model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole);
     SignalLog log(model);
 
-    const std::vector<qsizetype> rows { 2, 0 };
-    model.checkRows(rows);
+    const std::vector<std::uint32_t> rows { 2, 0 };
+    model.setRowsTicked(rows, true);
 
-    EXPECT_EQ(checkMarks(model.table()), (std::vector<bool> { true, true, true }));
+    EXPECT_EQ(checkMarks(model), (std::vector<bool> { true, true, true }));
     EXPECT_EQ(log.changes, (std::vector<std::array<int, 4>> { { 0, 0, 2, 0 } }));
 }
 
@@ -145,15 +153,15 @@ TEST(CheckMarks, ClickingTheCheckBoxTogglesOnlyThatSong)
     SignalLog log(model);
 
     EXPECT_TRUE(model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole));
-    EXPECT_EQ(checkMarks(model.table()), (std::vector<bool> { false, true, false }));
+    EXPECT_EQ(checkMarks(model), (std::vector<bool> { false, true, false }));
     EXPECT_EQ(log.changes, (std::vector<std::array<int, 4>> { { 1, 0, 1, 0 } }));
 
     EXPECT_TRUE(model.setData(model.index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
-    EXPECT_EQ(model.table().checkedCount(), 0);
+    EXPECT_EQ(model.tickedSongCount(), 0);
 
     EXPECT_FALSE(model.setData(model.index(1, 1), Qt::Checked, Qt::CheckStateRole));
     EXPECT_FALSE(model.setData(model.index(1, 0), u"text"_qs, Qt::EditRole));
-    EXPECT_EQ(model.table().checkedCount(), 0);
+    EXPECT_EQ(model.tickedSongCount(), 0);
 }
 
 TEST(LongLines, ALongLineShowsItsStartCutAtACharacterAndMarkedWhileCopyingGetsItWhole)
@@ -182,7 +190,7 @@ TEST(LongLines, ALongFieldShowsCutInTheSongTable)
 {
     const QByteArray longName(1 << 20, 'n');
     SongTableModel model;
-    model.setTable(analyseSearchFile("x||1||p||" + longName + "||x||x||c||l||s\r\n").table);
+    model.setTable(shared(analyseSearchFile("x||1||p||" + longName + "||x||x||c||l||s\r\n").table));
     const QString shown = model.data(model.index(0, 1)).toString();
     EXPECT_LE(shown.size(), maxShownBytes + 40);
     EXPECT_TRUE(shown.startsWith(u"nnn"_qs));

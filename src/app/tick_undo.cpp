@@ -1,0 +1,59 @@
+#include "app/tick_undo.h"
+
+#include "songs/song_table_model.h"
+
+#include <QAction>
+#include <QUndoStack>
+
+namespace {
+
+// The rows one change flipped; undoing or redoing flips them again. The change itself was made
+// before the step was pushed, so the first redo does nothing.
+class FlipTicks : public QUndoCommand
+{
+public:
+    FlipTicks(SongTableModel *songs, SongTableModel::RowList rows)
+        : m_songs(songs)
+        , m_rows(std::move(rows))
+    {
+    }
+
+    void undo() override { m_songs->flipTicks(*m_rows); }
+    void redo() override
+    {
+        if (!std::exchange(m_pushed, true))
+            return;
+        m_songs->flipTicks(*m_rows);
+    }
+
+private:
+    SongTableModel *m_songs;
+    SongTableModel::RowList m_rows;
+    bool m_pushed = false;
+};
+
+} // namespace
+
+TickUndo::TickUndo(SongTableModel *songs, QObject *parent)
+    : QObject(parent)
+    , m_stack(new QUndoStack(this))
+    , m_undo(new QAction(tr("撤销勾选"), this))
+    , m_redo(new QAction(tr("重做勾选"), this))
+{
+    m_stack->setUndoLimit(maxSteps);
+    m_undo->setObjectName(QStringLiteral("撤销勾选"));
+    m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_redo->setObjectName(QStringLiteral("重做勾选"));
+    m_redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    m_undo->setEnabled(false);
+    m_redo->setEnabled(false);
+    connect(m_undo, &QAction::triggered, m_stack, &QUndoStack::undo);
+    connect(m_redo, &QAction::triggered, m_stack, &QUndoStack::redo);
+    connect(m_stack, &QUndoStack::canUndoChanged, m_undo, &QAction::setEnabled);
+    connect(m_stack, &QUndoStack::canRedoChanged, m_redo, &QAction::setEnabled);
+
+    connect(songs, &SongTableModel::ticksEdited, m_stack,
+        [this, songs](
+            const SongTableModel::RowList &rows) { m_stack->push(new FlipTicks(songs, rows)); });
+    connect(songs, &QAbstractItemModel::modelReset, m_stack, &QUndoStack::clear);
+}

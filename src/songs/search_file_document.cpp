@@ -1,0 +1,59 @@
+#include "songs/search_file_document.h"
+
+SearchFileDocument::SearchFileDocument(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void SearchFileDocument::setText(const QString &path, QByteArray bytes, TextEncoding encoding)
+{
+    cancelAnalysis();
+    m_path = path;
+    m_bytes = std::move(bytes);
+    m_encoding = encoding;
+    if (!m_bytes.isEmpty())
+        startAnalysis();
+}
+
+void SearchFileDocument::cancelAnalysis()
+{
+    m_analysis.cancel();
+    m_ready.reset();
+    m_wanted = false;
+}
+
+void SearchFileDocument::analyse()
+{
+    if (m_wanted)
+        return;
+    m_wanted = true;
+    if (m_ready)
+        deliver(std::exchange(m_ready, nullptr));
+    else if (!m_analysis.isRunning())
+        startAnalysis();
+}
+
+void SearchFileDocument::startAnalysis()
+{
+    m_analysis.start(
+        [text = m_bytes, encoding = m_encoding](
+            QPromise<std::shared_ptr<SearchFileAnalysis>> &promise, const std::atomic<bool> &stop) {
+            if (std::optional<SearchFileAnalysis> analysis
+                = analyseSearchFile(text, encoding, stop))
+                promise.addResult(std::make_shared<SearchFileAnalysis>(std::move(*analysis)));
+        },
+        [this](std::shared_ptr<SearchFileAnalysis> analysis) {
+            if (m_wanted)
+                deliver(std::move(analysis));
+            else
+                m_ready = std::move(analysis);
+        });
+}
+
+void SearchFileDocument::deliver(std::shared_ptr<SearchFileAnalysis> analysis)
+{
+    m_wanted = false;
+    if (analysis->error.isEmpty())
+        m_table = std::make_shared<const SongTable>(std::move(analysis->table));
+    emit analysed(analysis);
+}
