@@ -185,6 +185,8 @@ void MainWindow::buildAnalysisGroup()
     m_songTable->setAccessibleName(tr("歌曲列表"));
 
     m_checkAll = place(new QCheckBox(tr("全选"), group), this, "选择框1", QRect(7, 595, 56, 16));
+    // Partly checked when some of the shown songs are ticked; a click never sets that state.
+    m_checkAll->setTristate(true);
 
     auto *randomGroup = place(new QGroupBox(group), this, "分组框3", QRect(111, 586, 304, 26));
     randomGroup->setAccessibleName(tr("随机勾选"));
@@ -305,6 +307,7 @@ void MainWindow::buildFindBar()
     connect(m_songModel, &SongTableModel::ticksChanged, this, [this] {
         m_statusNote.clear();
         updateStatus();
+        showCheckAllState();
     });
 }
 
@@ -420,7 +423,6 @@ void MainWindow::onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis)
     m_songModel->setTable(table, std::move(carried.ticks));
     m_shownModel->setSongLines(std::move(analysis->lines));
     m_songTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    m_checkAll->setChecked(false);
     m_randomCount->setText(NumberText::fromReal(static_cast<double>(table->rowCount()) / 2));
     if (carried.keptRows > 0 || carried.droppedRows > 0) {
         showNote(tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
@@ -439,9 +441,11 @@ void MainWindow::onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis)
     }
 }
 
-void MainWindow::onCheckAllClicked(bool checked)
+void MainWindow::onCheckAllClicked()
 {
-    // The placeholder row can be ticked as well, though no export writes it.
+    // Ticks every shown song unless all of them are ticked; the placeholder row can be ticked as
+    // well, though nothing writes it.
+    const bool checked = m_shownModel->shownTickedCount() < m_shownModel->rowCount();
     if (m_shownModel->showsAllRows())
         m_songModel->setAllTicked(checked);
     else
@@ -600,6 +604,15 @@ void MainWindow::onShownSongsChanged()
     const qsizetype shown = m_shownModel->shownSongCount();
     m_songCount->setText(m_songModel->hasSongs() ? QString::number(shown) : QString());
     updateStatus();
+    showCheckAllState();
+}
+
+void MainWindow::showCheckAllState()
+{
+    const qsizetype ticked = m_shownModel->shownTickedCount();
+    m_checkAll->setCheckState(ticked == 0        ? Qt::Unchecked
+            : ticked == m_shownModel->rowCount() ? Qt::Checked
+                                                 : Qt::PartiallyChecked);
 }
 
 void MainWindow::updateStatus()

@@ -69,7 +69,9 @@ private:
     void onBrowseClicked();
     void onAnalyseClicked();
     void onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis);
-    void onCheckAllClicked(bool checked);
+    void onCheckAllClicked();
+    // 全选 shows whether none, some or all of the shown songs are ticked.
+    void showCheckAllState();
     void onRandomPickClicked();
     void onExportCodesClicked();
     void onCopyCodesTriggered();

@@ -205,6 +205,14 @@ int ShownSongsModel::shownRow(std::uint32_t tableRow) const
     return found == m_rows.end() ? -1 : static_cast<int>(found - m_rows.begin());
 }
 
+qsizetype ShownSongsModel::shownTickedCount() const
+{
+    if (m_showsAll)
+        return m_songs->ticks().count();
+    return std::count_if(
+        m_rows.begin(), m_rows.end(), [this](std::uint32_t row) { return m_songs->isTicked(row); });
+}
+
 QModelIndex ShownSongsModel::mapToSource(const QModelIndex &proxyIndex) const
 {
     if (!proxyIndex.isValid())

@@ -55,6 +55,8 @@ public:
     }
     // Where a table row shows, or -1.
     int shownRow(std::uint32_t tableRow) const;
+    // Ticked rows among the shown ones, the placeholder included.
+    qsizetype shownTickedCount() const;
     // Shown songs, as opposed to the placeholder, which is no song.
     qsizetype shownSongCount() const { return m_songs->hasSongs() ? rowCount() : 0; }
 

@@ -104,6 +104,31 @@ TEST_F(FindingSongs, TypingNarrowsTheTableAndTheStatusCountsShownAllAndTicked)
     EXPECT_EQ(control<QLineEdit>("编辑框3")->text(), u"3"_qs) << "only the analysis proposes";
 }
 
+TEST_F(FindingSongs, CheckAllShowsWhetherNoneSomeOrAllShownSongsAreTicked)
+{
+    auto *checkAll = control<QCheckBox>("选择框1");
+    find(u"粤语"_qs);
+    checkAll->click();
+    EXPECT_EQ(checkAll->checkState(), Qt::Checked);
+    find(QString());
+    EXPECT_EQ(checkAll->checkState(), Qt::PartiallyChecked) << "3 of 6 shown songs ticked";
+    checkAll->click();
+    EXPECT_EQ(checkedRows().size(), 6u) << "a partly checked 全选 ticks every shown song";
+    EXPECT_EQ(checkAll->checkState(), Qt::Checked);
+
+    setChecked(0, false);
+    EXPECT_EQ(checkAll->checkState(), Qt::PartiallyChecked);
+    QTest::keyClick(&m_window, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(checkAll->checkState(), Qt::Checked) << "undo brings the state back";
+    checkAll->click();
+    EXPECT_TRUE(checkedRows().empty());
+    EXPECT_EQ(checkAll->checkState(), Qt::Unchecked);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(checkAll);
+    checkAll->click();
+    setChecked(2, false);
+    EXPECT_TRUE(accessible->state().checkStateMixed);
+}
+
 TEST_F(FindingSongs, CheckAllAndRandomPickActOnShownSongsAndExportWritesEveryTick)
 {
     find(u"粤语"_qs);
@@ -141,7 +166,7 @@ TEST_F(FindingSongs, OnlyTickedShowsTheTickedSongsForReview)
     EXPECT_EQ(shownCodes(), Codes { u"105"_qs });
 }
 
-TEST_F(FindingSongs, ReanalysisKeepsTicksByCodeAndClearsTheQueryAndCheckAll)
+TEST_F(FindingSongs, ReanalysisKeepsTicksByCodeAndClearsTheQuery)
 {
     find(u"國語"_qs);
     control<QCheckBox>("选择框1")->click();
@@ -153,7 +178,7 @@ TEST_F(FindingSongs, ReanalysisKeepsTicksByCodeAndClearsTheQueryAndCheckAll)
     analyse();
     EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 2, 4 }));
     EXPECT_EQ(control<QLineEdit>("查找")->text(), QString());
-    EXPECT_FALSE(control<QCheckBox>("选择框1")->isChecked());
+    EXPECT_EQ(control<QCheckBox>("选择框1")->checkState(), Qt::PartiallyChecked);
     EXPECT_EQ(shownCodes().size(), 6u);
     EXPECT_EQ(status(), u"显示 6 / 共 6 首　已选 3 首　重新分析：保留已选 3 首，舍弃 1 首"_qs);
 
