@@ -1,5 +1,7 @@
 #include "selection/random_selection.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 std::vector<qsizetype> pickDistinctRows(
@@ -23,4 +25,33 @@ std::vector<qsizetype> pickDistinctRows(
         rows.push_back(row);
     }
     return rows;
+}
+
+UntickedPick pickUntickedRows(std::span<const std::uint32_t> shownRows,
+    const std::function<bool(std::uint32_t row)> &isTicked, qsizetype count,
+    QRandomGenerator &random)
+{
+    UntickedPick pick;
+    for (const std::uint32_t row : shownRows) {
+        if (!isTicked(row))
+            pick.rows.push_back(row);
+    }
+    pick.untickedBefore = qsizetype(pick.rows.size());
+    if (count >= pick.untickedBefore)
+        return pick;
+    std::vector<std::uint32_t> unticked = std::move(pick.rows);
+    pick.rows.clear();
+    for (const qsizetype index : pickDistinctRows(pick.untickedBefore, count, random))
+        pick.rows.push_back(unticked[std::size_t(index)]);
+    return pick;
+}
+
+QString randomPickNote(const UntickedPick &pick, qsizetype count)
+{
+    const qsizetype added = qsizetype(pick.rows.size());
+    if (pick.tookAllLeft(count)) {
+        return QCoreApplication::translate("RandomSelection", "随机选中 %1 首（只剩 %1 首未选）")
+            .arg(added);
+    }
+    return QCoreApplication::translate("RandomSelection", "随机选中 %1 首").arg(added);
 }

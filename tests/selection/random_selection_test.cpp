@@ -103,3 +103,62 @@ TEST(RandomSelection, PairsOfRowsAreEquallyLikelyToBePickedTogether)
     // 14 degrees of freedom: 36.1 is the 0.1 % critical value.
     EXPECT_LT(chiSquare, 36.1);
 }
+
+class PickThatAddsSongs : public testing::Test
+{
+protected:
+    // Rows 0 .. 19 shown in a shuffled order; the even ones below 10 ticked.
+    std::vector<std::uint32_t> m_shown { 7, 3, 12, 0, 19, 4, 8, 15, 1, 2, 6, 18, 5, 9, 11, 10, 13,
+        14, 16, 17 };
+    std::function<bool(std::uint32_t)> m_isTicked
+        = [](std::uint32_t row) { return row < 10 && row % 2 == 0; };
+    QRandomGenerator m_random { 11 };
+};
+
+TEST_F(PickThatAddsSongs, AddsExactlyNDistinctUntickedShownSongs)
+{
+    const UntickedPick pick = pickUntickedRows(m_shown, m_isTicked, 8, m_random);
+    EXPECT_EQ(pick.rows.size(), 8u);
+    EXPECT_EQ(pick.untickedBefore, 15);
+    EXPECT_EQ(std::set<std::uint32_t>(pick.rows.begin(), pick.rows.end()).size(), 8u);
+    for (const std::uint32_t row : pick.rows) {
+        EXPECT_FALSE(m_isTicked(row)) << row;
+        EXPECT_NE(std::find(m_shown.begin(), m_shown.end(), row), m_shown.end()) << row;
+    }
+    EXPECT_EQ(randomPickNote(pick, 8), u"随机选中 8 首"_qs);
+}
+
+TEST_F(PickThatAddsSongs, AskingForMoreThanRemainTicksAllThatRemainAndSaysSo)
+{
+    for (const qsizetype count : { 15, 16, 99997 }) {
+        UntickedPick pick = pickUntickedRows(m_shown, m_isTicked, count, m_random);
+        std::sort(pick.rows.begin(), pick.rows.end());
+        EXPECT_EQ(pick.rows,
+            (std::vector<std::uint32_t> { 1, 3, 5, 7, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19 }));
+        EXPECT_EQ(pick.tookAllLeft(count), count > 15);
+    }
+    const UntickedPick all = pickUntickedRows(m_shown, m_isTicked, 16, m_random);
+    EXPECT_EQ(randomPickNote(all, 16), u"随机选中 15 首（只剩 15 首未选）"_qs);
+    const UntickedPick none = pickUntickedRows(
+        m_shown, [](std::uint32_t) { return true; }, 3, m_random);
+    EXPECT_TRUE(none.rows.empty());
+    EXPECT_EQ(randomPickNote(none, 3), u"随机选中 0 首（只剩 0 首未选）"_qs);
+}
+
+TEST_F(PickThatAddsSongs, EveryUntickedSongIsEquallyLikely)
+{
+    std::vector<int> hits(20, 0);
+    constexpr int picks = 20000;
+    for (int pick = 0; pick < picks; ++pick) {
+        for (const std::uint32_t row : pickUntickedRows(m_shown, m_isTicked, 3, m_random).rows)
+            ++hits[row];
+    }
+    const double expected = picks * 3.0 / 15.0;
+    double chiSquare = 0;
+    for (std::uint32_t row = 0; row < 20; ++row) {
+        if (!m_isTicked(row))
+            chiSquare += (hits[row] - expected) * (hits[row] - expected) / expected;
+    }
+    // 14 degrees of freedom: 36.1 is the 0.1 % critical value.
+    EXPECT_LT(chiSquare, 36.1);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "songs/song_table.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The distinct languages and categories of a table, for choosing songs by them. Values that fold
+// alike (粵語 and 粤语) are one value, spelled as the table writes it most often; the values come
+// most frequent first. Each row keeps one small number for its pair of values, so both filters
+// together cost 2 bytes a song and a filter test is one look-up.
+class SongFacets
+{
+public:
+    struct Value
+    {
+        QByteArray spelling; // bytes in the table's encoding, as most rows write it
+        qsizetype count = 0; // rows with a value that folds alike
+    };
+    // A choice is an index into languages() or categories(), or this for 全部.
+    static constexpr int all = -1;
+
+    // Which rows a pair of choices keeps.
+    class Filter
+    {
+    public:
+        bool keepsAll() const { return m_keepsAll; }
+        bool accepts(std::uint32_t row) const
+        {
+            return m_keepsAll || m_keptPairs[m_wide ? m_wide[row] : m_narrow[row]] != 0;
+        }
+
+    private:
+        friend class SongFacets;
+        bool m_keepsAll = true;
+        std::vector<std::uint8_t> m_keptPairs;
+        const std::uint16_t *m_narrow = nullptr;
+        const std::uint32_t *m_wide = nullptr;
+    };
+
+    SongFacets() = default;
+    // Nothing when `cancelled` says so meanwhile.
+    static std::optional<SongFacets> of(
+        const SongTable &table, const std::function<bool()> &cancelled = {});
+
+    const std::vector<Value> &languages() const { return m_languages; }
+    const std::vector<Value> &categories() const { return m_categories; }
+    // Valid while these facets live; a choice out of range counts as 全部.
+    Filter filter(int language, int category) const;
+
+    // Bytes kept per row of the table.
+    std::size_t bytesPerRow() const { return m_wideRowPairs.empty() ? 2 : 4; }
+
+private:
+    std::vector<Value> m_languages;
+    std::vector<Value> m_categories;
+    // Each distinct pair of raw values: the index of its language and of its category.
+    std::vector<std::uint32_t> m_pairLanguage;
+    std::vector<std::uint32_t> m_pairCategory;
+    // Each row's pair; wide only when a table has more than 65,536 distinct pairs.
+    std::vector<std::uint16_t> m_rowPairs;
+    std::vector<std::uint32_t> m_wideRowPairs;
+};
