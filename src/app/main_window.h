@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/window_growth.h"
 #include "songs/analysis_in_advance.h"
 #include "songs/song_search.h"
 #include "ui/text_encoding.h"
@@ -16,6 +15,8 @@ class Dialogs;
 class FileLoadJob;
 class FindBar;
 class GapCaption;
+class HeightDivider;
+class PlacedLayout;
 class PlaybackEngine;
 class ShownSongsModel;
 class SongSorter;
@@ -57,8 +58,6 @@ protected:
     // A search file dropped on the window loads as if chosen with Browse.
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    // The source view and the song table share the room a larger window gives.
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildSourceGroup();
@@ -66,7 +65,6 @@ private:
     void fitRandomCountRow(GapCaption *caption, QLabel *note);
     void buildMenuAndHiddenCommands();
     void buildFindBar();
-    void setUpGrowth();
 
     void onBrowseClicked();
     void onAnalyseClicked();
@@ -154,5 +152,7 @@ private:
     QByteArray m_codeBuffer;
     QByteArray m_detailBuffer;
     QPointer<PlayerWindow> m_player;
-    WindowGrowth m_growth;
+    // Every control's place at the default size and how it follows a larger window.
+    PlacedLayout *m_layout = nullptr;
+    HeightDivider *m_divider = nullptr;
 };
