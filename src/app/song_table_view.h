@@ -17,6 +17,8 @@ public:
     void setSongModel(ShownSongsModel *model);
     // The current row when it is selected, else -1; independent of the check marks.
     int selectedRow() const;
+    // The whole text of a cell drawn cut, its tooltip; empty when the cell shows it all.
+    QString cutText(const QModelIndex &index) const;
 
 signals:
     // A right-click (which first selects the row under the mouse) or the menu key.
@@ -26,9 +28,12 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void tickSelectedSongs();
+    void fitColumnsToWidth();
 
     ShownSongsModel *m_songs = nullptr;
 };

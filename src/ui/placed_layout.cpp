@@ -33,6 +33,8 @@ void PlacedLayout::place(QWidget *widget, const QRect &inWindow, Rule rule)
         qFatal("PlacedLayout: a rule for a widget that is not in the window");
     m_entries.push_back({ widget, inWindow, rule });
     setGeometry(QRect(QPoint(0, 0), m_window->size()));
+    // A hidden window's resizes are followed only once the layout is active.
+    activate();
 }
 
 void PlacedLayout::place(QWidget *widget, const QRect &inWindow)
