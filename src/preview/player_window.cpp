@@ -3,7 +3,6 @@
 #include "preview/media_path_resolver.h"
 #include "ui/accessibility.h"
 #include "ui/placed_layout.h"
-#include "ui/window_frame.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -37,7 +36,7 @@ PlayerWindow::PlayerWindow(PlaybackEngine &engine, QWidget *parent)
     m_pathLine->setAccessibleDescription(tr("媒体文件路径"));
     exposeAsWindow(*this);
     // The player keeps its margin to the window as it grows; the path line sits below it.
-    const QSize base = clientSizeOf(outerSize);
+    const QSize base = PlacedLayout::clientAreaOf(outerSize);
     auto *layout = new PlacedLayout(this, base);
     const QSize view = base - playerMargin;
     layout->place(m_view, QRect(QPoint(0, 0), view),

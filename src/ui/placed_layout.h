@@ -51,8 +51,13 @@ public:
         }
     };
 
-    // The window's client area at the base size, which is also its smallest size.
+    // The window's client area at the base size, which is also its smallest size. A window of
+    // fixed size sets the constraint QLayout::SetFixedSize.
     PlacedLayout(QWidget *window, QSize baseSize);
+
+    // The client area of a window whose outer size, frame included, is given: a title bar of 27
+    // pixels and borders of 2, the largest frame that still leaves room for every control.
+    static constexpr QSize clientAreaOf(QSize outerSize) { return outerSize - QSize(4, 31); }
 
     // Puts a descendant of the window at its rectangle; one missing or outside the window is a
     // programming error.
