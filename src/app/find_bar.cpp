@@ -8,9 +8,27 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace {
 
 using Rule = PlacedLayout::Rule;
+
+constexpr int barHeight = 17;
+constexpr int statusWidth = 241;
+
+// Where the parts sit at the window's default width, the status widened by what its counts
+// lack, which the find field gives up.
+struct Parts
+{
+    QRect caption, field, onlyTicked, status;
+};
+constexpr Parts partsAtDefaultWidth(int lacking)
+{
+    return { QRect(8, 0, 40, barHeight), QRect(48, 0, 222 - lacking, barHeight),
+        QRect(276 - lacking, 0, 78, barHeight),
+        QRect(356 - lacking, 0, statusWidth + lacking, barHeight) };
+}
 
 } // namespace
 
@@ -28,11 +46,12 @@ FindBar::FindBar(QWidget *parent)
     m_onlyTicked->setObjectName(QStringLiteral("只看已选"));
     m_status->setObjectName(QStringLiteral("查找状态"));
     // At the window's default width; a wider band spreads its parts, the status taking most.
-    auto *layout = new PlacedLayout(this, QSize(601, 17));
-    layout->place(m_caption, QRect(8, 0, 40, 17));
-    layout->place(m_field, QRect(48, 0, 222, 17), Rule().growsWide(0.25));
-    layout->place(m_onlyTicked, QRect(276, 0, 78, 17), Rule().movesRight(0.25));
-    layout->place(m_status, QRect(356, 0, 241, 17), Rule().movesRight(0.25).growsWide(0.75));
+    const Parts parts = partsAtDefaultWidth(0);
+    m_layout = new PlacedLayout(this, QSize(601, barHeight));
+    m_layout->place(m_caption, parts.caption);
+    m_layout->place(m_field, parts.field, Rule().growsWide(0.25));
+    m_layout->place(m_onlyTicked, parts.onlyTicked, Rule().movesRight(0.25));
+    m_layout->place(m_status, parts.status, Rule().movesRight(0.25).growsWide(0.75));
 
     m_field->installEventFilter(this);
     connect(m_field, &QLineEdit::textEdited, this, &FindBar::queryEdited);
@@ -58,6 +77,14 @@ void FindBar::setCounts(qsizetype shown, qsizetype songs, qsizetype ticked)
 {
     m_counts = tr("显示 %1 / 共 %2 首　已选 %3 首").arg(shown).arg(songs).arg(ticked);
     m_status->setParts(m_counts, m_note);
+    // Counts of a million songs need more than the default width leaves them (287 pixels of
+    // 241 in a 9-point font): the find field gives up what they lack, down to half its width.
+    const int lacking
+        = std::clamp(m_status->fontMetrics().horizontalAdvance(m_counts) + 2 - statusWidth, 0, 111);
+    const Parts parts = partsAtDefaultWidth(lacking);
+    m_layout->setBase(m_field, parts.field);
+    m_layout->setBase(m_onlyTicked, parts.onlyTicked);
+    m_layout->setBase(m_status, parts.status);
 }
 
 void FindBar::setNote(const QString &note)

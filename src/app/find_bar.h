@@ -5,6 +5,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class PlacedLayout;
 class StatusLine;
 
 // The band under the bottom row of controls: the caption "查找：", the find field, "只看已选" and
@@ -39,6 +40,7 @@ private:
     QLineEdit *m_field;
     QCheckBox *m_onlyTicked;
     StatusLine *m_status;
+    PlacedLayout *m_layout;
     QString m_counts;
     QString m_note;
 };

@@ -42,6 +42,16 @@ void PlacedLayout::place(QWidget *widget, const QRect &inWindow)
     place(widget, inWindow, Rule {});
 }
 
+void PlacedLayout::setBase(QWidget *widget, const QRect &inWindow)
+{
+    const auto entry = std::find_if(m_entries.begin(), m_entries.end(),
+        [widget](const Entry &placed) { return placed.widget == widget; });
+    if (entry == m_entries.end())
+        qFatal("PlacedLayout: a new rectangle for a widget that was never placed");
+    entry->base = inWindow;
+    setGeometry(QRect(QPoint(0, 0), m_window->size()));
+}
+
 void PlacedLayout::addItem(QLayoutItem *)
 {
     qFatal("PlacedLayout: widgets are added with place()");

@@ -64,6 +64,8 @@ public:
     void place(QWidget *widget, const QRect &inWindow, Rule rule);
     // One that stays where it is.
     void place(QWidget *widget, const QRect &inWindow);
+    // A new rectangle at the base size for a widget placed before, which keeps its rule.
+    void setBase(QWidget *widget, const QRect &inWindow);
     // Gives the upper parts this many more pixels of height (fewer when negative) than half of
     // the extra height, as far as each stretched part keeps some room.
     void moveDivider(int pixels);

@@ -1,6 +1,7 @@
 #include "main_window_fixture.h"
 #include "support/window_layout.h"
 
+#include "app/find_bar.h"
 #include "app/status_line.h"
 
 #include <QAccessible>
@@ -171,4 +172,19 @@ TEST_F(StatusLineTest, ALongNoteLeavesTheCountsWholeAtTheDefaultSizeAndGoesWithT
     setChecked(2, true);
     EXPECT_EQ(status->shownText(), u"显示 3 / 共 3 首　已选 2 首"_qs);
     EXPECT_EQ(status->toolTip(), QString()) << "nothing is cut";
+}
+
+TEST(FindBarStatus, CountsOfAMillionSongsShowWholeAtTheDefaultWidth)
+{
+    FindBar bar;
+    bar.resize(601, 17);
+    bar.setCounts(1'000'000, 1'000'000, 1'000'000);
+    bar.setNote(u"　已导出 1000000 个编码到 /home/venue/新增歌曲编码.txt"_qs);
+    auto *status = bar.findChild<StatusLine *>();
+    const QString counts = u"显示 1000000 / 共 1000000 首　已选 1000000 首"_qs;
+    EXPECT_TRUE(status->shownText().startsWith(counts)) << status->shownText().toStdString();
+    EXPECT_LE(status->fontMetrics().horizontalAdvance(status->shownText()),
+        status->contentsRect().width());
+    EXPECT_EQ(controlsCutOff(bar), "");
+    EXPECT_GE(bar.findChild<QLineEdit *>()->width(), 111) << "the field keeps room to type";
 }
