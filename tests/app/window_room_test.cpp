@@ -3,6 +3,7 @@
 
 #include "app/find_bar.h"
 #include "app/status_line.h"
+#include "ui/placed_layout.h"
 
 #include <QAccessible>
 #include <QHeaderView>
@@ -187,4 +188,17 @@ TEST(FindBarStatus, CountsOfAMillionSongsShowWholeAtTheDefaultWidth)
         status->contentsRect().width());
     EXPECT_EQ(controlsCutOff(bar), "");
     EXPECT_GE(bar.findChild<QLineEdit *>()->width(), 111) << "the field keeps room to type";
+}
+
+TEST(PlacedLayoutDeathTest, ARuleForAWidgetOutsideTheWindowIsAProgrammingError)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto placeOutside = [](QWidget *widget) {
+        QWidget window;
+        PlacedLayout layout(&window, QSize(100, 100));
+        layout.place(widget, QRect(0, 0, 10, 10));
+    };
+    EXPECT_DEATH(placeOutside(nullptr), "not in the window");
+    QWidget stranger;
+    EXPECT_DEATH(placeOutside(&stranger), "not in the window");
 }
