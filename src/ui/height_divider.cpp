@@ -1,5 +1,8 @@
 #include "ui/height_divider.h"
 
+#include "ui/accessibility.h"
+
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,6 +12,16 @@ namespace {
 constexpr int keyStep = 10;
 constexpr int pageStep = 60;
 
+// A focusable separator, which is how screen readers know a divider the keys move.
+class DividerInterface : public QAccessibleWidget
+{
+public:
+    explicit DividerInterface(HeightDivider *divider)
+        : QAccessibleWidget(divider, QAccessible::Separator)
+    {
+    }
+};
+
 } // namespace
 
 HeightDivider::HeightDivider(QWidget *parent)
@@ -17,6 +30,7 @@ HeightDivider::HeightDivider(QWidget *parent)
     setCursor(Qt::SplitVCursor);
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
+    useAccessibleInterface<HeightDivider, DividerInterface>();
 }
 
 void HeightDivider::paintEvent(QPaintEvent *)

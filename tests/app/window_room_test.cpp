@@ -145,7 +145,9 @@ TEST_F(WindowRoom, TheDividerMovesHeightBetweenTheSourceAndTheTable)
         QTest::keyClick(divider, Qt::Key_PageUp);
     EXPECT_GE(inWindow("编辑框1").height(), 40);
     EXPECT_EQ(inWindow("按钮3"), bottomRow);
-    EXPECT_FALSE(divider->accessibleName().isEmpty());
+    QAccessibleInterface *forReaders = QAccessible::queryAccessibleInterface(divider);
+    EXPECT_EQ(forReaders->role(), QAccessible::Separator);
+    EXPECT_FALSE(forReaders->text(QAccessible::Name).isEmpty());
 }
 
 using StatusLineTest = MainWindowTest;
