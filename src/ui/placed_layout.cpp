@@ -4,7 +4,9 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -59,16 +61,19 @@ void PlacedLayout::addItem(QLayoutItem *)
 
 std::pair<int, int> PlacedLayout::dividerRange(int extraHeight) const
 {
-    int upperRoom = extraHeight / 2;
-    int lowerRoom = extraHeight - upperRoom;
+    // Each side may give its share of the extra height and what its stretched parts have
+    // beyond the least height; a side with none gives nothing.
+    const int upperShare = extraHeight / 2;
+    std::optional<int> upperRoom;
+    std::optional<int> lowerRoom;
     for (const Entry &entry : m_entries) {
-        const int spare = entry.base.height() - leastStretchedHeight;
+        const int spare = std::max(entry.base.height() - leastStretchedHeight, 0);
         if (entry.rule.growTall.upper > 0)
-            upperRoom = std::min(upperRoom, spare + extraHeight / 2);
+            upperRoom = std::min(upperRoom.value_or(INT_MAX), upperShare + spare);
         if (entry.rule.growTall.lower > 0)
-            lowerRoom = std::min(lowerRoom, spare + extraHeight - extraHeight / 2);
+            lowerRoom = std::min(lowerRoom.value_or(INT_MAX), extraHeight - upperShare + spare);
     }
-    return { -std::max(upperRoom, 0), std::max(lowerRoom, 0) };
+    return { -upperRoom.value_or(0), lowerRoom.value_or(0) };
 }
 
 void PlacedLayout::moveDivider(int pixels)
