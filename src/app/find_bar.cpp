@@ -1,16 +1,43 @@
 #include "app/find_bar.h"
 
+#include "app/status_line.h"
+#include "ui/placed_layout.h"
+
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+
+#include <algorithm>
+
+namespace {
+
+using Rule = PlacedLayout::Rule;
+
+constexpr int barHeight = 17;
+constexpr int statusWidth = 241;
+
+// Where the parts sit at the window's default width, the status widened by what its counts
+// lack, which the find field gives up.
+struct Parts
+{
+    QRect caption, field, onlyTicked, status;
+};
+constexpr Parts partsAtDefaultWidth(int lacking)
+{
+    return { QRect(8, 0, 40, barHeight), QRect(48, 0, 222 - lacking, barHeight),
+        QRect(276 - lacking, 0, 78, barHeight),
+        QRect(356 - lacking, 0, statusWidth + lacking, barHeight) };
+}
+
+} // namespace
 
 FindBar::FindBar(QWidget *parent)
     : QWidget(parent)
     , m_caption(new QLabel(tr("查找："), this))
     , m_field(new QLineEdit(this))
     , m_onlyTicked(new QCheckBox(tr("只看已选"), this))
-    , m_status(new QLabel(this))
+    , m_status(new StatusLine(this))
 {
     setObjectName(QStringLiteral("查找栏"));
     m_field->setObjectName(QStringLiteral("查找"));
@@ -18,7 +45,13 @@ FindBar::FindBar(QWidget *parent)
     m_caption->setBuddy(m_field);
     m_onlyTicked->setObjectName(QStringLiteral("只看已选"));
     m_status->setObjectName(QStringLiteral("查找状态"));
-    m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // At the window's default width; a wider band spreads its parts, the status taking most.
+    const Parts parts = partsAtDefaultWidth(0);
+    m_layout = new PlacedLayout(this, QSize(601, barHeight));
+    m_layout->place(m_caption, parts.caption);
+    m_layout->place(m_field, parts.field, Rule().growsWide(0.25));
+    m_layout->place(m_onlyTicked, parts.onlyTicked, Rule().movesRight(0.25));
+    m_layout->place(m_status, parts.status, Rule().movesRight(0.25).growsWide(0.75));
 
     m_field->installEventFilter(this);
     connect(m_field, &QLineEdit::textEdited, this, &FindBar::queryEdited);
@@ -40,12 +73,24 @@ void FindBar::clearQuery()
     m_field->clear();
 }
 
-void FindBar::setStatus(const QString &text)
+void FindBar::setCounts(qsizetype shown, qsizetype songs, qsizetype ticked)
 {
-    m_status->setText(text);
-    m_status->setAccessibleName(text);
-    // A long note may not fit the window's width.
-    m_status->setToolTip(text);
+    m_counts = tr("显示 %1 / 共 %2 首　已选 %3 首").arg(shown).arg(songs).arg(ticked);
+    m_status->setParts(m_counts, m_note);
+    // Counts of a million songs need more than the default width leaves them (287 pixels of
+    // 241 in a 9-point font): the find field gives up what they lack, down to half its width.
+    const int lacking
+        = std::clamp(m_status->fontMetrics().horizontalAdvance(m_counts) + 2 - statusWidth, 0, 111);
+    const Parts parts = partsAtDefaultWidth(lacking);
+    m_layout->setBase(m_field, parts.field);
+    m_layout->setBase(m_onlyTicked, parts.onlyTicked);
+    m_layout->setBase(m_status, parts.status);
+}
+
+void FindBar::setNote(const QString &note)
+{
+    m_note = note;
+    m_status->setParts(m_counts, m_note);
 }
 
 void FindBar::focusField()
@@ -64,14 +109,4 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void FindBar::resizeEvent(QResizeEvent *)
-{
-    // Fixed parts at the left; the status text takes what the width leaves.
-    const int h = height();
-    m_caption->setGeometry(8, 0, 40, h);
-    m_onlyTicked->setGeometry(276, 0, 78, h);
-    m_field->setGeometry(48, 0, 222, h);
-    m_status->setGeometry(356, 0, width() - 356 - 4, h);
 }

@@ -5,6 +5,8 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class PlacedLayout;
+class StatusLine;
 
 // The band under the bottom row of controls: the caption "查找：", the find field, "只看已选" and
 // the status text. It only reports what the user typed and ticked and shows what it is told.
@@ -19,7 +21,10 @@ public:
     bool onlyTicked() const;
     // Empties the field without reporting a change.
     void clearQuery();
-    void setStatus(const QString &text);
+    // The status: the counts, always shown whole, and a note on what was just done, shown as far
+    // as it fits until the next note (an empty one clears it).
+    void setCounts(qsizetype shown, qsizetype songs, qsizetype ticked);
+    void setNote(const QString &note);
     // Ctrl+F: the field takes the focus with its text selected.
     void focusField();
 
@@ -29,11 +34,13 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     QLabel *m_caption;
     QLineEdit *m_field;
     QCheckBox *m_onlyTicked;
-    QLabel *m_status;
+    StatusLine *m_status;
+    PlacedLayout *m_layout;
+    QString m_counts;
+    QString m_note;
 };

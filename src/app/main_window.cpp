@@ -22,8 +22,10 @@
 #include "ui/file_io.h"
 #include "ui/file_load_job.h"
 #include "ui/gbk_text.h"
+#include "ui/height_divider.h"
 #include "ui/native_path.h"
 #include "ui/number_text.h"
+#include "ui/placed_layout.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -52,15 +54,27 @@ constexpr QSize defaultSize(601, 630);
 const QString textFileFilter = QStringLiteral("文本文档(*.txt)|*.txt");
 const QString workbookFilter = QStringLiteral("Excel 工作簿(*.xlsx)|*.xlsx");
 
-// Places a control by its position in the window, whatever group box it sits in.
+using Rule = PlacedLayout::Rule;
+
+// Names a control and puts it at its place in the window, whatever group box it sits in.
 template <typename Control>
-Control *place(Control *control, QWidget *window, const char *name, const QRect &inWindow)
+Control *place(
+    PlacedLayout *layout, Control *control, const char *name, const QRect &inWindow, Rule rule = {})
 {
     control->setObjectName(QString::fromUtf8(name));
-    const QPoint parentOffset = control->parentWidget()->mapTo(window, QPoint(0, 0));
-    control->setGeometry(inWindow.translated(-parentOffset));
+    layout->place(control, inWindow, rule);
     return control;
 }
+
+// The source view above the divider takes the upper share of the extra height, the song table
+// below it the lower; what sits below both moves down by the whole.
+constexpr Rule stretchedAbove = Rule().growsWide(1).growsTall(PlacedLayout::upper);
+constexpr Rule belowSource = Rule().movesDown(PlacedLayout::upper);
+constexpr Rule stretchedBelow
+    = Rule().growsWide(1).movesDown(PlacedLayout::upper).growsTall(PlacedLayout::lower);
+constexpr Rule bottomLeft = Rule().movesDown(PlacedLayout::both);
+constexpr Rule bottomMiddle = Rule().movesRight(0.5).movesDown(PlacedLayout::both);
+constexpr Rule bottomRight = Rule().movesRight(1).movesDown(PlacedLayout::both);
 
 // The one local file of a drag, or nothing.
 QString droppedFile(const QMimeData *mime)
@@ -95,8 +109,7 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, QWidget *parent)
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(tr("澜杉V1.1"));
     // The client area of a 607 × 668 window with a title bar and thin borders; it may grow.
-    resize(defaultSize);
-    setMinimumSize(defaultSize);
+    m_layout = new PlacedLayout(this, defaultSize);
     setAcceptDrops(true);
     exposeAsWindow(*this);
 
@@ -104,9 +117,11 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, QWidget *parent)
     buildAnalysisGroup();
     buildMenuAndHiddenCommands();
     buildFindBar();
-    setUpGrowth();
 
-    m_workbookProgress = place(new ProgressStrip(this), this, "导出进度", QRect(152, 470, 356, 24));
+    // Over the middle of the song table.
+    m_workbookProgress
+        = place(m_layout, new ProgressStrip(this), "导出进度", QRect(152, 470, 356, 24),
+            Rule().movesRight(0.5).movesDown(PlacedLayout::Shares { 1, 0.5 }));
     m_workbookProgress->bar()->setObjectName(QStringLiteral("渐变进度条1"));
     m_workbookProgress->cancelButton()->setObjectName(QStringLiteral("取消导出"));
     connect(m_workbookProgress, &ProgressStrip::cancelRequested, m_workbookJob,
@@ -119,7 +134,8 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, QWidget *parent)
         m_workbookJob, &WorkbookExportJob::finished, this, &MainWindow::onWorkbookExportFinished);
 
     // Over the source view, whose text the read replaces.
-    m_loadProgress = place(new ProgressStrip(this), this, "读取进度", QRect(152, 110, 356, 24));
+    m_loadProgress = place(m_layout, new ProgressStrip(this), "读取进度", QRect(152, 110, 356, 24),
+        Rule().movesRight(0.5).movesDown(PlacedLayout::Shares { 0.5, 0 }));
     m_loadProgress->setAccessibleName(tr("正在读取搜歌文件"));
     connect(m_loadProgress, &ProgressStrip::cancelRequested, this, &MainWindow::onCancelTriggered);
     connect(m_loadJob, &FileLoadJob::progressChanged, this, [this](int percent) {
@@ -140,35 +156,48 @@ MainWindow::~MainWindow()
 
 void MainWindow::buildSourceGroup()
 {
-    auto *group
-        = place(new QGroupBox(tr(" 搜歌文件源码 "), this), this, "分组框1", QRect(3, 1, 595, 249));
+    auto *group = place(m_layout, new QGroupBox(tr(" 搜歌文件源码 "), this), "分组框1",
+        QRect(3, 1, 595, 249), stretchedAbove);
 
     // Drawn at 6,13 the view covers the caption's bottom row; it starts below the caption.
-    const int belowCaption = group->y() + QFontMetrics(group->font()).height() + 1;
-    m_sourceView = place(new SourceView(group), this, "编辑框1",
-        QRect(6, std::max(13, belowCaption), 586, 245 - std::max(13, belowCaption)));
+    const int belowCaption = std::max(13, group->y() + QFontMetrics(group->font()).height() + 1);
+    m_sourceView = place(m_layout, new SourceView(group), "编辑框1",
+        QRect(6, belowCaption, 586, 245 - belowCaption), stretchedAbove);
     m_sourceView->setAccessibleName(tr("搜歌文件源码"));
     m_sourceModel->setBytes(Gbk::encode(tr("无数据，请点击右边选择搜歌文件按钮导入搜歌文件")));
     m_sourceView->setSourceModel(m_sourceModel);
 
-    place(new QLabel(tr("搜歌文件路径："), this), this, "标签2", QRect(13, 251, 83, 24));
-    m_searchFilePath
-        = place(new QLabel(tr("请选择搜歌文件"), this), this, "标签1", QRect(98, 252, 382, 22));
-    auto *browse = place(new QPushButton(tr("浏览"), this), this, "按钮2", QRect(487, 251, 54, 22));
-    m_analyseButton
-        = place(new QPushButton(tr("分析"), this), this, "按钮1", QRect(543, 251, 54, 22));
+    constexpr Rule pathRule = Rule().growsWide(1).movesDown(PlacedLayout::upper);
+    constexpr Rule buttonRule = Rule().movesRight(1).movesDown(PlacedLayout::upper);
+    place(m_layout, new QLabel(tr("搜歌文件路径："), this), "标签2", QRect(13, 251, 83, 24),
+        belowSource);
+    m_searchFilePath = place(m_layout, new QLabel(tr("请选择搜歌文件"), this), "标签1",
+        QRect(98, 252, 382, 22), pathRule);
+    auto *browse = place(
+        m_layout, new QPushButton(tr("浏览"), this), "按钮2", QRect(487, 251, 54, 22), buttonRule);
+    m_analyseButton = place(
+        m_layout, new QPushButton(tr("分析"), this), "按钮1", QRect(543, 251, 54, 22), buttonRule);
     m_analyseButton->setEnabled(false);
     browse->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     m_analyseButton->setShortcut(QKeySequence(Qt::Key_F5));
 
-    place(new QLabel(tr("歌曲文件路径："), this), this, "标签6", QRect(13, 272, 83, 24));
-    m_songFolder = place(new QLabel(tr("若需要播放选中歌曲请正确设置歌曲目录"), this), this,
-        "标签7", QRect(98, 272, 382, 22));
-    auto *songFolderButton
-        = place(new QPushButton(tr("设置"), this), this, "按钮9", QRect(487, 275, 54, 22));
+    place(m_layout, new QLabel(tr("歌曲文件路径："), this), "标签6", QRect(13, 272, 83, 24),
+        belowSource);
+    m_songFolder = place(m_layout, new QLabel(tr("若需要播放选中歌曲请正确设置歌曲目录"), this),
+        "标签7", QRect(98, 272, 382, 22), pathRule);
+    auto *songFolderButton = place(
+        m_layout, new QPushButton(tr("设置"), this), "按钮9", QRect(487, 275, 54, 22), buttonRule);
 
     for (QLabel *path : { m_searchFilePath, m_songFolder })
         path->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    // Between the paths and the song table; it moves height from one view to the other.
+    m_divider = place(m_layout, new HeightDivider(this), "高度分隔条", QRect(3, 297, 595, 4),
+        Rule().growsWide(1).movesDown(PlacedLayout::upper));
+    m_divider->setAccessibleName(tr("源码与歌曲列表的分隔条"));
+    m_divider->setAccessibleDescription(tr("上下拖动或按上下方向键，调整两者的高度"));
+    m_divider->setToolTip(tr("拖动以调整源码与歌曲列表的高度"));
+    connect(m_divider, &HeightDivider::moved, m_layout, &PlacedLayout::moveDivider);
 
     connect(browse, &QPushButton::clicked, this, &MainWindow::onBrowseClicked);
     connect(m_analyseButton, &QPushButton::clicked, this, &MainWindow::onAnalyseClicked);
@@ -177,35 +206,39 @@ void MainWindow::buildSourceGroup()
 
 void MainWindow::buildAnalysisGroup()
 {
-    auto *group
-        = place(new QGroupBox(tr(" 分析 "), this), this, "分组框2", QRect(2, 298, 595, 316));
+    auto *group = place(m_layout, new QGroupBox(tr(" 分析 "), this), "分组框2",
+        QRect(2, 298, 595, 316), stretchedBelow);
+    // The divider lies over the group's top edge.
+    m_divider->raise();
 
-    m_songTable = place(new SongTableView(group), this, "超级列表框1", QRect(5, 310, 586, 279));
+    m_songTable = place(
+        m_layout, new SongTableView(group), "超级列表框1", QRect(5, 310, 586, 279), stretchedBelow);
     m_songTable->setSongModel(m_shownModel);
     m_songTable->setAccessibleName(tr("歌曲列表"));
 
-    m_checkAll = place(new QCheckBox(tr("全选"), group), this, "选择框1", QRect(7, 595, 56, 16));
+    m_checkAll = place(
+        m_layout, new QCheckBox(tr("全选"), group), "选择框1", QRect(7, 595, 56, 16), bottomLeft);
     // Partly checked when some of the shown songs are ticked; a click never sets that state.
     m_checkAll->setTristate(true);
 
-    auto *randomGroup = place(new QGroupBox(group), this, "分组框3", QRect(111, 586, 304, 26));
+    const QRect randomRow(111, 586, 304, 26);
+    auto *randomGroup = place(m_layout, new QGroupBox(group), "分组框3", randomRow, bottomMiddle);
     randomGroup->setAccessibleName(tr("随机勾选"));
-    auto *randomCaption = place(new GapCaption(tr("随机机率       个"), randomGroup), this, "标签3",
-        QRect(115, 594, 124, 16));
-    m_randomCount = place(new QLineEdit(randomGroup), this, "编辑框3", QRect(164, 594, 40, 16));
+    auto *randomCaption = new GapCaption(tr("随机机率       个"), randomGroup);
+    m_randomCount = new QLineEdit(randomGroup);
     m_randomCount->setAccessibleName(tr("随机机率（个）"));
     randomCaption->setBuddy(m_randomCount);
-    auto *note = place(new QLabel(tr("注：不能超过当前歌曲数量"), randomGroup), this, "标签5",
-        QRect(218, 594, 149, 16));
-    m_songCount = place(new QLabel(randomGroup), this, "标签4", QRect(367, 594, 41, 16));
+    auto *note = new QLabel(tr("注：不能超过当前歌曲数量"), randomGroup);
+    m_songCount = new QLabel(randomGroup);
     m_songCount->setAccessibleDescription(tr("当前歌曲数量"));
     fitRandomCountRow(randomCaption, note);
 
-    auto *randomPick
-        = place(new QPushButton(tr("确定"), group), this, "按钮6", QRect(427, 593, 32, 18));
-    auto *exportCodes
-        = place(new QPushButton(tr("导出所选编码"), this), this, "按钮3", QRect(463, 593, 80, 18));
-    auto *about = place(new QPushButton(tr("关于"), this), this, "按钮8", QRect(550, 593, 32, 18));
+    auto *randomPick = place(m_layout, new QPushButton(tr("确定"), group), "按钮6",
+        QRect(427, 593, 32, 18), bottomMiddle);
+    auto *exportCodes = place(m_layout, new QPushButton(tr("导出所选编码"), this), "按钮3",
+        QRect(463, 593, 80, 18), bottomRight);
+    auto *about = place(
+        m_layout, new QPushButton(tr("关于"), this), "按钮8", QRect(550, 593, 32, 18), bottomRight);
     exportCodes->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
 
     connect(m_checkAll, &QCheckBox::clicked, this, &MainWindow::onCheckAllClicked);
@@ -230,18 +263,22 @@ void MainWindow::fitRandomCountRow(GapCaption *caption, QLabel *note)
     const QFontMetrics metrics(rowFont);
     const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, m_randomCount);
     // QLineEdit keeps two pixels of its own on each side of the text.
-    m_randomCount->resize(
-        metrics.horizontalAdvance(u"500000.5"_qs) + 2 * frame + 5, m_randomCount->height());
-    const int unitLeft = m_randomCount->geometry().right() + 2 - caption->x();
+    const QRect field(164, 594, metrics.horizontalAdvance(u"500000.5"_qs) + 2 * frame + 5, 16);
+    const int captionLeft = 115;
+    const int unitLeft = field.right() + 2 - captionLeft;
     caption->setGapEnd(unitLeft);
-    caption->resize(
-        unitLeft + metrics.horizontalAdvance(caption->textAfterGap()), caption->height());
-    note->move(caption->geometry().right() + 3, note->y());
-    note->resize(metrics.horizontalAdvance(note->text()) + 1, note->height());
+    const QRect captionRect(
+        captionLeft, 594, unitLeft + metrics.horizontalAdvance(caption->textAfterGap()), 16);
+    const QRect noteRect(
+        captionRect.right() + 3, 594, metrics.horizontalAdvance(note->text()) + 1, 16);
     // The count may use the frame's inner edge.
-    const int rowEnd = m_songCount->parentWidget()->contentsRect().right() - 1;
-    m_songCount->setGeometry(note->geometry().right() + 3, m_songCount->y(),
-        rowEnd - note->geometry().right() - 2, m_songCount->height());
+    QWidget *group = m_songCount->parentWidget();
+    const int rowEnd = group->mapTo(this, group->contentsRect().bottomRight()).x() - 1;
+    const QRect countRect(noteRect.right() + 3, 594, rowEnd - noteRect.right() - 2, 16);
+    place(m_layout, caption, "标签3", captionRect, bottomMiddle);
+    place(m_layout, m_randomCount, "编辑框3", field, bottomMiddle);
+    place(m_layout, note, "标签5", noteRect, bottomMiddle);
+    place(m_layout, m_songCount, "标签4", countRect, bottomMiddle);
 }
 
 void MainWindow::buildMenuAndHiddenCommands()
@@ -284,7 +321,8 @@ void MainWindow::buildMenuAndHiddenCommands()
 
 void MainWindow::buildFindBar()
 {
-    m_findBar = place(new FindBar(this), this, "查找栏", QRect(0, 613, 601, 17));
+    m_findBar = place(m_layout, new FindBar(this), "查找栏", QRect(0, 613, 601, 17),
+        Rule().growsWide(1).movesDown(PlacedLayout::both));
     m_findBar->setEnabled(false);
     updateStatus();
 
@@ -309,38 +347,6 @@ void MainWindow::buildFindBar()
         updateStatus();
         showCheckAllState();
     });
-}
-
-void MainWindow::setUpGrowth()
-{
-    using Share = WindowGrowth::Share;
-    const auto add = [this](const char *name, WindowGrowth::Rule rule) {
-        m_growth.add(findChild<QWidget *>(QString::fromUtf8(name)), rule);
-    };
-    // The source view takes the upper half of the extra height, the song table the lower.
-    add("分组框1", { .growWide = true, .growTall = Share::Upper });
-    add("编辑框1", { .growWide = true, .growTall = Share::Upper });
-    for (const char *caption : { "标签2", "标签6" })
-        add(caption, { .moveDown = Share::Upper });
-    for (const char *path : { "标签1", "标签7" })
-        add(path, { .growWide = true, .moveDown = Share::Upper });
-    for (const char *button : { "按钮2", "按钮1", "按钮9" })
-        add(button, { .moveRight = true, .moveDown = Share::Upper });
-    add("分组框2", { .growWide = true, .moveDown = Share::Upper, .growTall = Share::Lower });
-    add("超级列表框1", { .growWide = true, .growTall = Share::Lower });
-    // The bottom row: inside the analysis group, or on the window itself.
-    for (const char *control : { "选择框1", "分组框3", "按钮6" })
-        add(control, { .moveDown = Share::Lower });
-    for (const char *control : { "按钮3", "按钮8" })
-        add(control, { .moveDown = Share::Both });
-    add("渐变进度条1", { .moveDown = Share::Upper });
-    add("查找栏", { .growWide = true, .moveDown = Share::Both });
-}
-
-void MainWindow::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    m_growth.apply(size() - defaultSize);
 }
 
 void MainWindow::onBrowseClicked()
@@ -618,11 +624,9 @@ void MainWindow::showCheckAllState()
 void MainWindow::updateStatus()
 {
     const std::shared_ptr<const SongTable> &table = m_songModel->table();
-    m_findBar->setStatus(tr("显示 %1 / 共 %2 首　已选 %3 首")
-                             .arg(m_shownModel->shownSongCount())
-                             .arg(table ? table->rowCount() : 0)
-                             .arg(m_songModel->tickedSongCount())
-        + m_statusNote);
+    m_findBar->setCounts(m_shownModel->shownSongCount(), table ? table->rowCount() : 0,
+        m_songModel->tickedSongCount());
+    m_findBar->setNote(m_statusNote);
 }
 
 void MainWindow::onHeaderClicked(int column)

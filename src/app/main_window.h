@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/window_growth.h"
 #include "songs/song_table.h"
 #include "ui/text_encoding.h"
 
@@ -17,6 +16,8 @@ class Dialogs;
 class FileLoadJob;
 class FindBar;
 class GapCaption;
+class HeightDivider;
+class PlacedLayout;
 class PlaybackEngine;
 class SearchFileDocument;
 class ShownSongsModel;
@@ -55,8 +56,6 @@ protected:
     // A search file dropped on the window loads as if chosen with Browse.
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    // The source view and the song table share the room a larger window gives.
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildSourceGroup();
@@ -64,7 +63,6 @@ private:
     void fitRandomCountRow(GapCaption *caption, QLabel *note);
     void buildMenuAndHiddenCommands();
     void buildFindBar();
-    void setUpGrowth();
 
     void onBrowseClicked();
     void onAnalyseClicked();
@@ -133,5 +131,7 @@ private:
     QString m_statusNote;
 
     QPointer<PlayerWindow> m_player;
-    WindowGrowth m_growth;
+    // Every control's place at the default size and how it follows a larger window.
+    PlacedLayout *m_layout = nullptr;
+    HeightDivider *m_divider = nullptr;
 };

@@ -8,7 +8,10 @@
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -26,10 +29,75 @@ void SongTableView::setSongModel(ShownSongsModel *model)
 {
     m_songs = model;
     setModel(model);
-    for (int column = 0; column < model->columnCount(); ++column)
-        setColumnWidth(column, SongTableModel::defaultColumnWidth(column));
     connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &SongTableView::rememberCurrent);
     connect(model, &QAbstractItemModel::modelReset, this, &SongTableView::restoreCurrent);
+    fitColumnsToWidth();
+}
+
+void SongTableView::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    fitColumnsToWidth();
+}
+
+void SongTableView::fitColumnsToWidth()
+{
+    if (!m_songs)
+        return;
+    // What the view shows beyond the default widths goes to the name, the singer and, twice as
+    // much, the path; the code and the short columns keep theirs.
+    int defaultWidths = 0;
+    for (int column = 0; column < songColumnCount; ++column)
+        defaultWidths += SongTableModel::defaultColumnWidth(column);
+    const int shown = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width();
+    const int spare = std::max(shown - defaultWidths, 0);
+    const auto widthOf = [spare](SongColumn column) {
+        const int base = SongTableModel::defaultColumnWidth(static_cast<int>(column));
+        switch (column) {
+        case SongColumn::Name:
+        case SongColumn::Singer:
+            return base + spare / 4;
+        case SongColumn::FilePath:
+            return base + spare - 2 * (spare / 4);
+        default:
+            return base;
+        }
+    };
+    for (int column = 0; column < songColumnCount; ++column)
+        setColumnWidth(column, widthOf(static_cast<SongColumn>(column)));
+}
+
+QString SongTableView::cutText(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return {};
+    // Measured as the style draws the cell: its text room, less a margin on either side.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    option.index = index;
+    option.text = index.data().toString();
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    if (index.data(Qt::CheckStateRole).isValid())
+        option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    const QRect textRoom = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return option.fontMetrics.horizontalAdvance(option.text) > textRoom.width() - 2 * margin
+        ? option.text
+        : QString();
+}
+
+bool SongTableView::viewportEvent(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QTableView::viewportEvent(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const QString text = cutText(indexAt(help->pos()));
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), text, viewport());
+    return true;
 }
 
 void SongTableView::rememberCurrent()

@@ -20,6 +20,8 @@ public:
     void setSongModel(ShownSongsModel *model);
     // The current row when it is selected, else -1; independent of the check marks.
     int selectedRow() const;
+    // The whole text of a cell drawn cut, its tooltip; empty when the cell shows it all.
+    QString cutText(const QModelIndex &index) const;
 
 signals:
     // A right-click (which first selects the row under the mouse) or the menu key.
@@ -29,11 +31,14 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void tickSelectedSongs();
     void rememberCurrent();
     void restoreCurrent();
+    void fitColumnsToWidth();
 
     ShownSongsModel *m_songs = nullptr;
     // The song current before the shown songs changed, by its table row.

@@ -2,7 +2,7 @@
 
 #include "preview/media_path_resolver.h"
 #include "ui/accessibility.h"
-#include "ui/window_frame.h"
+#include "ui/placed_layout.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -35,8 +35,15 @@ PlayerWindow::PlayerWindow(PlaybackEngine &engine, QWidget *parent)
     m_pathLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_pathLine->setAccessibleDescription(tr("媒体文件路径"));
     exposeAsWindow(*this);
-    resize(clientSizeOf(outerSize));
-    placeChildren();
+    // The player keeps its margin to the window as it grows; the path line sits below it.
+    const QSize base = PlacedLayout::clientAreaOf(outerSize);
+    auto *layout = new PlacedLayout(this, base);
+    const QSize view = base - playerMargin;
+    layout->place(m_view, QRect(QPoint(0, 0), view),
+        PlacedLayout::Rule().growsWide(1).growsTall(PlacedLayout::both));
+    layout->place(m_pathLine,
+        QRect(4, view.height() + 2, base.width() - 8, playerMargin.height() - 4),
+        PlacedLayout::Rule().growsWide(1).movesDown(PlacedLayout::both));
     new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
 }
 
@@ -62,19 +69,6 @@ void PlayerWindow::closeEvent(QCloseEvent *event)
 {
     m_view->stop();
     event->accept();
-}
-
-void PlayerWindow::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    placeChildren();
-}
-
-void PlayerWindow::placeChildren()
-{
-    // The player keeps its margin to the window as it grows; the path line sits below it.
-    m_view->setGeometry(0, 0, width() - playerMargin.width(), height() - playerMargin.height());
-    m_pathLine->setGeometry(4, m_view->height() + 2, width() - 8, playerMargin.height() - 4);
 }
 
 void PlayerWindow::showPath(const QString &path)

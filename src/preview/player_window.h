@@ -28,10 +28,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void placeChildren();
     void showPath(const QString &path);
 
     PlayerView *m_view = nullptr;

@@ -2,7 +2,7 @@
 
 #include "ui/accessibility.h"
 #include "ui/native_path.h"
-#include "ui/window_frame.h"
+#include "ui/placed_layout.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -53,7 +53,6 @@ SongDirWindow::SongDirWindow(const QString &startFolder, QWidget *parent)
 {
     setObjectName(u"SongDirWindow"_qs);
     setWindowTitle(tr("选择歌曲文件目录"));
-    setFixedSize(clientSizeOf(QSize(380, 250)));
 
     m_model->setFilter(QDir::Dirs | QDir::Drives | QDir::NoDotAndDotDot);
     m_model->setRootPath(QString());
@@ -69,9 +68,11 @@ SongDirWindow::SongDirWindow(const QString &startFolder, QWidget *parent)
     // Enter in the folder tree sets the folder too.
     m_set->setDefault(true);
 
-    m_tree->setGeometry(0, 0, 368, 192);
-    m_drives->setGeometry(0, 196, 328, 20);
-    m_set->setGeometry(327, 196, 48, 20);
+    auto *layout = new PlacedLayout(this, PlacedLayout::clientAreaOf(QSize(380, 250)));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->place(m_tree, QRect(0, 0, 368, 192));
+    layout->place(m_drives, QRect(0, 196, 328, 20));
+    layout->place(m_set, QRect(327, 196, 48, 20));
     setTabOrder(m_tree, m_drives);
     setTabOrder(m_drives, m_set);
 

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QLayout>
+#include <QPointer>
+#include <QRect>
+
+#include <vector>
+
+// Widgets at fixed rectangles for a window's base size, each moved or stretched by its rule when
+// the window is larger. Rectangles are in the window's coordinates whatever group box a widget
+// sits in, so a group and its contents are given the same kind of rule. The extra height is
+// shared by the parts above a divider and those below it; moving the divider gives one the
+// other's room. The widgets are not layout items: QLayout would take them out of their group
+// boxes, and it skips hidden ones, which must be in place when they show.
+class PlacedLayout : public QLayout
+{
+    Q_OBJECT
+
+public:
+    // A part of the extra height: of the upper share, of the lower one, or of both.
+    struct Shares
+    {
+        double upper = 0;
+        double lower = 0;
+    };
+    static constexpr Shares upper { 1, 0 };
+    static constexpr Shares lower { 0, 1 };
+    static constexpr Shares both { 1, 1 };
+
+    // Fractions of the extra room a widget moves or grows by: 0 stays, 1 follows the edge.
+    // Built as Rule().growsWide(1).movesDown(upper).
+    struct Rule
+    {
+        double moveRight = 0;
+        double growWide = 0;
+        Shares moveDown;
+        Shares growTall;
+
+        constexpr Rule movesRight(double part) const { return with(&Rule::moveRight, part); }
+        constexpr Rule growsWide(double part) const { return with(&Rule::growWide, part); }
+        constexpr Rule movesDown(Shares part) const { return with(&Rule::moveDown, part); }
+        constexpr Rule growsTall(Shares part) const { return with(&Rule::growTall, part); }
+
+    private:
+        template <typename Field, typename Value>
+        constexpr Rule with(Field Rule::*field, Value value) const
+        {
+            Rule changed = *this;
+            changed.*field = value;
+            return changed;
+        }
+    };
+
+    // The window's client area at the base size, which is also its smallest size. A window of
+    // fixed size sets the constraint QLayout::SetFixedSize.
+    PlacedLayout(QWidget *window, QSize baseSize);
+
+    // The client area of a window whose outer size, frame included, is given: a title bar of 27
+    // pixels and borders of 2, the largest frame that still leaves room for every control.
+    static constexpr QSize clientAreaOf(QSize outerSize) { return outerSize - QSize(4, 31); }
+
+    // Puts a descendant of the window at its rectangle; one missing or outside the window is a
+    // programming error.
+    void place(QWidget *widget, const QRect &inWindow, Rule rule);
+    // One that stays where it is.
+    void place(QWidget *widget, const QRect &inWindow);
+    // A new rectangle at the base size for a widget placed before, which keeps its rule.
+    void setBase(QWidget *widget, const QRect &inWindow);
+    // Gives the upper parts this many more pixels of height (fewer when negative) than half of
+    // the extra height, as far as each stretched part keeps some room.
+    void moveDivider(int pixels);
+    int dividerOffset() const { return m_dividerOffset; }
+
+    QSize sizeHint() const override { return m_baseSize; }
+    QSize minimumSize() const override { return m_baseSize; }
+    void setGeometry(const QRect &rect) override;
+    void addItem(QLayoutItem *item) override;
+    QLayoutItem *itemAt(int) const override { return nullptr; }
+    QLayoutItem *takeAt(int) override { return nullptr; }
+    int count() const override { return 0; }
+
+private:
+    struct Entry
+    {
+        QPointer<QWidget> widget;
+        QRect base;
+        Rule rule;
+    };
+    // How far the divider may go up (negative) or down before a stretched part gets too low.
+    std::pair<int, int> dividerRange(int extraHeight) const;
+    QRect placedInWindow(const Entry &entry, QSize extra, int upperShare) const;
+
+    QWidget *m_window;
+    QSize m_baseSize;
+    std::vector<Entry> m_entries;
+    int m_dividerOffset = 0;
+};

@@ -1,0 +1,207 @@
+#include "main_window_fixture.h"
+#include "support/window_layout.h"
+
+#include "app/find_bar.h"
+#include "app/status_line.h"
+#include "ui/placed_layout.h"
+
+#include <QAccessible>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QToolTip>
+
+namespace {
+
+// The size of a maximised window on a 1280 × 1024 screen with a title bar.
+constexpr QSize maximised(1280, 990);
+
+QByteArray songWithALongPath()
+{
+    return songLine("10000001", "Song A", "Mandarin\\Jay Chou\\Qing Tian (live at the arena).mpg");
+}
+
+} // namespace
+
+// A window larger than its default size gives the room to the views and spreads the controls.
+class WindowRoom : public MainWindowTest
+{
+protected:
+    // A hidden window places its controls only once it shows.
+    void SetUp() override
+    {
+        m_window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
+    }
+
+    QRect inWindow(const char *name) const
+    {
+        QWidget *widget = control<QWidget>(name);
+        return QRect(widget->mapTo(&m_window, QPoint(0, 0)), widget->size());
+    }
+    // Every named control's place, to compare the window's default layout with itself.
+    std::map<QString, QRect> places() const
+    {
+        std::map<QString, QRect> all;
+        for (const QWidget *widget : m_window.findChildren<QWidget *>())
+            if (!widget->objectName().isEmpty() && !widget->objectName().startsWith(u"qt_"_qs))
+                all[widget->objectName()]
+                    = QRect(widget->mapTo(&m_window, QPoint(0, 0)), widget->size());
+        return all;
+    }
+    SongTableView *table() const { return control<SongTableView>("超级列表框1"); }
+};
+
+TEST_F(WindowRoom, TheProgressStripsStayOverTheViewsTheyReportOn)
+{
+    const auto offset = [this](const char *strip, const char *view) {
+        return inWindow(strip).center() - inWindow(view).center();
+    };
+    const QPoint overTable = offset("导出进度", "超级列表框1");
+    const QPoint overSource = offset("读取进度", "编辑框1");
+    m_window.resize(maximised);
+    EXPECT_LE((offset("导出进度", "超级列表框1") - overTable).manhattanLength(), 2)
+        << "the workbook's strip stays where it was drawn";
+    EXPECT_LE((offset("读取进度", "编辑框1") - overSource).manhattanLength(), 2);
+}
+
+TEST_F(WindowRoom, ColumnsControlsAndViewsTakeTheRoomAndGiveItBack)
+{
+    browseAndAnalyse(songWithALongPath());
+    const std::map<QString, QRect> atDefault = places();
+    const auto widths = [this] {
+        std::vector<int> all;
+        for (int column = 0; column < songColumnCount; ++column)
+            all.push_back(table()->columnWidth(column));
+        return all;
+    };
+    const std::vector<int> defaultWidths = widths();
+    const QModelIndex path = table()->model()->index(0, int(SongColumn::FilePath));
+    EXPECT_EQ(table()->cutText(path), path.data().toString()) << "the path is cut at first";
+
+    m_window.resize(maximised);
+    const std::vector<int> grown = widths();
+    for (SongColumn column : { SongColumn::Code, SongColumn::Category, SongColumn::Language })
+        EXPECT_EQ(grown[int(column)], defaultWidths[int(column)]);
+    for (SongColumn column : { SongColumn::Name, SongColumn::Singer, SongColumn::FilePath })
+        EXPECT_GT(grown[int(column)], defaultWidths[int(column)] + 100);
+    EXPECT_GE(std::accumulate(grown.begin(), grown.end(), 0) + 2 * table()->frameWidth() + 30,
+        table()->width())
+        << "the columns fill the table";
+    EXPECT_EQ(table()->cutText(path), QString()) << "a whole cell has no tooltip";
+
+    // The bottom row and the find band spread out.
+    const int extraWidth = maximised.width() - 601;
+    EXPECT_EQ(inWindow("按钮8").right(), atDefault.at(u"按钮8"_qs).right() + extraWidth);
+    EXPECT_NEAR(inWindow("按钮6").x(), atDefault.at(u"按钮6"_qs).x() + extraWidth / 2, 1);
+    EXPECT_NEAR(inWindow("编辑框3").x(), atDefault.at(u"编辑框3"_qs).x() + extraWidth / 2, 1);
+    EXPECT_EQ(inWindow("选择框1").x(), atDefault.at(u"选择框1"_qs).x());
+    EXPECT_GT(inWindow("只看已选").x(), atDefault.at(u"只看已选"_qs).x() + 100);
+    EXPECT_GT(inWindow("查找").width(), atDefault.at(u"查找"_qs).width() + 100);
+    EXPECT_EQ(controlsCutOff(m_window), "");
+
+    m_window.resize(601, 630);
+    EXPECT_EQ(places(), atDefault) << "the default size puts everything back";
+    EXPECT_EQ(widths(), defaultWidths);
+}
+
+TEST_F(WindowRoom, ACutCellShowsItsWholeTextInATooltip)
+{
+    browseAndAnalyse(songWithALongPath());
+    const auto tooltipAt = [this](int column) {
+        const QModelIndex cell = table()->model()->index(0, column);
+        const QPoint at = table()->visualRect(cell).center();
+        QHelpEvent help(QEvent::ToolTip, at, table()->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(table()->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tooltipAt(int(SongColumn::Code)), QString()) << "a whole cell needs none";
+    EXPECT_EQ(tooltipAt(int(SongColumn::FilePath)),
+        u"Mandarin\\Jay Chou\\Qing Tian (live at the arena).mpg"_qs);
+}
+
+TEST_F(WindowRoom, TheDividerMovesHeightBetweenTheSourceAndTheTable)
+{
+    m_window.resize(maximised);
+    auto *divider = control<QWidget>("高度分隔条");
+    const int sourceHeight = inWindow("编辑框1").height();
+    const int tableHeight = inWindow("超级列表框1").height();
+    const QRect bottomRow = inWindow("按钮3");
+
+    const QPoint grip(100, divider->height() / 2);
+    QTest::mousePress(divider, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(divider, grip + QPoint(0, -80));
+    QTest::mouseRelease(divider, Qt::LeftButton, {}, grip + QPoint(0, -80));
+    EXPECT_EQ(inWindow("编辑框1").height(), sourceHeight - 80);
+    EXPECT_EQ(inWindow("超级列表框1").height(), tableHeight + 80);
+    EXPECT_EQ(inWindow("标签1").top(), 252 + (maximised.height() - 630) / 2 - 80)
+        << "the paths go along";
+    EXPECT_EQ(inWindow("按钮3"), bottomRow) << "the bottom row stays at the bottom";
+
+    // From the keyboard, and never so far that a view disappears.
+    divider->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(divider, Qt::Key_Down);
+    EXPECT_EQ(inWindow("编辑框1").height(), sourceHeight - 70);
+    for (int step = 0; step < 100; ++step)
+        QTest::keyClick(divider, Qt::Key_PageUp);
+    EXPECT_LT(inWindow("编辑框1").height(), 100) << "smaller than at the default size";
+    EXPECT_GE(inWindow("编辑框1").height(), 40);
+    EXPECT_EQ(inWindow("按钮3"), bottomRow);
+    QAccessibleInterface *forReaders = QAccessible::queryAccessibleInterface(divider);
+    EXPECT_EQ(forReaders->role(), QAccessible::Separator);
+    EXPECT_FALSE(forReaders->text(QAccessible::Name).isEmpty());
+}
+
+using StatusLineTest = MainWindowTest;
+
+TEST_F(StatusLineTest, ALongNoteLeavesTheCountsWholeAtTheDefaultSizeAndGoesWithTheNextChange)
+{
+    browseAndAnalyse(threeSongs());
+    setChecked(1, true);
+    const QString counts = u"显示 3 / 共 3 首　已选 1 首"_qs;
+    const QString longPath
+        = m_dir.filePath(u"新增歌曲编码（二〇二六年十二月十日晚场的包厢点歌补充清单）.txt"_qs);
+    m_dialogs.saveAnswers = { longPath };
+    click("按钮3");
+
+    auto *status = control<StatusLine>("查找状态");
+    const QString full = counts + u"　已导出 1 个编码到 "_qs + QDir::toNativeSeparators(longPath);
+    EXPECT_EQ(status->text(), full);
+    const QString shown = status->shownText();
+    EXPECT_TRUE(shown.startsWith(counts + u"　已导出"_qs)) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(u"…"_qs)) << shown.toStdString();
+    EXPECT_LE(status->fontMetrics().horizontalAdvance(shown), status->contentsRect().width());
+    EXPECT_EQ(status->toolTip(), full);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name), full);
+
+    setChecked(2, true);
+    EXPECT_EQ(status->shownText(), u"显示 3 / 共 3 首　已选 2 首"_qs);
+    EXPECT_EQ(status->toolTip(), QString()) << "nothing is cut";
+}
+
+TEST(FindBarStatus, CountsOfAMillionSongsShowWholeAtTheDefaultWidth)
+{
+    FindBar bar;
+    bar.resize(601, 17);
+    bar.setCounts(1'000'000, 1'000'000, 1'000'000);
+    bar.setNote(u"　已导出 1000000 个编码到 /home/venue/新增歌曲编码.txt"_qs);
+    auto *status = bar.findChild<StatusLine *>();
+    const QString counts = u"显示 1000000 / 共 1000000 首　已选 1000000 首"_qs;
+    EXPECT_TRUE(status->shownText().startsWith(counts)) << status->shownText().toStdString();
+    EXPECT_LE(status->fontMetrics().horizontalAdvance(status->shownText()),
+        status->contentsRect().width());
+    EXPECT_EQ(controlsCutOff(bar), "");
+    EXPECT_GE(bar.findChild<QLineEdit *>()->width(), 111) << "the field keeps room to type";
+}
+
+TEST(PlacedLayoutDeathTest, ARuleForAWidgetOutsideTheWindowIsAProgrammingError)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto placeOutside = [](QWidget *widget) {
+        QWidget window;
+        PlacedLayout layout(&window, QSize(100, 100));
+        layout.place(widget, QRect(0, 0, 10, 10));
+    };
+    EXPECT_DEATH(placeOutside(nullptr), "not in the window");
+    QWidget stranger;
+    EXPECT_DEATH(placeOutside(&stranger), "not in the window");
+}
