@@ -59,6 +59,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
     // The source view and the song table share the room a larger window gives.
     void resizeEvent(QResizeEvent *event) override;
+    // Ticks changed since the last code export: asks whether to export them first.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildSourceGroup();
@@ -73,6 +75,8 @@ private:
     void onCheckAllClicked(bool checked);
     void onRandomPickClicked();
     void onExportCodesClicked();
+    // True when the file was written.
+    bool exportCodes();
     void onCollectCodesTriggered();
     void onCollectDetailsTriggered();
     void onExportWorkbookTriggered();
@@ -154,5 +158,7 @@ private:
     QByteArray m_codeBuffer;
     QByteArray m_detailBuffer;
     QPointer<PlayerWindow> m_player;
+    // Ticks changed since the last code export was written.
+    bool m_ticksChangedSinceExport = false;
     WindowGrowth m_growth;
 };

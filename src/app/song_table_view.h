@@ -21,14 +21,23 @@ public:
 signals:
     // A right-click (which first selects the row under the mouse) or the menu key.
     void contextMenuRequested(const QPoint &globalPosition);
+    // A double-click on a song (not on its check box), which selects it.
+    void songDoubleClicked();
+
+public slots:
+    // Makes the first shown song the current, selected one and takes the focus; without songs
+    // the focus stays where it is.
+    void focusFirstSong();
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void tickSelectedSongs();
+    bool isOnCheckBox(const QModelIndex &index, const QPoint &position);
 
     ShownSongsModel *m_songs = nullptr;
 };

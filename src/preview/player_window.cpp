@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QShortcut>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QSize outerSize(500, 417);
@@ -28,22 +30,34 @@ PlayerWindow::PlayerWindow(PlaybackEngine &engine, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_view(new PlayerView(engine, this))
     , m_pathLine(new QLabel(this))
+    , m_songLine(new QLabel(this))
 {
     setObjectName(u"PlayerWindow"_qs);
     m_view->setObjectName(u"播放器1"_qs);
     m_pathLine->setObjectName(u"媒体路径"_qs);
     m_pathLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_pathLine->setAccessibleDescription(tr("媒体文件路径"));
+    m_songLine->setObjectName(u"歌曲信息"_qs);
+    m_songLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_songLine->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     exposeAsWindow(*this);
     resize(clientSizeOf(outerSize));
     placeChildren();
     new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
 }
 
-void PlayerWindow::play(const QString &address, const QString &songName)
+void PlayerWindow::play(
+    const QString &address, const QString &songName, const QString &singer, const QString &code)
 {
     m_requestedAddress = address;
     setWindowTitle(tr("正在预览  ") + withoutLineBreak(songName));
+    QStringList song;
+    if (!withoutLineBreak(singer).isEmpty())
+        song << tr("歌手：%1").arg(withoutLineBreak(singer));
+    if (!withoutLineBreak(code).isEmpty())
+        song << tr("编码：%1").arg(withoutLineBreak(code));
+    m_songLine->setText(song.join(u"　"_qs));
+    m_songLine->setAccessibleName(m_songLine->text());
     m_resolvedPath = MediaPathResolver::resolve(address);
     if (!m_resolvedPath.isEmpty()) {
         showPath(QDir::toNativeSeparators(m_resolvedPath));
@@ -72,13 +86,26 @@ void PlayerWindow::resizeEvent(QResizeEvent *event)
 
 void PlayerWindow::placeChildren()
 {
-    // The player keeps its margin to the window as it grows; the path line sits below it.
+    // The player keeps its margin to the window as it grows; the path line sits below it, the
+    // singer and the code at its right end, the path cut in the middle when it does not fit.
     m_view->setGeometry(0, 0, width() - playerMargin.width(), height() - playerMargin.height());
-    m_pathLine->setGeometry(4, m_view->height() + 2, width() - 8, playerMargin.height() - 4);
+    const int top = m_view->height() + 2;
+    const int lineHeight = playerMargin.height() - 4;
+    const int songWidth = m_songLine->text().isEmpty()
+        ? 0
+        : std::min(
+            m_songLine->fontMetrics().horizontalAdvance(m_songLine->text()) + 2, (width() - 8) / 2);
+    m_songLine->setGeometry(width() - 4 - songWidth, top, songWidth, lineHeight);
+    const int pathWidth = width() - 8 - songWidth - (songWidth > 0 ? 12 : 0);
+    m_pathLine->setGeometry(4, top, pathWidth, lineHeight);
+    m_pathLine->setText(
+        m_pathLine->fontMetrics().elidedText(m_path, Qt::ElideMiddle, std::max(0, pathWidth - 2)));
 }
 
 void PlayerWindow::showPath(const QString &path)
 {
-    m_pathLine->setText(path);
+    m_path = path;
     m_pathLine->setToolTip(path);
+    m_pathLine->setAccessibleName(path);
+    placeChildren();
 }
