@@ -101,11 +101,17 @@ void FindBar::focusField()
 
 bool FindBar::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched != m_field || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
     // Escape in the field clears it.
-    if (watched == m_field && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !m_field->text().isEmpty()) {
+    if (key == Qt::Key_Escape && !m_field->text().isEmpty()) {
         m_field->clear();
         emit queryEdited(QString());
+        return true;
+    }
+    if (key == Qt::Key_Down || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        emit songsRequested();
         return true;
     }
     return QWidget::eventFilter(watched, event);

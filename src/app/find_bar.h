@@ -31,6 +31,8 @@ public:
 signals:
     void queryEdited(const QString &text);
     void onlyTickedToggled(bool onlyTicked);
+    // Down, Enter or keypad Enter in the field: on to the songs found.
+    void songsRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

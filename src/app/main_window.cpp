@@ -4,6 +4,7 @@
 #include "app/find_bar.h"
 #include "app/gap_caption.h"
 #include "app/progress_strip.h"
+#include "app/quit_signals.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
 #include "app/tick_undo.h"
@@ -31,6 +32,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -146,6 +148,8 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, QWidget *parent)
     connect(m_loadJob, &FileLoadJob::loaded, this, &MainWindow::onSearchFileLoaded);
     connect(m_loadJob, &FileLoadJob::failed, this, &MainWindow::onSearchFileLoadFailed);
     connect(m_document, &SearchFileDocument::analysed, this, &MainWindow::onAnalysed);
+    connect(m_songModel, &SongTableModel::ticksChanged, this,
+        [this] { m_ticksChangedSinceExport = true; });
 }
 
 MainWindow::~MainWindow()
@@ -290,6 +294,7 @@ void MainWindow::buildMenuAndHiddenCommands()
         = m_menu->addAction(tr("播放选中项"), this, &MainWindow::onPlaySelectedTriggered);
     m_playSelected->setObjectName(QStringLiteral("播放选中项"));
     m_playSelected->setEnabled(false);
+    connect(m_songTable, &SongTableView::songDoubleClicked, m_playSelected, &QAction::trigger);
     QAction *about = m_menu->addAction(tr("关于"), this, &MainWindow::onAboutClicked);
     about->setObjectName(QStringLiteral("关于"));
 
@@ -337,6 +342,7 @@ void MainWindow::buildFindBar()
 
     connect(m_findBar, &FindBar::queryEdited, m_shownModel, &ShownSongsModel::setQuery);
     connect(m_findBar, &FindBar::onlyTickedToggled, m_shownModel, &ShownSongsModel::setOnlyTicked);
+    connect(m_findBar, &FindBar::songsRequested, m_songTable, &SongTableView::focusFirstSong);
     connect(m_songTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
         &MainWindow::onHeaderClicked);
     m_songTable->horizontalHeader()->setSortIndicatorShown(true);
@@ -477,19 +483,49 @@ void MainWindow::onRandomPickClicked()
 
 void MainWindow::onExportCodesClicked()
 {
+    exportCodes();
+}
+
+bool MainWindow::exportCodes()
+{
     const std::optional<QString> path
         = m_dialogs.askSaveFile(this, textFileFilter, tr("新增歌曲编码.txt"));
     if (!path)
-        return;
+        return false;
     const TickedSongs songs = m_songModel->tickedSongs();
     const QString error = writeFileAtomically(
         *path, [&songs](QIODevice &file) { return writeTickedRows(songs, codeColumn, file); });
     if (!error.isEmpty()) {
         m_dialogs.showMessage(
             this, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(*path), error));
+        return false;
+    }
+    m_ticksChangedSinceExport = false;
+    showNote(tr("　已导出 %1 个编码到 %2").arg(songs.count()).arg(QDir::toNativeSeparators(*path)));
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Nothing ticked is nothing to lose.
+    const qsizetype ticked = m_songModel->tickedSongCount();
+    if (!m_ticksChangedSinceExport || ticked == 0 || QuitSignals::isClosingWindows()) {
+        event->accept();
         return;
     }
-    showNote(tr("　已导出 %1 个编码到 %2").arg(songs.count()).arg(QDir::toNativeSeparators(*path)));
+    switch (m_dialogs.askYesNoCancel(this,
+        tr("已选 %1 首歌曲，勾选改动后还没有导出编码。\n关闭前导出所选编码吗？").arg(ticked),
+        tr("导出"), tr("不导出"), tr("取消"))) {
+    case Dialogs::Answer::Yes:
+        event->setAccepted(exportCodes());
+        return;
+    case Dialogs::Answer::No:
+        event->accept();
+        return;
+    case Dialogs::Answer::Cancel:
+        event->ignore();
+        return;
+    }
 }
 
 void MainWindow::onCopyCodesTriggered()
@@ -596,7 +632,8 @@ void MainWindow::onPlaySelectedTriggered()
     }
     m_player->show();
     m_player->raise();
-    m_player->play(address, table->text(row, SongColumn::Name));
+    m_player->play(address, table->text(row, SongColumn::Name),
+        table->text(row, SongColumn::Singer), table->text(row, SongColumn::Code));
 }
 
 void MainWindow::onAboutClicked()

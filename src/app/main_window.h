@@ -56,6 +56,8 @@ protected:
     // A search file dropped on the window loads as if chosen with Browse.
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    // Ticks changed since the last code export: asks whether to export them first.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildSourceGroup();
@@ -72,6 +74,8 @@ private:
     void showCheckAllState();
     void onRandomPickClicked();
     void onExportCodesClicked();
+    // True when the file was written.
+    bool exportCodes();
     void onCopyCodesTriggered();
     void onCopyDetailsTriggered();
     // The given fields of the ticked songs, a line each, on the clipboard.
@@ -131,6 +135,8 @@ private:
     QString m_statusNote;
 
     QPointer<PlayerWindow> m_player;
+    // Ticks changed since the last code export was written.
+    bool m_ticksChangedSinceExport = false;
     // Every control's place at the default size and how it follows a larger window.
     PlacedLayout *m_layout = nullptr;
     HeightDivider *m_divider = nullptr;

@@ -10,6 +10,7 @@ namespace {
 
 // A signal handler may only write to a descriptor; the event loop reads the other end.
 int signalSockets[2] = { -1, -1 };
+bool closingWindows = false;
 
 } // namespace
 
@@ -56,5 +57,12 @@ void QuitSignals::onNotified()
     char byte;
     [[maybe_unused]] const ssize_t read = ::read(signalSockets[1], &byte, 1);
     // Dialogs first, so that a modal one does not hold the event loop.
+    closingWindows = true;
     QApplication::closeAllWindows();
+    closingWindows = false;
+}
+
+bool QuitSignals::isClosingWindows()
+{
+    return closingWindows;
 }

@@ -18,6 +18,10 @@ public:
     explicit QuitSignals(QObject *parent = nullptr);
     ~QuitSignals() override;
 
+    // True while a quit signal closes the windows: a window that would ask before closing
+    // closes at once, as nobody may be there to answer.
+    static bool isClosingWindows();
+
 private:
     static void onSignal(int number);
     void onNotified();

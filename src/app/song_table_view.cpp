@@ -10,7 +10,9 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QToolTip>
 
 #include <algorithm>
@@ -158,6 +160,43 @@ void SongTableView::focusInEvent(QFocusEvent *event)
         || event->reason() == Qt::BacktabFocusReason || event->reason() == Qt::ShortcutFocusReason;
     if (byKeyboard && currentIndex().isValid() && selectionModel()->selectedRows().isEmpty())
         selectRow(currentIndex().row());
+}
+
+void SongTableView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    QTableView::mouseDoubleClickEvent(event);
+    // A quick second click on a check box only ticks.
+    if (event->button() != Qt::LeftButton || !index.isValid()
+        || isOnCheckBox(index, event->position().toPoint()))
+        return;
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    emit songDoubleClicked();
+}
+
+bool SongTableView::isOnCheckBox(const QModelIndex &index, const QPoint &position)
+{
+    if (!(model()->flags(index) & Qt::ItemIsUserCheckable))
+        return false;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    return style()
+        ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this)
+        .contains(position);
+}
+
+void SongTableView::focusFirstSong()
+{
+    if (model()->rowCount() == 0)
+        return;
+    const QModelIndex first = model()->index(0, 0);
+    selectionModel()->setCurrentIndex(
+        first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(first);
+    setFocus(Qt::OtherFocusReason);
 }
 
 void SongTableView::contextMenuEvent(QContextMenuEvent *event)

@@ -26,6 +26,13 @@ public:
 signals:
     // A right-click (which first selects the row under the mouse) or the menu key.
     void contextMenuRequested(const QPoint &globalPosition);
+    // A double-click on a song (not on its check box), which selects it.
+    void songDoubleClicked();
+
+public slots:
+    // Makes the first shown song the current, selected one and takes the focus; without songs
+    // the focus stays where it is.
+    void focusFirstSong();
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -33,9 +40,11 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void tickSelectedSongs();
+    bool isOnCheckBox(const QModelIndex &index, const QPoint &position);
     void rememberCurrent();
     void restoreCurrent();
     void fitColumnsToWidth();

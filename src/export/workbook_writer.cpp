@@ -13,6 +13,7 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -63,6 +64,21 @@ void copyCellText(QByteArrayView text, QByteArray &buffer)
             buffer.append("_x005F");
         buffer.append(text[index]);
     }
+}
+
+// How wide a spreadsheet shows UTF-8 text, in widths of a digit: East Asian characters are two.
+// Never more than the text's byte count, which spares the count for text that cannot be wider.
+int textWidth(QByteArrayView text)
+{
+    int width = 0;
+    for (qsizetype index = 0; index < text.size(); ++index) {
+        const auto byte = static_cast<unsigned char>(text[index]);
+        if ((byte & 0xC0) == 0x80)
+            continue; // inside a character
+        // Three- and four-byte characters (U+0800 on) hold the CJK blocks and full-width forms.
+        width += byte >= 0xE0 ? 2 : 1;
+    }
+    return width;
 }
 
 QString systemReason(int error)
@@ -131,6 +147,7 @@ WorkbookWriter::~WorkbookWriter()
 
 bool WorkbookWriter::startSheet()
 {
+    fitColumns();
     m_sheet = workbook_add_worksheet(m_workbook, nullptr);
     m_rowsInSheet = 0;
     if (!m_sheet) {
@@ -152,6 +169,10 @@ bool WorkbookWriter::appendRow(std::span<const QByteArrayView> cells)
         if (cells[column].isEmpty())
             continue;
         Q_ASSERT(!cells[column].contains('\0'));
+        if (column >= m_textWidths.size())
+            m_textWidths.resize(column + 1);
+        if (cells[column].size() > m_textWidths[column])
+            m_textWidths[column] = std::max(m_textWidths[column], textWidth(cells[column]));
         copyCellText(cells[column], m_cellBuffer);
         const lxw_error result
             = worksheet_write_string(m_sheet, static_cast<lxw_row_t>(m_rowsInSheet),
@@ -181,6 +202,7 @@ QString WorkbookWriter::finish()
 {
     if (!m_workbook)
         return m_error.isEmpty() ? tr("工作簿已经保存过") : m_error;
+    fitColumns();
     // workbook_close() frees the workbook whatever its outcome.
     const lxw_error result = workbook_close(m_workbook);
     m_workbook = nullptr;
@@ -211,6 +233,18 @@ QString WorkbookWriter::finish()
     m_tempPath.clear();
     discard();
     return {};
+}
+
+void WorkbookWriter::fitColumns()
+{
+    for (std::size_t column = 0; m_sheet && column < m_textWidths.size(); ++column) {
+        // A digit's width more than the text: the padding spreadsheet programs draw.
+        if (m_textWidths[column] > 0)
+            worksheet_set_column(m_sheet, static_cast<lxw_col_t>(column),
+                static_cast<lxw_col_t>(column), std::min(m_textWidths[column], maxColumnWidth) + 1,
+                nullptr);
+    }
+    m_textWidths.clear();
 }
 
 void WorkbookWriter::discard()

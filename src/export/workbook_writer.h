@@ -24,12 +24,15 @@ struct WorkbookWriterOptions
 // a temporary folder beside the target (".lanshan-PID-RANDOM.part", with libxlsxwriter's scratch
 // files), checked, and renamed into place only when sound, so a failure or a writer dropped
 // before finish() leaves nothing new under the target's name. A folder left by a process that
-// was killed is removed by the next writer in that folder.
+// was killed is removed by the next writer in that folder. Each sheet's columns are as wide as
+// their widest text, up to a limit.
 class WorkbookWriter
 {
 public:
     static constexpr qsizetype maxSheetRows = 1048576;
     static constexpr qsizetype maxCellCharacters = 32767;
+    // In widths of a digit; a wide (Chinese) character takes two.
+    static constexpr int maxColumnWidth = 80;
 
     explicit WorkbookWriter(const QString &path, WorkbookWriterOptions options = {});
     ~WorkbookWriter();
@@ -49,6 +52,7 @@ public:
 
 private:
     bool startSheet();
+    void fitColumns();
     void discard();
     QString failureReason(const QString &otherwise) const;
     static void removeStaleTemporaryFolders(const QDir &folder);
@@ -66,6 +70,8 @@ private:
     qsizetype m_rowsWritten = 0;
     qsizetype m_rowsInSheet = 0;
     std::vector<qsizetype> m_sheetRows;
+    // The widest text of each column of the current sheet, in widths of a digit.
+    std::vector<int> m_textWidths;
     QByteArray m_cellBuffer;
     QString m_error;
 };

@@ -1,6 +1,7 @@
 #include "preview/mpv_engine_loader.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 
@@ -58,6 +59,9 @@ std::unique_ptr<PlaybackEngine> loadMpvEngine(const QStringList &modulePaths)
 
 std::unique_ptr<PlaybackEngine> loadMpvEngine()
 {
-    return loadMpvEngine({ QCoreApplication::applicationDirPath() + u"/liblanshan_mpv.so"_qs,
-        QStringLiteral(LANSHAN_ENGINE_DIR "/liblanshan_mpv.so") });
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    const QString name = u"liblanshan_mpv.so"_qs;
+    return loadMpvEngine({ QDir::cleanPath(programDir.filePath(
+                               QStringLiteral(LANSHAN_ENGINE_RELATIVE_DIR "/") + name)),
+        programDir.filePath(name) });
 }

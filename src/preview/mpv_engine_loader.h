@@ -11,5 +11,6 @@
 // engine that is not ready and says why, so the player shows the reason instead of crashing.
 std::unique_ptr<PlaybackEngine> loadMpvEngine(const QStringList &modulePaths);
 
-// Beside the program (a build or a copy run from a folder), then where it is installed.
+// Where an install puts it as seen from the program (so any prefix works), then beside the
+// program (a build tree).
 std::unique_ptr<PlaybackEngine> loadMpvEngine();

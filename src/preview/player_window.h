@@ -17,7 +17,9 @@ public:
     explicit PlayerWindow(PlaybackEngine &engine, QWidget *parent = nullptr);
 
     // address: the song folder followed by the song's file path, possibly written on Windows.
-    void play(const QString &address, const QString &songName);
+    // The singer and the code, when given, show beside the path.
+    void play(const QString &address, const QString &songName, const QString &singer = {},
+        const QString &code = {});
 
     QString requestedAddress() const { return m_requestedAddress; }
     // The file found for the address; empty when there is none.
@@ -28,12 +30,16 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void showPath(const QString &path);
+    void showElidedPath();
 
     PlayerView *m_view = nullptr;
     QLabel *m_pathLine = nullptr;
+    QLabel *m_songLine = nullptr;
+    QString m_path;
     QString m_requestedAddress;
     QString m_resolvedPath;
 };

@@ -21,6 +21,12 @@ public:
     virtual std::optional<QString> askSaveFile(
         QWidget *parent, const QString &filter, const QString &suggestedName = {})
         = 0;
+    // A question with three answers, worded by the caller (e.g. 导出, 不导出, 取消). Escape and
+    // the close box give the cancel.
+    enum class Answer { Yes, No, Cancel };
+    virtual Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &yes,
+        const QString &no, const QString &cancel)
+        = 0;
     // A text and one OK button; returns when dismissed.
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
     // Shows a window modally and returns its result when closed.

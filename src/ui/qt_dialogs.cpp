@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 
 QString toQtFileFilter(const QString &filter)
@@ -62,6 +63,21 @@ std::optional<QString> QtDialogs::askSaveFile(
     const QString path = dialog.selectedFiles().constFirst();
     m_lastFolder = QFileInfo(path).absolutePath();
     return path;
+}
+
+Dialogs::Answer QtDialogs::askYesNoCancel(QWidget *parent, const QString &text, const QString &yes,
+    const QString &no, const QString &cancel)
+{
+    QMessageBox box(QMessageBox::NoIcon, m_messageTitle, text, QMessageBox::NoButton, parent);
+    QPushButton *yesButton = box.addButton(yes, QMessageBox::AcceptRole);
+    QPushButton *noButton = box.addButton(no, QMessageBox::DestructiveRole);
+    QPushButton *cancelButton = box.addButton(cancel, QMessageBox::RejectRole);
+    box.setDefaultButton(yesButton);
+    box.setEscapeButton(cancelButton);
+    box.exec();
+    if (box.clickedButton() == yesButton)
+        return Answer::Yes;
+    return box.clickedButton() == noButton ? Answer::No : Answer::Cancel;
 }
 
 void QtDialogs::showMessage(QWidget *parent, const QString &text)

@@ -13,6 +13,8 @@ public:
     std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) override;
     std::optional<QString> askSaveFile(
         QWidget *parent, const QString &filter, const QString &suggestedName = {}) override;
+    Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &yes,
+        const QString &no, const QString &cancel) override;
     void showMessage(QWidget *parent, const QString &text) override;
     int showModal(QDialog &window) override;
 

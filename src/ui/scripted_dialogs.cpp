@@ -34,6 +34,19 @@ std::optional<QString> ScriptedDialogs::askSaveFile(
     return nextAnswer(saveAnswers, unscripted, u"save: "_qs + filter);
 }
 
+Dialogs::Answer ScriptedDialogs::askYesNoCancel(
+    QWidget *, const QString &text, const QString &, const QString &, const QString &)
+{
+    questions << text;
+    if (questionAnswers.empty()) {
+        unscripted << u"question: "_qs + text;
+        return Answer::Cancel;
+    }
+    const Answer answer = questionAnswers.front();
+    questionAnswers.pop_front();
+    return answer;
+}
+
 void ScriptedDialogs::showMessage(QWidget *, const QString &text)
 {
     messages << text;

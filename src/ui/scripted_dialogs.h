@@ -16,17 +16,21 @@ public:
     std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) override;
     std::optional<QString> askSaveFile(
         QWidget *parent, const QString &filter, const QString &suggestedName = {}) override;
+    Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &yes,
+        const QString &no, const QString &cancel) override;
     void showMessage(QWidget *parent, const QString &text) override;
     int showModal(QDialog &window) override;
 
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
+    std::deque<Answer> questionAnswers;
     // Runs on each modal window in place of a person; the default closes it with reject().
     std::function<int(QDialog &)> onModal;
 
     QStringList openFilters;
     QStringList saveFilters;
     QStringList saveSuggestions;
+    QStringList questions;
     QStringList messages;
     QStringList modalWindows; // object names, in the order shown
     QStringList unscripted;

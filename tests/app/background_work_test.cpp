@@ -91,14 +91,17 @@ TEST_F(BackgroundWork, ASecondWorkbookExportDoesNotStartWhileOneRuns)
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
 }
 
-TEST_F(BackgroundWork, SigtermOrSigintClosesTheWindowsAsTheirCloseBoxesDo)
+TEST_F(BackgroundWork, SigtermOrSigintClosesTheWindowsWithoutAskingAboutPicksNotExported)
 {
+    browseAndAnalyse(threeSongs());
+    setChecked(1, true);
     for (const int signal : { SIGTERM, SIGINT }) {
         m_window.show();
         const QuitSignals quitSignals;
         ASSERT_EQ(std::raise(signal), 0);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !m_window.isVisible(); }, 5000));
     }
+    EXPECT_TRUE(m_dialogs.questions.isEmpty());
 }
 
 TEST_F(BackgroundWork, AFifoOrALinkToADeviceIsRefusedByNameAndChangesNothing)

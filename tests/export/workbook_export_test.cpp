@@ -101,6 +101,30 @@ TEST_F(WorkbookExport, EveryRowCheckedOrNotReadsBackAsSixTextColumnsWithoutLineB
     EXPECT_EQ(content.nonTextCells, 0);
 }
 
+TEST_F(WorkbookExport, EachSheetsColumnsAreAsWideAsTheirWidestTextUpToALimit)
+{
+    const QList<SongFields> songs = {
+        { "1", Gbk::encode(u"月亮代表我的心"), "Teresa Teng", "", "", QByteArray(200, 'x') },
+        { "10000002", "Song", Gbk::encode(u"鄧麗君"), "", "", "a\\2.mpg" },
+        { "3", "S", "", "", "", "" },
+    };
+    ASSERT_EQ(writeSongWorkbook(makeSongTable(songs), path(), {}, 2), QString());
+    const WorkbookContent content = readWorkbook(path());
+    ASSERT_EQ(content.error, QString());
+    ASSERT_EQ(content.columnWidths.size(), 2u);
+    // As a spreadsheet shows them, without the pixels of padding the file adds: a digit's width
+    // more than the text; a Chinese character is two digits wide.
+    const auto shown = [](const std::vector<double> &widths) {
+        std::vector<int> whole;
+        for (const double width : widths)
+            whole.push_back(static_cast<int>(width));
+        return whole;
+    };
+    EXPECT_EQ(shown(content.columnWidths[0]), (std::vector<int> { 9, 15, 12, 0, 0, 81 }));
+    EXPECT_EQ(shown(content.columnWidths[1]), (std::vector<int> { 2, 2 }))
+        << "the second sheet's own";
+}
+
 TEST_F(WorkbookExport, AUtf8TableIsWrittenAsItsCharacters)
 {
     const SongTable table = makeSongTable(

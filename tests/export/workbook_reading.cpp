@@ -118,6 +118,24 @@ QString readSheet(const QByteArray &bytes, const QStringList &shared, int column
     return xml.hasError() ? xml.errorString() : QString();
 }
 
+std::vector<double> readColumnWidths(const QByteArray &bytes)
+{
+    std::vector<double> widths;
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"col")
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const int first = attributes.value(QLatin1StringView("min")).toInt();
+        const int last = attributes.value(QLatin1StringView("max")).toInt();
+        for (int column = first; column >= 1 && column <= last; ++column) {
+            widths.resize(std::max(widths.size(), std::size_t(column)));
+            widths[column - 1] = attributes.value(QLatin1StringView("width")).toDouble();
+        }
+    }
+    return widths;
+}
+
 int sheetNumber(const QString &member)
 {
     static const QRegularExpression pattern(QStringLiteral("^xl/worksheets/sheet([0-9]+)\\.xml$"));
@@ -161,6 +179,7 @@ WorkbookContent readWorkbook(const QString &path, int columnCount)
             content.error = QStringLiteral("cannot extract ") + sheet;
             return content;
         }
+        content.columnWidths.push_back(readColumnWidths(bytes));
         content.error
             = readSheet(bytes, shared, columnCount, content.sheets.back(), content.nonTextCells);
         if (!content.error.isEmpty())

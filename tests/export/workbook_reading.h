@@ -12,6 +12,8 @@ struct WorkbookContent
     QString error;
     // The rows of each sheet in order, each row padded to the asked column count.
     std::vector<std::vector<QStringList>> sheets;
+    // The width set for each column of each sheet (0: the default), indexed from column A.
+    std::vector<std::vector<double>> columnWidths;
     // Cells stored as numbers or anything else but text.
     int nonTextCells = 0;
 };

@@ -115,6 +115,27 @@ TEST_F(PreviewWindow, PlayShowsTheSongNameInTheTitleAndFindsTheWindowsPath)
         << child<QLabel>(u"总时间"_qs)->text().toStdString();
 }
 
+TEST_F(PreviewWindow, TheSingerAndTheCodeShowBesideThePathWhichIsCutInTheMiddleToFit)
+{
+    const QString address = songFolder() + u"a\\001.mpg"_qs;
+    m_window->play(address, u"稻香"_qs, u"周杰倫\r\n"_qs, u"10000001"_qs);
+    auto *pathLine = child<QLabel>(u"媒体路径"_qs);
+    auto *songLine = child<QLabel>(u"歌曲信息"_qs);
+    ASSERT_NE(songLine, nullptr);
+    EXPECT_EQ(songLine->text(), u"歌手：周杰倫　编码：10000001"_qs);
+    const QString path = QDir::toNativeSeparators(TestMedia::shared().twoTracks());
+    for (const int width : { m_window->width(), 1200 }) {
+        m_window->resize(width, m_window->height());
+        EXPECT_EQ(controlsCutOff(*m_window), "");
+        EXPECT_EQ(songLine->y(), pathLine->y());
+        EXPECT_LT(pathLine->geometry().right(), songLine->x());
+        EXPECT_GE(songLine->width(), songLine->fontMetrics().horizontalAdvance(songLine->text()));
+        EXPECT_EQ(pathLine->toolTip(), path);
+        EXPECT_LE(pathLine->fontMetrics().horizontalAdvance(pathLine->text()), pathLine->width());
+    }
+    EXPECT_EQ(pathLine->text(), path) << "the whole path where it fits";
+}
+
 TEST_F(PreviewWindow, AMissingFileShowsWhereItWasLookedFor)
 {
     const QString address = songFolder() + u"b\\404.mpg"_qs;

@@ -1,4 +1,13 @@
 #include "ui/dialogs.h"
+#include "ui/qt_dialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -6,4 +15,31 @@ TEST(FileDialogFilter, PairsBecomeQtFilters)
 {
     EXPECT_EQ(toQtFileFilter(u"文本文档(*.txt)|*.txt"_qs), u"文本文档(*.txt)"_qs);
     EXPECT_EQ(toQtFileFilter(u"工作簿|*.xlsx|所有文件|*"_qs), u"工作簿 (*.xlsx);;所有文件 (*)"_qs);
+}
+
+TEST(YesNoCancelQuestion, EachButtonAndEscapeGiveTheirAnswer)
+{
+    QtDialogs dialogs(u"澜杉"_qs);
+    // What the person does once the question shows: a click on a button, or Escape.
+    const auto ask = [&dialogs](const std::function<void(QMessageBox &)> &act) {
+        QTimer::singleShot(0, [&act] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            act(*box);
+        });
+        return dialogs.askYesNoCancel(
+            nullptr, u"导出吗？"_qs, u"导出"_qs, u"不导出"_qs, u"取消"_qs);
+    };
+    const auto clickOn = [](const QString &text) {
+        return [text](QMessageBox &box) {
+            for (QAbstractButton *button : box.buttons())
+                if (button->text() == text)
+                    button->click();
+        };
+    };
+    EXPECT_EQ(ask(clickOn(u"导出"_qs)), Dialogs::Answer::Yes);
+    EXPECT_EQ(ask(clickOn(u"不导出"_qs)), Dialogs::Answer::No);
+    EXPECT_EQ(ask(clickOn(u"取消"_qs)), Dialogs::Answer::Cancel);
+    EXPECT_EQ(ask([](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); }),
+        Dialogs::Answer::Cancel);
 }
