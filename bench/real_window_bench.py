@@ -185,10 +185,10 @@ def wait_idle(pid, quiet=0.15, timeout=30.0):
     raise TimeoutError("the app stays busy")
 
 
-def peak_memory(pid):
+def memory(pid, field="VmHWM"):
     with open("/proc/%d/status" % pid) as f:
         for line in f:
-            if line.startswith("VmHWM:"):
+            if line.startswith(field + ":"):
                 return int(line.split()[1]) * 1024
     return 0
 
@@ -243,6 +243,7 @@ def one_run(screen, display_name, program, path, log):
         main = wait_for(lambda: screen.windows_of(app.pid), what="main window")[0]
         origin = (main[1], main[2])
         wait_idle(app.pid, quiet=0.3)
+        times["rss_start"] = memory(app.pid, "VmRSS")
 
         # 浏览, then the path typed into the open dialog; timed from Enter.
         placeholder = screen.grab(offset(SOURCE_VIEW, origin))
@@ -268,6 +269,8 @@ def one_run(screen, display_name, program, path, log):
         # The window, active again, may repaint the old text; only the new one counts.
         times["browse"] = screen.wait_changed(region, before, start, also=(placeholder,))
         wait_idle(app.pid)
+        times["rss_browse"] = memory(app.pid, "VmRSS")
+        times["hwm_browse"] = memory(app.pid)
         save_png(screen, "2-loaded")
 
         table = offset(SONG_TABLE, origin)
@@ -277,6 +280,7 @@ def one_run(screen, display_name, program, path, log):
             times[name] = screen.wait_changed(table, before, screen.click(offset(point, origin)))
             wait_idle(app.pid)
             save_png(screen, "3-" + name)
+            times["rss_" + name] = memory(app.pid, "VmRSS")
             dismiss_messages(screen, app.pid, main[0])
 
         # The export dialog: the first changed pixel where it appears.
@@ -303,7 +307,7 @@ def one_run(screen, display_name, program, path, log):
             time.sleep(0.0005)
         times["written"] = now() - start
         wait_idle(app.pid)
-        times["peak"] = peak_memory(app.pid)
+        times["peak"] = memory(app.pid)
     finally:
         app.terminate()
         try:
@@ -368,7 +372,7 @@ def main():
             results.append(one_run(screen, name, program, args.file, log))
             rulers.append(yardstick(args.file, songs))
             print("run %d: %s, yardstick %.3f s" % (run + 1, ", ".join(
-                "%s %.3f" % (k, v) for k, v in results[-1].items() if k != "peak"), rulers[-1]),
+                "%s %.3f" % (k, v) for k, v in results[-1].items() if not isinstance(v, int)), rulers[-1]),
                 file=sys.stderr)
     except Exception:
         log.seek(0)
@@ -399,6 +403,10 @@ def main():
     print("  %-52s %.3f" % ("yardstick: mawk + shuf, same run", ruler))
     print("  %-52s %.2f" % ("path / yardstick", path / ruler))
     print("  %-52s %.1f MiB (%.2f × file)" % ("peak memory (VmHWM)", peak / 2**20, peak / size))
+    for key, caption in (("rss_start", "started"), ("rss_browse", "text shown, analysis in advance done"),
+                         ("hwm_browse", "peak until then"), ("rss_analyse", "table shown"),
+                         ("rss_check_all", "all ticked")):
+        print("    memory, %-44s %.1f MiB" % (caption, median(key) / 2**20))
 
 
 if __name__ == "__main__":
