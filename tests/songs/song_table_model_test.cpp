@@ -178,6 +178,33 @@ TEST(LongLines, ALongLineShowsItsStartCutAtACharacterAndMarkedWhileCopyingGetsIt
     EXPECT_FALSE(utf8Shown.contains(QChar(QChar::ReplacementCharacter)));
 }
 
+TEST(SourceText, AFirstScreenShowsWhileTheTextSetLastStaysTheTextUntilReplaced)
+{
+    SourceTextModel source;
+    source.setBytes("old 1\r\nold 2\r\n");
+    const auto shownLines = [&source] {
+        QStringList lines;
+        for (int row = 0; row < source.rowCount(); ++row)
+            lines << source.data(source.index(row)).toString();
+        return lines;
+    };
+
+    source.showFirstScreen("new 1\nnew 2\nnew 3\n", TextEncoding::Gbk);
+    EXPECT_EQ(shownLines(), (QStringList { u"new 1"_qs, u"new 2"_qs, u"new 3"_qs }));
+    EXPECT_EQ(source.bytes(), "old 1\r\nold 2\r\n") << "what Analyse reads";
+    source.showFirstScreen(u"下一个\n"_qs.toUtf8(), TextEncoding::Utf8);
+    EXPECT_EQ(shownLines(), QStringList { u"下一个"_qs });
+    EXPECT_EQ(source.encoding(), TextEncoding::Gbk);
+    source.withdrawFirstScreen();
+    EXPECT_EQ(shownLines(), (QStringList { u"old 1"_qs, u"old 2"_qs }));
+
+    source.showFirstScreen("new 1\n", TextEncoding::Gbk);
+    source.setBytes("new 1\nnew 2\n");
+    source.withdrawFirstScreen();
+    EXPECT_EQ(source.bytes(), "new 1\nnew 2\n");
+    EXPECT_EQ(shownLines(), (QStringList { u"new 1"_qs, u"new 2"_qs }));
+}
+
 TEST(LongLines, ALongFieldShowsCutInTheSongTable)
 {
     const QByteArray longName(1 << 20, 'n');
