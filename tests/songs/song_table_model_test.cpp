@@ -178,6 +178,29 @@ TEST(LongLines, ALongLineShowsItsStartCutAtACharacterAndMarkedWhileCopyingGetsIt
     EXPECT_FALSE(utf8Shown.contains(QChar(QChar::ReplacementCharacter)));
 }
 
+TEST(SourceText, EveryLineIsFoundInAnyOrderWhateverEndsTheLinesBeforeIt)
+{
+    // Past several marks of every 64th line, with LF, CR LF, lone CR and empty lines.
+    const char *const ends[] = { "\r\n", "\n", "\r", "\r\n\r\n" };
+    QByteArray text;
+    QStringList expected;
+    for (int line = 0; line < 300; ++line) {
+        text += "line " + QByteArray::number(line) + ends[line % 4];
+        expected << u"line %1"_qs.arg(line);
+        if (line % 4 == 3)
+            expected << QString();
+    }
+    text += "last";
+    expected << u"last"_qs;
+    SourceTextModel source;
+    source.setBytes(text);
+    ASSERT_EQ(source.rowCount(), expected.size());
+    for (const int row : { 200, 3, 64, 63, 0, 65, 64, 374, 128, 127, 129, 375, 1 })
+        EXPECT_EQ(source.data(source.index(row)).toString(), expected[row]) << row;
+    for (int row = 0; row < source.rowCount(); ++row)
+        ASSERT_EQ(source.data(source.index(row)).toString(), expected[row]) << row;
+}
+
 TEST(SourceText, AFirstScreenShowsWhileTheTextSetLastStaysTheTextUntilReplaced)
 {
     SourceTextModel source;
