@@ -11,7 +11,11 @@ void SearchFileDocument::setText(const QString &path, QByteArray bytes, TextEnco
     m_path = path;
     m_bytes = std::move(bytes);
     m_encoding = encoding;
-    if (!m_bytes.isEmpty())
+}
+
+void SearchFileDocument::analyseInAdvance()
+{
+    if (!m_bytes.isEmpty() && !m_ready && !m_analysis.isRunning())
         startAnalysis();
 }
 

@@ -9,8 +9,8 @@
 #include <memory>
 
 // The search file the user loaded: its path, its bytes and their encoding, and its analysis. The
-// analysis starts in the background as soon as the text is set, so the user's Analyse usually
-// only takes the finished result; nothing of it shows before that. The analysed table never
+// analysis can start in the background before the user asks for it, so the user's Analyse
+// usually only takes the finished result; nothing of it shows before that. The analysed table never
 // changes afterwards and is shared, not copied, by whatever works on it.
 class SearchFileDocument : public QObject
 {
@@ -21,6 +21,8 @@ public:
 
     // Replaces what was loaded; an analysis still running for the text before is cancelled.
     void setText(const QString &path, QByteArray bytes, TextEncoding encoding);
+    // Starts analysing the text before Analyse asks for it.
+    void analyseInAdvance();
     // Cancels the analysis at once, as when another file is about to be loaded.
     void cancelAnalysis();
 

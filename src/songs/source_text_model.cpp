@@ -1,54 +1,125 @@
 #include "songs/source_text_model.h"
 
 #include "songs/line_reader.h"
-#include "ui/memory_advice.h"
+
+#include <cstring>
+#include <utility>
 
 SourceTextModel::SourceTextModel(QObject *parent)
     : QAbstractListModel(parent)
 {
 }
 
-void SourceTextModel::setBytes(QByteArray bytes, TextEncoding encoding)
+SourceTextModel::Text SourceTextModel::indexed(QByteArray bytes, TextEncoding encoding)
 {
-    beginResetModel();
-    m_bytes = std::move(bytes);
-    m_encoding = encoding;
-    m_lineStarts.clear();
-    m_longestRow = 0;
+    Text text { std::move(bytes), encoding, {}, 0, 0 };
     // Neither LF nor CR occurs inside a GBK or UTF-8 character, so a byte search finds every line.
-    const char *const data = m_bytes.constData();
-    m_lineStarts.shrink_to_fit();
-    m_lineStarts.reserve(static_cast<std::size_t>(estimatedLineCount(data, data + m_bytes.size())));
-    adviseHugePages(m_lineStarts.data(), m_lineStarts.capacity() * sizeof(std::uint32_t));
-    LineReader lines(data, data + m_bytes.size());
+    const char *const data = text.bytes.constData();
+    const char *const end = data + text.bytes.size();
+    text.marks.reserve(static_cast<std::size_t>(estimatedLineCount(data, end) / markStride + 1));
+    LineReader lines(data, end);
     qsizetype longest = -1;
-    while (!lines.atEnd()) {
+    for (int row = 0; !lines.atEnd(); ++row) {
         const LineReader::Line line = lines.next();
         if (line.end - line.begin > longest) {
             longest = line.end - line.begin;
-            m_longestRow = static_cast<int>(m_lineStarts.size());
+            text.longestRow = row;
         }
-        m_lineStarts.push_back(static_cast<std::uint32_t>(line.begin - data));
+        if (row % markStride == 0)
+            text.marks.push_back(static_cast<std::uint32_t>(line.begin - data));
+        text.lineCount = row + 1;
     }
+    return text;
+}
+
+void SourceTextModel::show(QByteArray bytes, TextEncoding encoding)
+{
+    beginResetModel();
+    m_foundRow = -1;
+    // The old text goes before the new one is indexed, not after.
+    m_shown = {};
+    m_shown = indexed(std::move(bytes), encoding);
     endResetModel();
 }
 
+void SourceTextModel::setBytes(QByteArray bytes, TextEncoding encoding)
+{
+    m_showingFirstScreen = false;
+    m_set = {};
+    show(std::move(bytes), encoding);
+}
+
+void SourceTextModel::showFirstScreen(QByteArray bytes, TextEncoding encoding)
+{
+    beginResetModel();
+    m_foundRow = -1;
+    if (!m_showingFirstScreen)
+        m_set = std::exchange(m_shown, {});
+    m_showingFirstScreen = true;
+    m_shown = {};
+    m_shown = indexed(std::move(bytes), encoding);
+    endResetModel();
+}
+
+void SourceTextModel::withdrawFirstScreen()
+{
+    if (!m_showingFirstScreen)
+        return;
+    beginResetModel();
+    m_foundRow = -1;
+    m_showingFirstScreen = false;
+    m_shown = std::exchange(m_set, {});
+    endResetModel();
+}
+
+namespace {
+
+// Where the line from `at` ends: at LF, CR LF or a lone CR. The search goes in windows, so that
+// in a file of CR-only lines it does not look for an LF to the end of the file.
+const char *lineEnd(const char *at, const char *end)
+{
+    constexpr qsizetype window = 64 * 1024;
+    while (at < end) {
+        const char *const limit = end - at > window ? at + window : end;
+        const void *lineFeed = std::memchr(at, '\n', static_cast<std::size_t>(limit - at));
+        const char *const stop = lineFeed ? static_cast<const char *>(lineFeed) : limit;
+        const void *carriageReturn = std::memchr(at, '\r', static_cast<std::size_t>(stop - at));
+        if (carriageReturn)
+            return static_cast<const char *>(carriageReturn);
+        if (stop < limit)
+            return stop;
+        at = limit;
+    }
+    return end;
+}
+
+} // namespace
+
 QByteArrayView SourceTextModel::line(int row) const
 {
-    const auto index = static_cast<std::size_t>(row);
-    const qsizetype start = m_lineStarts[index];
-    qsizetype end = index + 1 < m_lineStarts.size() ? m_lineStarts[index + 1] : m_bytes.size();
-    // Each line but the last ends in LF, CR LF or CR.
-    if (end > start && m_bytes[end - 1] == '\n')
-        --end;
-    if (end > start && m_bytes[end - 1] == '\r')
-        --end;
-    return QByteArrayView(m_bytes.constData() + start, end - start);
+    const int mark = row / markStride;
+    int at = mark * markStride;
+    qsizetype start = m_shown.marks[static_cast<std::size_t>(mark)];
+    if (m_foundRow >= at && m_foundRow <= row) {
+        at = m_foundRow;
+        start = m_foundStart;
+    }
+    const char *const data = m_shown.bytes.constData();
+    const char *const end = data + m_shown.bytes.size();
+    const char *begin = data + start;
+    for (; at < row; ++at) {
+        const char *const stop = lineEnd(begin, end);
+        begin = stop == end ? end
+                            : stop + (stop[0] == '\r' && stop + 1 < end && stop[1] == '\n' ? 2 : 1);
+    }
+    m_foundRow = row;
+    m_foundStart = begin - data;
+    return QByteArrayView(begin, lineEnd(begin, end));
 }
 
 int SourceTextModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_lineStarts.size());
+    return parent.isValid() ? 0 : m_shown.lineCount;
 }
 
 QVariant SourceTextModel::data(const QModelIndex &index, int role) const
@@ -58,6 +129,6 @@ QVariant SourceTextModel::data(const QModelIndex &index, int role) const
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return text(index.row());
     if (role == wholeLineRole)
-        return decodeText(line(index.row()), m_encoding);
+        return decodeText(line(index.row()), m_shown.encoding);
     return {};
 }

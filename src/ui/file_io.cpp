@@ -73,6 +73,19 @@ FileReadResult readWholeFile(const QString &path, qint64 maxSize, const ReadProg
     return { std::move(bytes), {} };
 }
 
+FileReadResult readFileStart(const QString &path, qint64 maxBytes)
+{
+    if (QString reason = notOrdinaryFileReason(path); !reason.isEmpty())
+        return { {}, std::move(reason) };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return { {}, file.errorString() };
+    QByteArray bytes = file.read(maxBytes);
+    if (file.error() != QFileDevice::NoError)
+        return { {}, file.errorString() };
+    return { std::move(bytes), {} };
+}
+
 QString writeFileAtomically(const QString &path, QByteArrayView bytes)
 {
     return writeFileAtomically(path, [bytes](QIODevice &file) {

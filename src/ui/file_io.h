@@ -24,6 +24,9 @@ using ReadProgress = std::function<bool(qint64 bytesRead, qint64 fileSize)>;
 FileReadResult readWholeFile(
     const QString &path, qint64 maxSize = -1, const ReadProgress &progress = {});
 
+// The first `maxBytes` of an ordinary file (fewer when it is shorter), with the same checks.
+FileReadResult readFileStart(const QString &path, qint64 maxBytes);
+
 // Empty when nothing stands at `path` or an ordinary file (or a link to one) does; otherwise why
 // it may be neither read nor written over.
 QString notOrdinaryFileReason(const QString &path);

@@ -1,17 +1,61 @@
 #include "ui/file_load_job.h"
 
-#include <atomic>
-#include <mutex>
-#include <thread>
+#include <QFutureWatcher>
+#include <QPromise>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
-struct FileLoadJob::Request
+#include <algorithm>
+
+struct FileLoadJob::Part
 {
-    std::atomic<bool> dropped = false;
-    std::atomic<qint64> bytesRead = 0;
-    std::atomic<qint64> fileSize = 0;
-    std::mutex ownerMutex;
-    FileLoadJob *owner = nullptr; // null once dropped; guarded by ownerMutex
+    bool whole = false;
+    QByteArray bytes;
+    QString error;
+    TextEncoding encoding = TextEncoding::Gbk;
 };
+
+namespace {
+
+// Never deleted: deleting a pool waits for its threads, and a read stalled on a share that
+// stopped answering would then hold up quitting. A dropped stalled read keeps its thread.
+QThreadPool &loadPool()
+{
+    static QThreadPool *const pool = [] {
+        auto *created = new QThreadPool;
+        created->setMaxThreadCount(16);
+        return created;
+    }();
+    return *pool;
+}
+
+template <typename Part>
+void load(QPromise<Part> &promise, const QString &path, const FileLoadJob::ReadFunction &read)
+{
+    promise.setProgressRange(0, 100);
+    // Read on its own, the start shows while the whole file is read into its buffer.
+    const FileReadResult start = readFileStart(path, FileLoadJob::firstScreenBytes);
+    if (start.ok() && start.bytes.size() == FileLoadJob::firstScreenBytes) {
+        const qsizetype lastLineEnd
+            = std::max(start.bytes.lastIndexOf('\n'), start.bytes.lastIndexOf('\r'));
+        if (lastLineEnd >= 0) {
+            QByteArray screen = start.bytes.first(lastLineEnd + 1);
+            const TextEncoding encoding = detectTextEncoding(screen);
+            promise.addResult(Part { false, std::move(screen), {}, encoding });
+        }
+    }
+    FileReadResult result = read(path, [&promise](qint64 bytesRead, qint64 fileSize) {
+        promise.setProgressValue(fileSize > 0 ? static_cast<int>(bytesRead * 100 / fileSize) : 0);
+        return !promise.isCanceled();
+    });
+    if (promise.isCanceled())
+        return;
+    const TextEncoding encoding
+        = result.ok() ? detectTextEncoding(result.bytes) : TextEncoding::Gbk;
+    promise.addResult(Part { true, std::move(result.bytes), std::move(result.error), encoding });
+}
+
+} // namespace
 
 FileLoadJob::FileLoadJob(qint64 maxSize, QObject *parent)
     : QObject(parent)
@@ -25,68 +69,61 @@ FileLoadJob::FileLoadJob(qint64 maxSize, QObject *parent)
 
 FileLoadJob::~FileLoadJob()
 {
-    cancel();
+    drop();
 }
 
 void FileLoadJob::start(const QString &path)
 {
     cancel();
-    auto request = std::make_shared<Request>();
-    request->owner = this;
-    m_current = request;
+    m_path = path;
+    m_watcher = new QFutureWatcher<Part>(this);
+    connect(m_watcher, &QFutureWatcherBase::resultReadyAt, this, &FileLoadJob::onPartRead);
     m_elapsed.start();
     m_progressTimer.start();
-    std::thread([request, path, read = m_read] {
-        auto result = std::make_shared<FileReadResult>(
-            read(path, [&request](qint64 bytesRead, qint64 fileSize) {
-                request->bytesRead = bytesRead;
-                request->fileSize = fileSize;
-                return !request->dropped;
-            }));
-        const TextEncoding encoding
-            = result->ok() ? detectTextEncoding(result->bytes) : TextEncoding::Gbk;
-        // Held while posting, so the owner cannot go away in between.
-        const std::lock_guard lock(request->ownerMutex);
-        if (FileLoadJob *owner = request->owner)
-            QMetaObject::invokeMethod(
-                owner,
-                [owner, request, path, result, encoding] {
-                    owner->onReadDone(request, path, *result, encoding);
-                },
-                Qt::QueuedConnection);
-    }).detach();
+    m_watcher->setFuture(QtConcurrent::run(&loadPool(), &load<Part>, path, m_read));
 }
 
 void FileLoadJob::cancel()
 {
-    if (!m_current)
-        return;
-    m_current->dropped = true;
-    {
-        const std::lock_guard lock(m_current->ownerMutex);
-        m_current->owner = nullptr;
-    }
-    m_current.reset();
+    const bool withdraw = m_firstScreenShown;
+    drop();
+    if (withdraw)
+        emit firstScreenWithdrawn();
+}
+
+void FileLoadJob::drop()
+{
+    m_firstScreenShown = false;
     m_progressTimer.stop();
+    if (!m_watcher)
+        return;
+    m_watcher->disconnect(this);
+    m_watcher->cancel();
+    // It may be signalling this very moment.
+    m_watcher->deleteLater();
+    m_watcher = nullptr;
 }
 
 void FileLoadJob::onProgressTimer()
 {
-    if (!m_current || m_elapsed.elapsed() < progressDelayMs)
-        return;
-    const qint64 size = m_current->fileSize;
-    emit progressChanged(size > 0 ? static_cast<int>(m_current->bytesRead * 100 / size) : 0);
+    if (m_watcher && m_elapsed.elapsed() >= progressDelayMs)
+        emit progressChanged(m_watcher->progressValue());
 }
 
-void FileLoadJob::onReadDone(const std::shared_ptr<Request> &request, const QString &path,
-    const FileReadResult &result, TextEncoding encoding)
+void FileLoadJob::onPartRead(int index)
 {
-    if (request != m_current)
+    Part part = m_watcher->resultAt(index);
+    if (!part.whole) {
+        m_firstScreenShown = true;
+        emit firstScreenRead(part.bytes, part.encoding);
         return;
-    m_current.reset();
-    m_progressTimer.stop();
-    if (result.ok())
-        emit loaded(path, result.bytes, encoding);
+    }
+    const bool withdraw = m_firstScreenShown && !part.error.isEmpty();
+    drop();
+    if (withdraw)
+        emit firstScreenWithdrawn();
+    if (part.error.isEmpty())
+        emit loaded(m_path, part.bytes, part.encoding);
     else
-        emit failed(path, result.error);
+        emit failed(m_path, part.error);
 }

@@ -58,6 +58,7 @@ TEST(SearchFileDocument, ANewFileCancelsTheRunningAnalysisAndOnlyItsOwnSongsArri
     document.analyse();
     document.setText(u"/small.txt"_qs, songs("b", 3), TextEncoding::Gbk);
     EXPECT_FALSE(document.isAnalysing()) << "the new file was not asked for yet";
+    document.analyseInAdvance();
     document.analyse();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !document.isAnalysing(); }));
     // Anything still queued for the first file would arrive now.

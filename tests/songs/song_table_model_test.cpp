@@ -186,6 +186,56 @@ TEST(LongLines, ALongLineShowsItsStartCutAtACharacterAndMarkedWhileCopyingGetsIt
     EXPECT_FALSE(utf8Shown.contains(QChar(QChar::ReplacementCharacter)));
 }
 
+TEST(SourceText, EveryLineIsFoundInAnyOrderWhateverEndsTheLinesBeforeIt)
+{
+    // Past several marks of every 64th line, with LF, CR LF, lone CR and empty lines.
+    const char *const ends[] = { "\r\n", "\n", "\r", "\r\n\r\n" };
+    QByteArray text;
+    QStringList expected;
+    for (int line = 0; line < 300; ++line) {
+        text += "line " + QByteArray::number(line) + ends[line % 4];
+        expected << u"line %1"_qs.arg(line);
+        if (line % 4 == 3)
+            expected << QString();
+    }
+    text += "last";
+    expected << u"last"_qs;
+    SourceTextModel source;
+    source.setBytes(text);
+    ASSERT_EQ(source.rowCount(), expected.size());
+    for (const int row : { 200, 3, 64, 63, 0, 65, 64, 374, 128, 127, 129, 375, 1 })
+        EXPECT_EQ(source.data(source.index(row)).toString(), expected[row]) << row;
+    for (int row = 0; row < source.rowCount(); ++row)
+        ASSERT_EQ(source.data(source.index(row)).toString(), expected[row]) << row;
+}
+
+TEST(SourceText, AFirstScreenShowsWhileTheTextSetLastStaysTheTextUntilReplaced)
+{
+    SourceTextModel source;
+    source.setBytes("old 1\r\nold 2\r\n");
+    const auto shownLines = [&source] {
+        QStringList lines;
+        for (int row = 0; row < source.rowCount(); ++row)
+            lines << source.data(source.index(row)).toString();
+        return lines;
+    };
+
+    source.showFirstScreen("new 1\nnew 2\nnew 3\n", TextEncoding::Gbk);
+    EXPECT_EQ(shownLines(), (QStringList { u"new 1"_qs, u"new 2"_qs, u"new 3"_qs }));
+    EXPECT_EQ(source.bytes(), "old 1\r\nold 2\r\n") << "what Analyse reads";
+    source.showFirstScreen(u"下一个\n"_qs.toUtf8(), TextEncoding::Utf8);
+    EXPECT_EQ(shownLines(), QStringList { u"下一个"_qs });
+    EXPECT_EQ(source.encoding(), TextEncoding::Gbk);
+    source.withdrawFirstScreen();
+    EXPECT_EQ(shownLines(), (QStringList { u"old 1"_qs, u"old 2"_qs }));
+
+    source.showFirstScreen("new 1\n", TextEncoding::Gbk);
+    source.setBytes("new 1\nnew 2\n");
+    source.withdrawFirstScreen();
+    EXPECT_EQ(source.bytes(), "new 1\nnew 2\n");
+    EXPECT_EQ(shownLines(), (QStringList { u"new 1"_qs, u"new 2"_qs }));
+}
+
 TEST(LongLines, ALongFieldShowsCutInTheSongTable)
 {
     const QByteArray longName(1 << 20, 'n');
