@@ -10,6 +10,7 @@
 #include "preview/scripted_engine.h"
 #include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
+#include "ui/app_state.h"
 #include "ui/file_load_job.h"
 #include "ui/scripted_dialogs.h"
 
@@ -46,7 +47,9 @@ int runOnce(const QString &searchFile)
     QTemporaryDir out;
     ScriptedDialogs dialogs;
     ScriptedEngine engine;
-    MainWindow window(dialogs, [&engine]() -> PlaybackEngine & { return engine; });
+    AppState state(out.filePath(QStringLiteral("state.json")));
+    MainWindow window(
+        dialogs, [&engine]() -> PlaybackEngine & { return engine; }, state);
     window.show();
     QApplication::processEvents();
     const auto button = [&](const char *name) {

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -21,12 +22,12 @@ constexpr int statusWidth = 241;
 // lack, which the find field gives up.
 struct Parts
 {
-    QRect caption, field, onlyTicked, status;
+    QRect caption, field, filter, onlyTicked, status;
 };
 constexpr Parts partsAtDefaultWidth(int lacking)
 {
-    return { QRect(8, 0, 40, barHeight), QRect(48, 0, 222 - lacking, barHeight),
-        QRect(276 - lacking, 0, 78, barHeight),
+    return { QRect(8, 0, 40, barHeight), QRect(48, 0, 170 - lacking, barHeight),
+        QRect(222 - lacking, 0, 50, barHeight), QRect(276 - lacking, 0, 78, barHeight),
         QRect(356 - lacking, 0, statusWidth + lacking, barHeight) };
 }
 
@@ -36,6 +37,7 @@ FindBar::FindBar(QWidget *parent)
     : QWidget(parent)
     , m_caption(new QLabel(tr("查找："), this))
     , m_field(new QLineEdit(this))
+    , m_filterButton(new QToolButton(this))
     , m_onlyTicked(new QCheckBox(tr("只看已选"), this))
     , m_status(new StatusLine(this))
 {
@@ -43,6 +45,13 @@ FindBar::FindBar(QWidget *parent)
     m_field->setObjectName(QStringLiteral("查找"));
     m_field->setAccessibleName(tr("查找"));
     m_caption->setBuddy(m_field);
+    m_filterButton->setObjectName(QStringLiteral("筛选"));
+    m_filterButton->setText(tr("筛选"));
+    m_filterButton->setAccessibleName(tr("筛选"));
+    m_filterButton->setAccessibleDescription(
+        tr("语种、类别、只看新歌、只看重复、已有歌曲、导入编码"));
+    m_filterButton->setPopupMode(QToolButton::InstantPopup);
+    m_filterButton->setFocusPolicy(Qt::StrongFocus);
     m_onlyTicked->setObjectName(QStringLiteral("只看已选"));
     m_status->setObjectName(QStringLiteral("查找状态"));
     // At the window's default width; a wider band spreads its parts, the status taking most.
@@ -50,6 +59,7 @@ FindBar::FindBar(QWidget *parent)
     m_layout = new PlacedLayout(this, QSize(601, barHeight));
     m_layout->place(m_caption, parts.caption);
     m_layout->place(m_field, parts.field, Rule().growsWide(0.25));
+    m_layout->place(m_filterButton, parts.filter, Rule().movesRight(0.25));
     m_layout->place(m_onlyTicked, parts.onlyTicked, Rule().movesRight(0.25));
     m_layout->place(m_status, parts.status, Rule().movesRight(0.25).growsWide(0.75));
 
@@ -73,16 +83,23 @@ void FindBar::clearQuery()
     m_field->clear();
 }
 
-void FindBar::setCounts(qsizetype shown, qsizetype songs, qsizetype ticked)
+void FindBar::setFilterMenu(QMenu *menu)
 {
-    m_counts = tr("显示 %1 / 共 %2 首　已选 %3 首").arg(shown).arg(songs).arg(ticked);
+    m_filterButton->setMenu(menu);
+}
+
+void FindBar::setCounts(qsizetype shown, qsizetype songs, qsizetype ticked, const QString &more)
+{
+    m_counts = tr("显示 %1 / 共 %2 首　已选 %3 首").arg(shown).arg(songs).arg(ticked) + more;
     m_status->setParts(m_counts, m_note);
     // Counts of a million songs need more than the default width leaves them (287 pixels of
-    // 241 in a 9-point font): the find field gives up what they lack, down to half its width.
+    // 241 in a 9-point font): the find field gives up what they lack, down to a third of its
+    // width.
     const int lacking
-        = std::clamp(m_status->fontMetrics().horizontalAdvance(m_counts) + 2 - statusWidth, 0, 111);
+        = std::clamp(m_status->fontMetrics().horizontalAdvance(m_counts) + 2 - statusWidth, 0, 112);
     const Parts parts = partsAtDefaultWidth(lacking);
     m_layout->setBase(m_field, parts.field);
+    m_layout->setBase(m_filterButton, parts.filter);
     m_layout->setBase(m_onlyTicked, parts.onlyTicked);
     m_layout->setBase(m_status, parts.status);
 }

@@ -5,11 +5,14 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QToolButton;
 class PlacedLayout;
 class StatusLine;
 
-// The band under the bottom row of controls: the caption "查找：", the find field, "只看已选" and
-// the status text. It only reports what the user typed and ticked and shows what it is told.
+// The band under the bottom row of controls: the caption "查找：", the find field, the 筛选
+// button, "只看已选" and the status text. It only reports what the user typed and ticked and shows
+// what it is told.
 class FindBar : public QWidget
 {
     Q_OBJECT
@@ -23,8 +26,11 @@ public:
     void clearQuery();
     // The status: the counts, always shown whole, and a note on what was just done, shown as far
     // as it fits until the next note (an empty one clears it).
-    void setCounts(qsizetype shown, qsizetype songs, qsizetype ticked);
+    // `more`: counts of the venue's filters, after the three.
+    void setCounts(qsizetype shown, qsizetype songs, qsizetype ticked, const QString &more = {});
     void setNote(const QString &note);
+    // The menu the 筛选 button opens.
+    void setFilterMenu(QMenu *menu);
     // Ctrl+F: the field takes the focus with its text selected.
     void focusField();
 
@@ -40,6 +46,7 @@ protected:
 private:
     QLabel *m_caption;
     QLineEdit *m_field;
+    QToolButton *m_filterButton;
     QCheckBox *m_onlyTicked;
     StatusLine *m_status;
     PlacedLayout *m_layout;

@@ -4,6 +4,7 @@
 #include "app/quit_signals.h"
 #include "app/settings_files.h"
 #include "preview/mpv_engine_loader.h"
+#include "ui/app_state.h"
 #include "ui/enter_presses_button.h"
 #include "ui/qt_dialogs.h"
 
@@ -39,15 +40,29 @@ int main(int argc, char *argv[])
 
     const EnterPressesButton enterPressesButton;
     QtDialogs dialogs(QStringLiteral("澜杉"));
+    // What the window remembers from the last run; config.ini keeps only its own entry.
+    AppState state;
+    state.load();
+    dialogs.setFolders(state.openFolder(), state.saveFolder());
     std::unique_ptr<PlaybackEngine> engine;
-    MainWindow window(dialogs, [&engine]() -> PlaybackEngine & {
-        if (!engine)
-            engine = loadMpvEngine();
-        return *engine;
-    });
+    MainWindow window(
+        dialogs,
+        [&engine]() -> PlaybackEngine & {
+            if (!engine)
+                engine = loadMpvEngine();
+            return *engine;
+        },
+        state);
+    if (state.windowSize().isValid())
+        window.resize(state.windowSize().expandedTo(window.minimumSize()));
     const QuitSignals quitSignals;
     window.show();
     // Inside the event loop, so that a quit signal while the notice shows ends the program.
     QTimer::singleShot(0, &window, [&] { showFirstUseNotice(settingsFiles(), &window, dialogs); });
-    return QApplication::exec();
+    const int exitCode = QApplication::exec();
+    state.setWindowSize(window.size());
+    state.setOpenFolder(dialogs.openFolder());
+    state.setSaveFolder(dialogs.saveFolder());
+    state.save();
+    return exitCode;
 }

@@ -33,6 +33,7 @@ void ShownSongsModel::onSongsReset()
     m_matched.reset();
     m_waitingQuery.reset();
     m_filters.clear();
+    m_onlyRows.reset();
     m_sortColumn = -1;
     m_sortOrder = Qt::AscendingOrder;
     m_sortedRows.reset();
@@ -118,6 +119,12 @@ void ShownSongsModel::setFilter(const QString &name, RowFilter filter)
     showSongs();
 }
 
+void ShownSongsModel::setOnlyRows(RowList rowsInOrder)
+{
+    m_onlyRows = std::move(rowsInOrder);
+    showSongs();
+}
+
 void ShownSongsModel::sortBy(int column, Qt::SortOrder order)
 {
     if (!m_songs->hasSongs())
@@ -169,12 +176,20 @@ bool ShownSongsModel::isBusy() const
 void ShownSongsModel::showSongs()
 {
     beginResetModel();
-    if (!m_matched && !m_onlyTicked && m_filters.empty() && !m_sortedRows) {
+    if (!m_matched && !m_onlyTicked && m_filters.empty() && !m_sortedRows && !m_onlyRows) {
         m_rows = {}; // no vector of rows at all
         m_showsAll = true;
     } else {
         std::vector<std::uint32_t> rows;
-        if (m_matched) {
+        if (m_onlyRows) {
+            rows = *m_onlyRows;
+            if (m_matched) {
+                // The query's rows are in file order.
+                std::erase_if(rows, [this](std::uint32_t row) {
+                    return !std::binary_search(m_matched->begin(), m_matched->end(), row);
+                });
+            }
+        } else if (m_matched) {
             rows = *m_matched;
         } else {
             rows.resize(static_cast<std::size_t>(m_songs->rowCount()));

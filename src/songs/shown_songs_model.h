@@ -39,6 +39,8 @@ public:
     void setOnlyTicked(bool onlyTicked);
     // Adds, replaces or (with an empty filter) removes the filter of this name.
     void setFilter(const QString &name, RowFilter filter);
+    // Shows only these rows, in this order unless a column sort is chosen; null lifts the limit.
+    void setOnlyRows(RowList rowsInOrder);
     // By a column, or in file order for -1.
     void sortBy(int column, Qt::SortOrder order);
     int sortColumn() const { return m_sortColumn; }
@@ -90,6 +92,7 @@ private:
 
     bool m_onlyTicked = false;
     std::map<QString, RowFilter> m_filters;
+    RowList m_onlyRows;
 
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

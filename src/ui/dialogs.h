@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -17,6 +18,8 @@ public:
     // filter: pairs of description and pattern separated by "|", e.g. "文本文档(*.txt)|*.txt".
     // Returns the chosen full path, or nothing when the user cancelled.
     virtual std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) = 0;
+    // One file or several; none when the user cancelled.
+    virtual QStringList askOpenFiles(QWidget *parent, const QString &filter) = 0;
     // `suggestedName` is proposed in the folder last used.
     virtual std::optional<QString> askSaveFile(
         QWidget *parent, const QString &filter, const QString &suggestedName = {})

@@ -40,14 +40,35 @@ QtDialogs::QtDialogs(QString messageTitle)
 {
 }
 
+void QtDialogs::setFolders(const QString &openFolder, const QString &saveFolder)
+{
+    m_openFolder = openFolder;
+    m_saveFolder = saveFolder;
+    m_lastFolder = saveFolder.isEmpty() ? openFolder : saveFolder;
+}
+
+void QtDialogs::opened(const QString &path)
+{
+    m_lastFolder = m_openFolder = QFileInfo(path).absolutePath();
+}
+
 std::optional<QString> QtDialogs::askOpenFile(QWidget *parent, const QString &filter)
 {
-    const QString path
-        = QFileDialog::getOpenFileName(parent, {}, m_lastFolder, toQtFileFilter(filter));
+    const QString path = QFileDialog::getOpenFileName(
+        parent, {}, m_openFolder.isEmpty() ? m_lastFolder : m_openFolder, toQtFileFilter(filter));
     if (path.isEmpty())
         return std::nullopt;
-    m_lastFolder = QFileInfo(path).absolutePath();
+    opened(path);
     return path;
+}
+
+QStringList QtDialogs::askOpenFiles(QWidget *parent, const QString &filter)
+{
+    const QStringList paths = QFileDialog::getOpenFileNames(
+        parent, {}, m_openFolder.isEmpty() ? m_lastFolder : m_openFolder, toQtFileFilter(filter));
+    if (!paths.isEmpty())
+        opened(paths.constFirst());
+    return paths;
 }
 
 std::optional<QString> QtDialogs::askSaveFile(
@@ -61,7 +82,7 @@ std::optional<QString> QtDialogs::askSaveFile(
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
-    m_lastFolder = QFileInfo(path).absolutePath();
+    m_lastFolder = m_saveFolder = QFileInfo(path).absolutePath();
     return path;
 }
 

@@ -2,8 +2,8 @@
 
 #include "ui/dialogs.h"
 
-// The real dialogs. Remembers the last folder used in this run, so the save dialog opens where
-// the search file came from.
+// The real dialogs. Remembers the folders last used, so the save dialog opens where the search
+// file came from, and the open dialog where the last file was opened.
 class QtDialogs : public Dialogs
 {
 public:
@@ -11,6 +11,7 @@ public:
     explicit QtDialogs(QString messageTitle = {});
 
     std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) override;
+    QStringList askOpenFiles(QWidget *parent, const QString &filter) override;
     std::optional<QString> askSaveFile(
         QWidget *parent, const QString &filter, const QString &suggestedName = {}) override;
     Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &yes,
@@ -18,7 +19,17 @@ public:
     void showMessage(QWidget *parent, const QString &text) override;
     int showModal(QDialog &window) override;
 
+    // The folders last opened from and saved to, kept between runs by the caller.
+    QString openFolder() const { return m_openFolder; }
+    QString saveFolder() const { return m_saveFolder; }
+    void setFolders(const QString &openFolder, const QString &saveFolder);
+
 private:
+    void opened(const QString &path);
+
     QString m_messageTitle;
+    // Where either dialog was last used: the save dialog starts there.
     QString m_lastFolder;
+    QString m_openFolder;
+    QString m_saveFolder;
 };

@@ -26,6 +26,18 @@ std::optional<QString> ScriptedDialogs::askOpenFile(QWidget *, const QString &fi
     return nextAnswer(openAnswers, unscripted, u"open: "_qs + filter);
 }
 
+QStringList ScriptedDialogs::askOpenFiles(QWidget *, const QString &filter)
+{
+    openFilters << filter;
+    if (openManyAnswers.empty()) {
+        unscripted << u"open several: "_qs + filter;
+        return {};
+    }
+    const QStringList answer = openManyAnswers.front();
+    openManyAnswers.pop_front();
+    return answer;
+}
+
 std::optional<QString> ScriptedDialogs::askSaveFile(
     QWidget *, const QString &filter, const QString &suggestedName)
 {

@@ -14,6 +14,7 @@ class ScriptedDialogs : public Dialogs
 {
 public:
     std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) override;
+    QStringList askOpenFiles(QWidget *parent, const QString &filter) override;
     std::optional<QString> askSaveFile(
         QWidget *parent, const QString &filter, const QString &suggestedName = {}) override;
     Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &yes,
@@ -22,6 +23,7 @@ public:
     int showModal(QDialog &window) override;
 
     std::deque<std::optional<QString>> openAnswers;
+    std::deque<QStringList> openManyAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<Answer> questionAnswers;
     // Runs on each modal window in place of a person; the default closes it with reject().

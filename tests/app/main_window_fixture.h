@@ -6,6 +6,7 @@
 #include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
+#include "ui/app_state.h"
 #include "ui/file_io.h"
 #include "ui/file_load_job.h"
 #include "ui/scripted_dialogs.h"
@@ -96,13 +97,16 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    AppState m_state { m_dir.filePath(u"state.json"_qs) };
     ScriptedDialogs m_dialogs;
     ScriptedEngine m_engine;
     int m_engineRequests = 0;
-    MainWindow m_window { m_dialogs, [this]() -> PlaybackEngine & {
-                             ++m_engineRequests;
-                             return m_engine;
-                         } };
+    MainWindow m_window { m_dialogs,
+        [this]() -> PlaybackEngine & {
+            ++m_engineRequests;
+            return m_engine;
+        },
+        m_state };
 };
 
 // Nine fields: x, code, path, name, x, x, category, language, singer.
