@@ -82,6 +82,12 @@ AboutWindow::AboutWindow(QWidget *parent, UrlOpener openUrl)
     connect(openPage, &QPushButton::clicked, this, &AboutWindow::onOpenPageClicked);
 }
 
+void AboutWindow::showEvent(QShowEvent *event)
+{
+    centreOverParent(*this);
+    QDialog::showEvent(event);
+}
+
 void AboutWindow::keyPressEvent(QKeyEvent *event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;

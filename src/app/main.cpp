@@ -11,7 +11,6 @@
 #include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QTimer>
 #include <QTranslator>
 
 #include <memory>
@@ -48,6 +47,6 @@ int main(int argc, char *argv[])
     const QuitSignals quitSignals;
     window.show();
     // Inside the event loop, so that a quit signal while the notice shows ends the program.
-    QTimer::singleShot(0, &window, [&] { showFirstUseNotice(settingsFiles(), &window, dialogs); });
+    showFirstUseNoticeOver(window, settingsFiles(), dialogs);
     return QApplication::exec();
 }

@@ -94,6 +94,12 @@ SongDirWindow::SongDirWindow(const QString &startFolder, QWidget *parent)
     m_tree->setFocus();
 }
 
+void SongDirWindow::showEvent(QShowEvent *event)
+{
+    centreOverParent(*this);
+    QDialog::showEvent(event);
+}
+
 QString SongDirWindow::chosenFolder() const
 {
     QString folder = m_model->filePath(m_tree->currentIndex());
