@@ -2,6 +2,7 @@
 
 #include "app/app_resources.h"
 #include "ui/placed_layout.h"
+#include "ui/window_frame.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -81,6 +82,12 @@ AboutWindow::AboutWindow(QWidget *parent, UrlOpener openUrl)
     openPage->setShortcut(QKeySequence(Qt::ALT | Qt::Key_O));
     openPage->setToolTip(tr("打开网页（Alt+O）"));
     connect(openPage, &QPushButton::clicked, this, &AboutWindow::onOpenPageClicked);
+}
+
+void AboutWindow::showEvent(QShowEvent *event)
+{
+    centreOverParent(*this);
+    QDialog::showEvent(event);
 }
 
 void AboutWindow::keyPressEvent(QKeyEvent *event)

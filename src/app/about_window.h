@@ -22,6 +22,8 @@ public:
 protected:
     // Enter closes the window, as Escape does.
     void keyPressEvent(QKeyEvent *event) override;
+    // Opens centred over the main window.
+    void showEvent(QShowEvent *event) override;
 
 private:
     void onOpenPageClicked();

@@ -12,7 +12,6 @@
 #include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QTimer>
 #include <QTranslator>
 
 #include <memory>
@@ -58,7 +57,7 @@ int main(int argc, char *argv[])
     const QuitSignals quitSignals;
     window.show();
     // Inside the event loop, so that a quit signal while the notice shows ends the program.
-    QTimer::singleShot(0, &window, [&] { showFirstUseNotice(settingsFiles(), &window, dialogs); });
+    showFirstUseNoticeOver(window, settingsFiles(), dialogs);
     const int exitCode = QApplication::exec();
     state.setWindowSize(window.size());
     state.setOpenFolder(dialogs.openFolder());

@@ -3,6 +3,7 @@
 #include "ui/accessibility.h"
 #include "ui/native_path.h"
 #include "ui/placed_layout.h"
+#include "ui/window_frame.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -93,6 +94,12 @@ SongDirWindow::SongDirWindow(const QString &startFolder, QWidget *parent)
     if (!m_tree->currentIndex().isValid())
         moveTo(QDir::rootPath());
     m_tree->setFocus();
+}
+
+void SongDirWindow::showEvent(QShowEvent *event)
+{
+    centreOverParent(*this);
+    QDialog::showEvent(event);
 }
 
 QString SongDirWindow::chosenFolder() const

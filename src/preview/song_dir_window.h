@@ -26,6 +26,10 @@ public:
     // Makes folder current, selected and in view; folders that do not exist are ignored.
     void moveTo(const QString &folder);
 
+protected:
+    // Opens centred over the main window.
+    void showEvent(QShowEvent *event) override;
+
 private:
     void fillDrives();
     void onDriveChosen(int index);

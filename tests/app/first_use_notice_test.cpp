@@ -7,6 +7,7 @@
 #include "ui/scripted_dialogs.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -35,6 +36,28 @@ TEST_F(FirstUseNoticeTest, FirstStartWritesTheSettingsAndShowsTheNoticeModally)
 
     showFirstUseNotice(m_settings, nullptr, m_dialogs);
     EXPECT_EQ(m_dialogs.modalWindows.size(), 1) << "the second start shows no notice";
+}
+
+TEST_F(FirstUseNoticeTest, OverAWindowItWaitsUntilTheWindowIsOnTheScreenAndCentresOverIt)
+{
+    QWidget window;
+    window.setGeometry(200, 150, 600, 640);
+    window.winId(); // a window handle, not yet exposed
+    QPoint noticeCentre;
+    m_dialogs.onModal = [&](QDialog &notice) {
+        EXPECT_EQ(notice.parentWidget(), &window);
+        notice.show();
+        noticeCentre = notice.frameGeometry().center();
+        return int(QDialog::Accepted);
+    };
+    showFirstUseNoticeOver(window, m_settings, m_dialogs);
+    QTest::qWait(50);
+    EXPECT_TRUE(m_dialogs.modalWindows.isEmpty()) << "not before the window shows";
+
+    window.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_dialogs.modalWindows.isEmpty(); }, 5000));
+    EXPECT_EQ(m_dialogs.modalWindows, QStringList { u"AboutWindow"_qs });
+    EXPECT_LE((noticeCentre - window.frameGeometry().center()).manhattanLength(), 2);
 }
 
 TEST_F(FirstUseNoticeTest, AnyRememberedValueMeansNoNoticeAndAnUntouchedFile)

@@ -1,5 +1,6 @@
 #include "ui/dialogs.h"
 #include "ui/qt_dialogs.h"
+#include "ui/window_frame.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -42,4 +43,27 @@ TEST(YesNoCancelQuestion, EachButtonAndEscapeGiveTheirAnswer)
     EXPECT_EQ(ask(clickOn(u"取消"_qs)), Dialogs::Answer::Cancel);
     EXPECT_EQ(ask([](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); }),
         Dialogs::Answer::Cancel);
+}
+
+TEST(DialogPlacement, TheFrameIsCentredOverTheOwnersAndStaysOnTheScreen)
+{
+    const QRect screen(0, 0, 1280, 1024);
+    const QSize size(376, 219);
+    // A framed owner and a maximised one without side borders: the dialog gets the owner's
+    // title bar and side borders, and its frame is centred over the owner's.
+    for (const auto &[owner, margins] :
+        { std::pair { QRect(340, 205, 603, 650), QMargins(1, 19, 1, 1) },
+            std::pair { screen, QMargins(0, 19, 0, 0) } }) {
+        const int side = margins.left();
+        const QRect frame(
+            centredClientPosition(owner, margins, size, screen) - QPoint(side, margins.top()),
+            size + QSize(2 * side, margins.top() + side));
+        EXPECT_LE((frame.center() - owner.center()).manhattanLength(), 1)
+            << frame.x() << ',' << frame.y();
+    }
+    const QMargins frame(1, 19, 1, 1);
+    EXPECT_EQ(
+        centredClientPosition(QRect(-300, -200, 400, 300), frame, size, screen), QPoint(1, 19));
+    EXPECT_EQ(centredClientPosition(QRect(1100, 900, 400, 300), frame, size, screen),
+        QPoint(1280 - 378 + 1, 1024 - 239 + 19));
 }
