@@ -12,6 +12,7 @@
 #include "songs/song_table_model.h"
 #include "ui/file_io.h"
 #include "ui/gbk_text.h"
+#include "venue_filters_bench.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -247,5 +248,10 @@ int main(int argc, char **argv)
             + query.toStdString() + "` and back to all";
         printRow(step.c_str(), seconds, "");
     }
+    // After the peak above, which the venue's filters should not change.
+    printVenueFilterRows(table,
+        [runs](const std::string &step, const std::function<void()> &work, const char *target) {
+            printRow(step.c_str(), medianOf(runs, work), target);
+        });
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <bit>
+#include <optional>
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "songs/code_list.h"
 #include "venue_songs.h"
 
+#include "ui/file_io.h"
 #include "ui/gbk_text.h"
 
 #include <QFile>
@@ -81,22 +82,20 @@ TEST(CodeLists, ASearchFileGivesTheCodeOfEachLine)
     EXPECT_EQ(texts(utf8.codes), (std::vector<QByteArray> { "10000004" }));
 }
 
-TEST(CodeLists, SeveralFilesUniteIntoTheSongsTheVenueHas)
+TEST(CodeLists, SeveralFilesUniteIntoTheSongsTheVenueHasAndAFifoIsRefused)
 {
     QTemporaryDir folder;
     const QString list = folder.filePath(u"list.txt"_qs);
     const QString search = folder.filePath(u"search.txt"_qs);
-    {
-        QFile file(list);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("10000001\r\n10000009\r\n");
-        QFile other(search);
-        ASSERT_TRUE(other.open(QIODevice::WriteOnly));
-        other.write(searchFileLine({ u"0000003"_qs, u"n"_qs, u"s"_qs }));
-    }
+    const QString fifo = folder.filePath(u"fifo"_qs);
+    ASSERT_EQ(writeFileAtomically(list, "10000001\r\n10000009\r\n"), QString());
+    ASSERT_EQ(writeFileAtomically(search, searchFileLine({ u"0000003"_qs, u"n"_qs, u"s"_qs })),
+        QString());
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const std::vector<CodeList> lists { readCodeList(list), readCodeList(search),
-        readCodeList(folder.filePath(u"gone.txt"_qs)) };
+        readCodeList(folder.filePath(u"gone.txt"_qs)), readCodeList(fifo) };
     EXPECT_FALSE(lists[2].ok());
+    EXPECT_FALSE(lists[3].ok());
     const CodeSet has { std::span<const CodeList>(lists) };
     EXPECT_EQ(has.size(), 3);
     EXPECT_TRUE(has.contains(codeKey("0000003")));
@@ -104,16 +103,6 @@ TEST(CodeLists, SeveralFilesUniteIntoTheSongsTheVenueHas)
     EXPECT_EQ(rowsWithCodesMask(venueTable(venueSongs), has),
         (std::vector<bool> { true, false, true, false }));
     EXPECT_TRUE(rowsWithCodesMask(SongTable(), has).empty());
-}
-
-TEST(CodeLists, AFifoIsRefusedWithoutWaiting)
-{
-    QTemporaryDir folder;
-    const QString fifo = folder.filePath(u"fifo"_qs);
-    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const CodeList list = readCodeList(fifo);
-    EXPECT_FALSE(list.ok());
-    EXPECT_TRUE(list.codes.empty());
 }
 
 TEST(CodeLists, AnImportFindsTheRowsAndNamesTheCodesNotInTheTable)

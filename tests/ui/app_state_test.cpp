@@ -12,27 +12,12 @@
 
 #include <cstdlib>
 
-namespace {
-
-QByteArray contentOf(const QString &path)
-{
-    return readWholeFile(path).bytes;
-}
-
-} // namespace
-
 class AppStateFile : public testing::Test
 {
 protected:
     QTemporaryDir m_folder;
     QString m_path = m_folder.filePath(u"state/state.json"_qs);
 
-    void expectEmpty(const AppState &state)
-    {
-        EXPECT_FALSE(state.windowSize().isValid());
-        EXPECT_TRUE(state.openFolder().isEmpty());
-        EXPECT_TRUE(state.venueSongFiles().isEmpty());
-    }
     AppState filled()
     {
         AppState state(m_path);
@@ -42,14 +27,19 @@ protected:
         state.setVenueSongFiles({ u"/a/已有.txt"_qs, u"/b/上月.txt"_qs });
         return state;
     }
+    // Loads a filled state from the file; true when it read as empty, with a reason.
+    bool readsEmptyWithAProblem()
+    {
+        AppState state = filled();
+        state.load();
+        return !state.windowSize().isValid() && state.openFolder().isEmpty()
+            && state.venueSongFiles().isEmpty() && !state.problem().isEmpty();
+    }
 };
 
 TEST_F(AppStateFile, AMissingFileReadsEmptyAndWhatIsSavedComesBack)
 {
-    AppState state(m_path);
-    state.load();
-    expectEmpty(state);
-    EXPECT_TRUE(state.problem().isEmpty());
+    EXPECT_FALSE(readsEmptyWithAProblem());
     EXPECT_EQ(filled().save(), QString());
     AppState again(m_path);
     again.load();
@@ -65,13 +55,12 @@ TEST_F(AppStateFile, ADamagedFileReadsEmptyAndIsNeverWrittenOver)
     for (const QByteArray &damaged :
         { QByteArray("{\"openFolder\": \"/x\""), QByteArray("[1, 2]"), QByteArray("\xFF\xFE") }) {
         ASSERT_EQ(writeFileAtomically(m_path, damaged), QString());
-        AppState state = filled();
+        EXPECT_TRUE(readsEmptyWithAProblem()) << damaged.toStdString();
+        AppState state(m_path);
         state.load();
-        expectEmpty(state);
-        EXPECT_FALSE(state.problem().isEmpty());
         state.setOpenFolder(u"/y"_qs);
         EXPECT_FALSE(state.save().isEmpty());
-        EXPECT_EQ(contentOf(m_path), damaged);
+        EXPECT_EQ(readWholeFile(m_path).bytes, damaged);
     }
 }
 
@@ -79,27 +68,22 @@ TEST_F(AppStateFile, AFifoReadsEmptyWithoutWaitingAndStaysAFifo)
 {
     ASSERT_TRUE(QDir().mkpath(m_folder.filePath(u"state"_qs)));
     ASSERT_EQ(mkfifo(QFile::encodeName(m_path).constData(), 0600), 0);
-    AppState state = filled();
-    state.load();
-    expectEmpty(state);
-    EXPECT_FALSE(state.problem().isEmpty());
-    EXPECT_FALSE(filled().save().isEmpty()); // not loaded, yet still no FIFO replaced
-    EXPECT_FALSE(state.save().isEmpty());
+    EXPECT_TRUE(readsEmptyWithAProblem());
+    EXPECT_FALSE(filled().save().isEmpty()); // even unread, no FIFO is replaced
     EXPECT_TRUE(QFileInfo(m_path).exists() && !QFileInfo(m_path).isFile());
 }
 
 TEST_F(AppStateFile, AFolderThatCannotBeWrittenGivesAReasonAndKeepsTheOldFile)
 {
     ASSERT_EQ(filled().save(), QString());
-    const QByteArray before = contentOf(m_path);
-    const QString folder = m_folder.filePath(u"state"_qs);
-    const QByteArray lock = "chattr +i '" + QFile::encodeName(folder) + "' 2>/dev/null";
-    if (std::system(lock.constData()) != 0)
+    const QByteArray before = readWholeFile(m_path).bytes;
+    const QByteArray folder = QFile::encodeName(m_folder.filePath(u"state"_qs));
+    if (std::system(("chattr +i '" + folder + "' 2>/dev/null").constData()) != 0)
         GTEST_SKIP() << "chattr +i is not available here";
     AppState state = filled();
     state.setOpenFolder(u"/other"_qs);
     const QString error = state.save();
-    EXPECT_EQ(std::system(("chattr -i '" + QFile::encodeName(folder) + "'").constData()), 0);
+    EXPECT_EQ(std::system(("chattr -i '" + folder + "'").constData()), 0);
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(contentOf(m_path), before);
+    EXPECT_EQ(readWholeFile(m_path).bytes, before);
 }
