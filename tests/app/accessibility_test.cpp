@@ -37,15 +37,15 @@ protected:
 TEST_F(ScreenReader, TheSongCountIsReadWithWhatItCounts)
 {
     browseAndAnalyse(threeSongs());
-    auto *count = control<QLabel>("标签4");
+    auto *count = songCountLabel();
     EXPECT_TRUE(spoken(count).contains(u"3"_qs)) << spoken(count).toStdString();
     EXPECT_FALSE(description(count).isEmpty());
 }
 
 TEST_F(ScreenReader, TheRandomCountIsNamedAfterItsCaptionAndItsFrameHasANameOfItsOwn)
 {
-    EXPECT_TRUE(name(control<QLineEdit>("编辑框3")).startsWith(u"随机机率"_qs))
-        << name(control<QLineEdit>("编辑框3")).toStdString();
+    EXPECT_TRUE(name(randomCountField()).startsWith(u"随机机率"_qs))
+        << name(randomCountField()).toStdString();
     const QString frame = name(control<QGroupBox>("分组框3"));
     EXPECT_FALSE(frame.isEmpty());
     EXPECT_NE(frame.trimmed(), u"分析"_qs);
@@ -53,14 +53,14 @@ TEST_F(ScreenReader, TheRandomCountIsNamedAfterItsCaptionAndItsFrameHasANameOfIt
 
 TEST_F(ScreenReader, TheProgressBarHasAName)
 {
-    EXPECT_FALSE(name(control<QProgressBar>("渐变进度条1")).isEmpty());
+    EXPECT_FALSE(name(workbookProgressBar()).isEmpty());
 }
 
 TEST_F(ScreenReader, EverySongRowCanBeTickedAndSaysWhetherItIs)
 {
     browseAndAnalyse(threeSongs());
     setChecked(1, true);
-    QAccessibleInterface *table = readerOf(control<SongTableView>("超级列表框1"));
+    QAccessibleInterface *table = readerOf(songTable());
     QAccessibleTableInterface *cells = table->tableInterface();
     ASSERT_NE(cells, nullptr);
     for (int row = 0; row < 3; ++row) {

@@ -30,7 +30,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window));
     }
 
-    bool barShown() const { return control<QProgressBar>("渐变进度条1")->isVisibleTo(&m_window); }
+    bool barShown() const { return workbookProgressBar()->isVisibleTo(&m_window); }
     bool waitUntilBarHidden()
     {
         return QTest::qWaitFor([&] { return !barShown(); }, 30000);
@@ -58,20 +58,20 @@ TEST_F(BackgroundWork, EscapeOrTheCancelButtonStopsTheWorkbookLeavingNoFileAndNo
     const QString path = m_dir.filePath(u"songs.xlsx"_qs);
 
     m_dialogs.saveAnswers = { path };
-    trigger("按钮4");
+    exportWorkbookAction()->trigger();
     ASSERT_TRUE(barShown());
     QTest::keyClick(&m_window, Qt::Key_Escape);
     EXPECT_TRUE(waitUntilBarHidden());
 
     m_dialogs.saveAnswers = { path };
-    trigger("按钮4");
+    exportWorkbookAction()->trigger();
     ASSERT_TRUE(control<QPushButton>("取消导出")->isVisibleTo(&m_window));
-    click("取消导出");
+    control<QPushButton>("取消导出")->click();
     EXPECT_TRUE(waitUntilBarHidden());
 
     EXPECT_EQ(folderEntries(), before) << "no workbook and no temporary file";
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join(u' ').toStdString();
-    EXPECT_TRUE(text("查找状态").endsWith(u"已取消导出"_qs)) << text("查找状态").toStdString();
+    EXPECT_TRUE(status().endsWith(u"已取消导出"_qs)) << status().toStdString();
 }
 
 TEST_F(BackgroundWork, ASecondWorkbookExportDoesNotStartWhileOneRuns)
@@ -81,8 +81,8 @@ TEST_F(BackgroundWork, ASecondWorkbookExportDoesNotStartWhileOneRuns)
     const QString second = m_dir.filePath(u"second.xlsx"_qs);
     m_dialogs.saveAnswers = { first, second };
 
-    trigger("按钮4");
-    trigger("按钮4"); // no event has run in between: the first is still writing
+    exportWorkbookAction()->trigger();
+    exportWorkbookAction()->trigger(); // no event has run in between: the first is still writing
     EXPECT_TRUE(waitUntilBarHidden());
 
     EXPECT_TRUE(QFileInfo(first).isFile());
@@ -118,15 +118,16 @@ TEST_F(BackgroundWork, AFifoOrALinkToADeviceIsRefusedByNameAndChangesNothing)
         EXPECT_TRUE(m_dialogs.messages.last().contains(QDir::toNativeSeparators(path)));
         EXPECT_TRUE(m_dialogs.messages.last().contains(u"不是普通文件"_qs));
     }
-    EXPECT_EQ(text("标签1"), QDir::toNativeSeparators(m_dir.filePath(u"list.txt"_qs)));
-    EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->rowCount(), 3);
+    EXPECT_EQ(
+        searchFilePathLabel()->text(), QDir::toNativeSeparators(m_dir.filePath(u"list.txt"_qs)));
+    EXPECT_EQ(sourceView()->model()->rowCount(), 3);
 }
 
 TEST_F(BackgroundWork, ASlowReadShowsProgressKeepsTheWindowAnsweringAndEscapeLeavesItAsItWas)
 {
     browse(writeFile(u"list.txt"_qs, threeSongs()));
-    const QString label1 = text("标签1");
-    const QString label7 = text("标签7");
+    const QString label1 = searchFilePathLabel()->text();
+    const QString label7 = songFolderLabel()->text();
 
     // A read that stalls halfway until the test lets it go.
     // Shared, as the dropped read may outlive the test for a moment.
@@ -138,13 +139,13 @@ TEST_F(BackgroundWork, ASlowReadShowsProgressKeepsTheWindowAnsweringAndEscapeLea
             return FileReadResult { songLine("20000001") + "\r\n", {} };
         });
     m_dialogs.openAnswers.push_back(m_dir.filePath(u"slow.txt"_qs));
-    click("按钮2");
+    browseButton()->click();
 
     auto *progress = m_window.findChild<ProgressStrip *>(u"读取进度"_qs);
     ASSERT_NE(progress, nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&] { return progress->isVisibleTo(&m_window); }, 5000));
     EXPECT_EQ(progress->bar()->value(), 50);
-    control<QCheckBox>("选择框1")->click();
+    checkAllBox()->click();
     EXPECT_EQ(checkedRows(), std::vector<int> { 0 }) << "the window answers meanwhile";
 
     QTest::keyClick(&m_window, Qt::Key_Escape);
@@ -152,9 +153,9 @@ TEST_F(BackgroundWork, ASlowReadShowsProgressKeepsTheWindowAnsweringAndEscapeLea
     *released = true;
     QTest::qWait(100); // the dropped read ends; its result must not arrive
 
-    EXPECT_EQ(text("标签1"), label1);
-    EXPECT_EQ(text("标签7"), label7);
-    const auto *source = control<QAbstractItemView>("编辑框1")->model();
+    EXPECT_EQ(searchFilePathLabel()->text(), label1);
+    EXPECT_EQ(songFolderLabel()->text(), label7);
+    const auto *source = sourceView()->model();
     ASSERT_EQ(source->rowCount(), 3);
     EXPECT_EQ(
         source->index(0, 0).data().toString(), QString::fromLatin1(songLine("10000001", "Song A")));

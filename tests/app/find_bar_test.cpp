@@ -42,14 +42,13 @@ protected:
         browseAndAnalyse(venueSongs());
     }
 
-    QAbstractItemModel *shown() const { return control<SongTableView>("超级列表框1")->model(); }
-    QString status() const { return text("查找状态"); }
+    QAbstractItemModel *shown() const { return songTable()->model(); }
 
     // Types as a user does (Chinese arrives committed by an input method, a character at a
     // time) and waits for the search behind it.
     void find(const QString &query)
     {
-        auto *field = control<QLineEdit>("查找");
+        auto *field = findField();
         field->selectAll();
         QTest::keyClick(field, Qt::Key_Backspace);
         for (const QChar character : query) {
@@ -66,7 +65,7 @@ protected:
 
     void clickHeader(int column)
     {
-        QHeaderView *header = control<SongTableView>("超级列表框1")->horizontalHeader();
+        QHeaderView *header = songTable()->horizontalHeader();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
             QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
         waitUntilShown();
@@ -90,7 +89,7 @@ TEST_F(FindingSongs, TypingNarrowsTheTableAndTheStatusCountsShownAllAndTicked)
     EXPECT_EQ(shownCodes(), Codes {}) << "every word must occur";
     find(u"周杰伦"_qs);
     EXPECT_EQ(shownCodes(), (Codes { u"101"_qs, u"103"_qs }));
-    EXPECT_EQ(text("标签4"), u"2"_qs);
+    EXPECT_EQ(songCountLabel()->text(), u"2"_qs);
     setChecked(0, true);
     EXPECT_EQ(status(), u"显示 2 / 共 6 首　已选 1 首"_qs);
     auto *label = control<QLabel>("查找状态");
@@ -98,15 +97,15 @@ TEST_F(FindingSongs, TypingNarrowsTheTableAndTheStatusCountsShownAllAndTicked)
 
     find(u"粤语 x"_qs);
     EXPECT_EQ(shownCodes(), (Codes { u"102"_qs, u"104"_qs, u"106"_qs }));
-    QTest::keyClick(control<QLineEdit>("查找"), Qt::Key_Escape);
-    EXPECT_EQ(control<QLineEdit>("查找")->text(), QString());
+    QTest::keyClick(findField(), Qt::Key_Escape);
+    EXPECT_EQ(findField()->text(), QString());
     EXPECT_EQ(shownCodes().size(), 6u) << "Escape clears the query";
-    EXPECT_EQ(control<QLineEdit>("编辑框3")->text(), u"3"_qs) << "only the analysis proposes";
+    EXPECT_EQ(randomCountField()->text(), u"3"_qs) << "only the analysis proposes";
 }
 
 TEST_F(FindingSongs, CheckAllShowsWhetherNoneSomeOrAllShownSongsAreTicked)
 {
-    auto *checkAll = control<QCheckBox>("选择框1");
+    auto *checkAll = checkAllBox();
     find(u"粤语"_qs);
     checkAll->click();
     EXPECT_EQ(checkAll->checkState(), Qt::Checked);
@@ -132,23 +131,23 @@ TEST_F(FindingSongs, CheckAllShowsWhetherNoneSomeOrAllShownSongsAreTicked)
 TEST_F(FindingSongs, CheckAllAndRandomPickActOnShownSongsAndExportWritesEveryTick)
 {
     find(u"粤语"_qs);
-    control<QCheckBox>("选择框1")->click();
+    checkAllBox()->click();
     EXPECT_EQ(checkedRows(), (std::vector<int> { 1, 3, 5 }));
-    control<QCheckBox>("选择框1")->click();
+    checkAllBox()->click();
     EXPECT_TRUE(checkedRows().empty());
 
-    control<QLineEdit>("编辑框3")->setText(u"4"_qs);
-    click("按钮6");
+    randomCountField()->setText(u"4"_qs);
+    randomPickButton()->click();
     EXPECT_EQ(m_dialogs.messages.size(), 1) << "more than the three shown";
-    control<QLineEdit>("编辑框3")->setText(u"3"_qs);
-    click("按钮6");
+    randomCountField()->setText(u"3"_qs);
+    randomPickButton()->click();
     EXPECT_EQ(checkedRows(), (std::vector<int> { 1, 3, 5 }));
     setChecked(0, true);
 
     find(u"晴天"_qs);
     const QString target = m_dir.filePath(u"codes.txt"_qs);
     m_dialogs.saveAnswers.push_back(target);
-    click("按钮3");
+    exportCodesButton()->click();
     QFile written(target);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), "101\r\n102\r\n104\r\n106\r\n") << "hidden ticks, file order";
@@ -158,18 +157,18 @@ TEST_F(FindingSongs, OnlyTickedShowsTheTickedSongsForReview)
 {
     setChecked(4, true);
     setChecked(1, true);
-    control<QCheckBox>("只看已选")->click();
+    onlyTickedBox()->click();
     EXPECT_EQ(shownCodes(), (Codes { u"102"_qs, u"105"_qs }));
     find(u"月亮"_qs);
     EXPECT_EQ(shownCodes(), Codes { u"105"_qs });
-    control<QCheckBox>("只看已选")->click();
+    onlyTickedBox()->click();
     EXPECT_EQ(shownCodes(), Codes { u"105"_qs });
 }
 
 TEST_F(FindingSongs, ReanalysisKeepsTicksByCodeAndClearsTheQuery)
 {
     find(u"國語"_qs);
-    control<QCheckBox>("选择框1")->click();
+    checkAllBox()->click();
     ASSERT_EQ(checkedRows(), (std::vector<int> { 0, 2, 4 }));
     // The file changes: 103 is gone, 101 now appears twice.
     QByteArray changed = venueSongs();
@@ -177,8 +176,8 @@ TEST_F(FindingSongs, ReanalysisKeepsTicksByCodeAndClearsTheQuery)
     browse(writeFile(u"songs.txt"_qs, changed));
     analyse();
     EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 2, 4 }));
-    EXPECT_EQ(control<QLineEdit>("查找")->text(), QString());
-    EXPECT_EQ(control<QCheckBox>("选择框1")->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(findField()->text(), QString());
+    EXPECT_EQ(checkAllBox()->checkState(), Qt::PartiallyChecked);
     EXPECT_EQ(shownCodes().size(), 6u);
     EXPECT_EQ(status(), u"显示 6 / 共 6 首　已选 3 首　重新分析：保留已选 3 首，舍弃 1 首"_qs);
 
@@ -191,7 +190,7 @@ TEST_F(FindingSongs, ReanalysisKeepsTicksByCodeAndClearsTheQuery)
 
 TEST_F(FindingSongs, SpaceTicksTheSelectedRangeAndCtrlZUndoesIt)
 {
-    auto *table = control<SongTableView>("超级列表框1");
+    auto *table = songTable();
     table->setFocus();
     table->setCurrentIndex(shown()->index(1, 2));
     QTest::keyClick(table, Qt::Key_Down, Qt::ShiftModifier);
@@ -212,16 +211,16 @@ TEST_F(FindingSongs, SpaceTicksTheSelectedRangeAndCtrlZUndoesIt)
     EXPECT_EQ(checkedRows(), (std::vector<int> { 1, 2, 3 }));
 
     QTest::keyClick(table, Qt::Key_F, Qt::ControlModifier);
-    EXPECT_TRUE(control<QLineEdit>("查找")->hasFocus());
+    EXPECT_TRUE(findField()->hasFocus());
 }
 
 TEST_F(FindingSongs, TheCurrentSongStaysCurrentWhileItIsShown)
 {
-    auto *table = control<SongTableView>("超级列表框1");
+    auto *table = songTable();
     table->selectRow(2);
     find(u"周杰伦"_qs);
     ASSERT_EQ(table->selectedRow(), 1);
-    trigger("播放选中项");
+    playSelectedAction()->trigger();
     auto *player = m_window.findChild<PlayerWindow *>();
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->windowTitle(), u"正在预览  晴天"_qs);
@@ -229,7 +228,7 @@ TEST_F(FindingSongs, TheCurrentSongStaysCurrentWhileItIsShown)
 
 TEST_F(FindingSongs, HeaderClicksSortByPinyinThenReverseThenReturnToFileOrder)
 {
-    auto *table = control<SongTableView>("超级列表框1");
+    auto *table = songTable();
     clickHeader(1);
     // dao, guang, hai, qian, qing, yue: not the order of the characters' code points.
     EXPECT_EQ(
@@ -249,7 +248,7 @@ TEST_F(FindingSongs, HeaderClicksSortByPinyinThenReverseThenReturnToFileOrder)
     setChecked(5, true);
     setChecked(1, true);
     m_dialogs.saveAnswers.push_back(target);
-    click("按钮3");
+    exportCodesButton()->click();
     QFile written(target);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), "102\r\n106\r\n") << "the export keeps file order";

@@ -12,8 +12,10 @@
 #include "ui/scripted_dialogs.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,9 +35,28 @@ protected:
         return found;
     }
 
-    void click(const char *name) { control<QPushButton>(name)->click(); }
-    void trigger(const char *name) { control<QAction>(name)->trigger(); }
-    QString text(const char *name) const { return control<QLabel>(name)->text(); }
+    // The controls by what they are; the names are the system's own.
+    QPushButton *browseButton() const { return control<QPushButton>("按钮2"); }
+    QPushButton *analyseButton() const { return control<QPushButton>("按钮1"); }
+    QPushButton *songFolderButton() const { return control<QPushButton>("按钮9"); }
+    QPushButton *randomPickButton() const { return control<QPushButton>("按钮6"); }
+    QPushButton *exportCodesButton() const { return control<QPushButton>("按钮3"); }
+    QPushButton *aboutButton() const { return control<QPushButton>("按钮8"); }
+    QCheckBox *checkAllBox() const { return control<QCheckBox>("选择框1"); }
+    QLineEdit *randomCountField() const { return control<QLineEdit>("编辑框3"); }
+    QLabel *songCountLabel() const { return control<QLabel>("标签4"); }
+    QLabel *searchFilePathLabel() const { return control<QLabel>("标签1"); }
+    QLabel *songFolderLabel() const { return control<QLabel>("标签7"); }
+    QAbstractItemView *sourceView() const { return control<QAbstractItemView>("编辑框1"); }
+    SongTableView *songTable() const { return control<SongTableView>("超级列表框1"); }
+    QLineEdit *findField() const { return control<QLineEdit>("查找"); }
+    QCheckBox *onlyTickedBox() const { return control<QCheckBox>("只看已选"); }
+    QString status() const { return control<QLabel>("查找状态")->text(); }
+    QProgressBar *workbookProgressBar() const { return control<QProgressBar>("渐变进度条1"); }
+    QAction *playSelectedAction() const { return control<QAction>("播放选中项"); }
+    QAction *copyCodesAction() const { return control<QAction>("按钮5"); }
+    QAction *copyDetailsAction() const { return control<QAction>("按钮7"); }
+    QAction *exportWorkbookAction() const { return control<QAction>("按钮4"); }
 
     QString writeFile(const QString &name, const QByteArray &bytes) const
     {
@@ -47,7 +68,7 @@ protected:
     void browse(const QString &path)
     {
         m_dialogs.openAnswers.push_back(path);
-        click("按钮2");
+        browseButton()->click();
         waitUntilRead();
     }
 
@@ -61,7 +82,7 @@ protected:
     // Analyse runs in the background; the table shows when it is done.
     void analyse()
     {
-        click("按钮1");
+        analyseButton()->click();
         auto *document = m_window.findChild<SearchFileDocument *>();
         EXPECT_TRUE(QTest::qWaitFor([document] { return !document->isAnalysing(); }, 30000));
     }

@@ -32,10 +32,10 @@ using HiddenCommands = MainWindowTest;
 TEST_F(StartState, OnlyBrowseCanStartAndThePlaceholderRowShows)
 {
     EXPECT_EQ(m_window.windowTitle(), u"澜杉V1.1"_qs);
-    EXPECT_FALSE(control<QPushButton>("按钮1")->isEnabled());
-    EXPECT_TRUE(control<QPushButton>("按钮2")->isEnabled());
-    EXPECT_FALSE(control<QAction>("播放选中项")->isEnabled());
-    EXPECT_FALSE(control<QProgressBar>("渐变进度条1")->isVisibleTo(&m_window));
+    EXPECT_FALSE(analyseButton()->isEnabled());
+    EXPECT_TRUE(browseButton()->isEnabled());
+    EXPECT_FALSE(playSelectedAction()->isEnabled());
+    EXPECT_FALSE(workbookProgressBar()->isVisibleTo(&m_window));
     EXPECT_EQ(m_window.findChild<QMenuBar *>(), nullptr);
     m_window.show();
     EXPECT_EQ(controlsCutOff(m_window), "");
@@ -49,7 +49,7 @@ TEST_F(StartState, OnlyBrowseCanStartAndThePlaceholderRowShows)
     EXPECT_EQ(titles,
         (QStringList {
             u"编码"_qs, u"歌名"_qs, u"歌手"_qs, u"类别"_qs, u"语种"_qs, u"文件路径"_qs }));
-    EXPECT_EQ(control<SongTableView>("超级列表框1")->columnWidth(1), 220);
+    EXPECT_EQ(songTable()->columnWidth(1), 220);
 }
 
 TEST_F(SearchFileImport, NonEmptyFileFillsTheViewAndEnablesAnalysis)
@@ -57,11 +57,12 @@ TEST_F(SearchFileImport, NonEmptyFileFillsTheViewAndEnablesAnalysis)
     const QString path = writeFile(u"list.txt"_qs, threeSongs());
     browse(path);
     EXPECT_EQ(m_dialogs.openFilters, QStringList { u"文本文档(*.txt)|*.txt"_qs });
-    EXPECT_EQ(text("标签1"), QDir::toNativeSeparators(path));
-    EXPECT_EQ(text("标签7"), QDir::toNativeSeparators(m_dir.path()) + QDir::separator());
-    EXPECT_TRUE(control<QPushButton>("按钮1")->isEnabled());
-    EXPECT_TRUE(control<QAction>("播放选中项")->isEnabled());
-    const auto *source = control<QAbstractItemView>("编辑框1")->model();
+    EXPECT_EQ(searchFilePathLabel()->text(), QDir::toNativeSeparators(path));
+    EXPECT_EQ(
+        songFolderLabel()->text(), QDir::toNativeSeparators(m_dir.path()) + QDir::separator());
+    EXPECT_TRUE(analyseButton()->isEnabled());
+    EXPECT_TRUE(playSelectedAction()->isEnabled());
+    const auto *source = sourceView()->model();
     ASSERT_EQ(source->rowCount(), 3);
     EXPECT_EQ(
         source->index(2, 0).data().toString(), QString::fromLatin1(songLine("10000003", "Song C")));
@@ -73,31 +74,31 @@ TEST_F(SearchFileImport, EmptyFileDisablesAnalysisAndShowsItsPathAsTheSongFolder
     browse(writeFile(u"list.txt"_qs, threeSongs()));
     const QString empty = writeFile(u"empty.txt"_qs, {});
     browse(empty);
-    EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->rowCount(), 0);
-    EXPECT_EQ(text("标签1"), QDir::toNativeSeparators(empty));
-    EXPECT_EQ(text("标签7"), QDir::toNativeSeparators(empty));
-    EXPECT_FALSE(control<QPushButton>("按钮1")->isEnabled());
-    EXPECT_FALSE(control<QAction>("播放选中项")->isEnabled());
+    EXPECT_EQ(sourceView()->model()->rowCount(), 0);
+    EXPECT_EQ(searchFilePathLabel()->text(), QDir::toNativeSeparators(empty));
+    EXPECT_EQ(songFolderLabel()->text(), QDir::toNativeSeparators(empty));
+    EXPECT_FALSE(analyseButton()->isEnabled());
+    EXPECT_FALSE(playSelectedAction()->isEnabled());
 }
 
 TEST_F(SearchFileImport, CancelOrUnreadableFileChangesNothing)
 {
     browse(writeFile(u"list.txt"_qs, threeSongs()));
-    const QString label1 = text("标签1");
-    const QString label7 = text("标签7");
+    const QString label1 = searchFilePathLabel()->text();
+    const QString label7 = songFolderLabel()->text();
 
     m_dialogs.openAnswers.push_back(std::nullopt);
-    click("按钮2");
+    browseButton()->click();
     const QString folder = m_dir.filePath(u"a folder.txt"_qs);
     ASSERT_TRUE(QDir().mkdir(folder));
     browse(folder);
 
     ASSERT_EQ(m_dialogs.messages.size(), 1);
     EXPECT_TRUE(m_dialogs.messages[0].contains(QDir::toNativeSeparators(folder)));
-    EXPECT_EQ(text("标签1"), label1);
-    EXPECT_EQ(text("标签7"), label7);
-    EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->rowCount(), 3);
-    EXPECT_TRUE(control<QPushButton>("按钮1")->isEnabled());
+    EXPECT_EQ(searchFilePathLabel()->text(), label1);
+    EXPECT_EQ(songFolderLabel()->text(), label7);
+    EXPECT_EQ(sourceView()->model()->rowCount(), 3);
+    EXPECT_TRUE(analyseButton()->isEnabled());
 }
 
 TEST_F(SearchFileImport, DroppedFileLoadsLikeBrowse)
@@ -111,15 +112,15 @@ TEST_F(SearchFileImport, DroppedFileLoadsLikeBrowse)
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&m_window, &drop);
     waitUntilRead();
-    EXPECT_EQ(text("标签1"), QDir::toNativeSeparators(path));
-    EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->rowCount(), 3);
-    EXPECT_TRUE(control<QPushButton>("按钮1")->isEnabled());
+    EXPECT_EQ(searchFilePathLabel()->text(), QDir::toNativeSeparators(path));
+    EXPECT_EQ(sourceView()->model()->rowCount(), 3);
+    EXPECT_TRUE(analyseButton()->isEnabled());
 }
 
 TEST_F(SearchFileImport, NulAndInvalidBytesAreKeptAndShownAsReplacements)
 {
     browse(writeFile(u"list.txt"_qs, QByteArray("a\0b\x80\r\n", 6) + songLine("10000001")));
-    const auto *source = control<QAbstractItemView>("编辑框1")->model();
+    const auto *source = sourceView()->model();
     ASSERT_EQ(source->rowCount(), 2);
     EXPECT_EQ(source->index(0, 0).data().toString(), u"a\uFFFDb\uFFFD"_qs);
 }
@@ -129,7 +130,7 @@ TEST_F(SearchFileImport, OldMacLineEndsGiveOneLineAndOneSongEach)
     QByteArray file = threeSongs();
     file.replace("\r\n", "\r");
     browseAndAnalyse(file);
-    const auto *source = control<QAbstractItemView>("编辑框1")->model();
+    const auto *source = sourceView()->model();
     ASSERT_EQ(source->rowCount(), 3);
     EXPECT_EQ(
         source->index(1, 0).data().toString(), QString::fromLatin1(songLine("10000002", "Song B")));
@@ -151,13 +152,13 @@ TEST_F(SearchFileImport, Utf8FilesWithOrWithoutTheMarkKeepEverySongAndExportThei
         ASSERT_EQ(songModel()->rowCount(), 3);
         EXPECT_EQ(songModel()->index(1, 1).data().toString(), u"稻香"_qs);
         EXPECT_EQ(songModel()->index(2, 0).data().toString(), u"10000003"_qs);
-        EXPECT_EQ(control<QAbstractItemView>("编辑框1")->model()->index(1, 0).data().toString(),
+        EXPECT_EQ(sourceView()->model()->index(1, 0).data().toString(),
             QString::fromUtf8(songLine("10000002", u"稻香"_qs.toUtf8())));
 
         // The second file keeps the first one's ticks by code.
         songModel()->setAllTicked(true);
         m_dialogs.saveAnswers.push_back(m_dir.filePath(u"codes.txt"_qs));
-        click("按钮3");
+        exportCodesButton()->click();
         EXPECT_EQ(readWholeFile(m_dir.filePath(u"codes.txt"_qs)).bytes,
             "10000001\r\n10000002\r\n10000003\r\n");
     }
@@ -173,8 +174,8 @@ TEST_F(Analysis, ThreeLinesBecomeThreeSongsAndHalfIsProposed)
     EXPECT_EQ(table.field(0, SongColumn::Singer), "Singer");
     EXPECT_EQ(table.field(0, SongColumn::FilePath), "a\\001.mpg");
     EXPECT_EQ(songModel()->index(2, 0).data().toString(), u"10000003"_qs);
-    EXPECT_EQ(text("标签4"), u"3"_qs);
-    EXPECT_EQ(control<QLineEdit>("编辑框3")->text(), u"1.5"_qs);
+    EXPECT_EQ(songCountLabel()->text(), u"3"_qs);
+    EXPECT_EQ(randomCountField()->text(), u"1.5"_qs);
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
 }
 
@@ -183,7 +184,7 @@ TEST_F(Analysis, NothingShowsBeforeAnalyseAndOnlyTheNewestFileIsAnalysed)
     browse(writeFile(u"first.txt"_qs, threeSongs()));
     QTest::qWait(100); // time for the analysis behind the scenes
     EXPECT_FALSE(songModel()->hasSongs());
-    EXPECT_EQ(text("标签4"), QString());
+    EXPECT_EQ(songCountLabel()->text(), QString());
 
     browse(writeFile(u"second.txt"_qs, songLine("20000001") + "\r\n" + songLine("20000002")));
     analyse();
@@ -194,12 +195,12 @@ TEST_F(Analysis, NothingShowsBeforeAnalyseAndOnlyTheNewestFileIsAnalysed)
 TEST_F(Analysis, AgainReplacesTheTableAndKeepsTheTicks)
 {
     browseAndAnalyse(threeSongs());
-    control<QCheckBox>("选择框1")->click();
+    checkAllBox()->click();
     analyse();
     EXPECT_EQ(songModel()->rowCount(), 3);
-    EXPECT_EQ(text("标签4"), u"3"_qs);
+    EXPECT_EQ(songCountLabel()->text(), u"3"_qs);
     EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 1, 2 }));
-    EXPECT_EQ(control<QCheckBox>("选择框1")->checkState(), Qt::Checked) << "all kept ticked";
+    EXPECT_EQ(checkAllBox()->checkState(), Qt::Checked) << "all kept ticked";
 }
 
 TEST_F(Analysis, ShortLinesAreSkippedWithOneMessage)
@@ -216,19 +217,19 @@ TEST_F(Analysis, ShortLinesAreSkippedWithOneMessage)
 
 TEST_F(Selection, CheckAllCoversEveryRowThePlaceholderIncluded)
 {
-    control<QCheckBox>("选择框1")->click();
+    checkAllBox()->click();
     EXPECT_EQ(checkedRows(), std::vector<int> { 0 });
     browseAndAnalyse(threeSongs());
-    control<QCheckBox>("选择框1")->click();
+    checkAllBox()->click();
     EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 1, 2 }));
-    control<QCheckBox>("选择框1")->click();
+    checkAllBox()->click();
     EXPECT_TRUE(checkedRows().empty());
 }
 
 TEST_F(Selection, SpaceTicksTheCurrentSongFromAnyOfItsCells)
 {
     browseAndAnalyse(threeSongs());
-    auto *table = control<SongTableView>("超级列表框1");
+    auto *table = songTable();
     table->setCurrentIndex(table->model()->index(1, 3));
     QTest::keyClick(table, Qt::Key_Space);
     EXPECT_EQ(checkedRows(), std::vector<int> { 1 });
@@ -242,16 +243,16 @@ TEST_F(Selection, RandomPickChecksDistinctRowsAndKeepsEarlierChecks)
     for (int song = 0; song < 25; ++song)
         lines += songLine(QByteArray::number(10000000 + song)) + "\r\n";
     browseAndAnalyse(lines);
-    ASSERT_EQ(control<QLineEdit>("编辑框3")->text(), u"12.5"_qs);
+    ASSERT_EQ(randomCountField()->text(), u"12.5"_qs);
     setChecked(0, true);
-    click("按钮6");
+    randomPickButton()->click();
     const std::vector<int> rows = checkedRows();
     EXPECT_GE(rows.size(), 12u);
     EXPECT_LE(rows.size(), 13u);
     EXPECT_EQ(rows.front(), 0);
 
-    control<QLineEdit>("编辑框3")->setText(u"25"_qs);
-    click("按钮6");
+    randomCountField()->setText(u"25"_qs);
+    randomPickButton()->click();
     EXPECT_EQ(checkedRows().size(), 25u) << "a count equal to the song count checks every song";
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
 }
@@ -259,12 +260,12 @@ TEST_F(Selection, RandomPickChecksDistinctRowsAndKeepsEarlierChecks)
 TEST_F(Selection, TooLargeOrMeaninglessCountsCheckNothing)
 {
     browseAndAnalyse(threeSongs());
-    control<QLineEdit>("编辑框3")->setText(u"4"_qs);
-    click("按钮6");
+    randomCountField()->setText(u"4"_qs);
+    randomPickButton()->click();
     EXPECT_EQ(m_dialogs.messages, QStringList { u"您输入的数值大于实际歌曲数量，请检查数值！"_qs });
     for (const QString &count : { u"0"_qs, u"-2"_qs, u"abc"_qs }) {
-        control<QLineEdit>("编辑框3")->setText(count);
-        click("按钮6");
+        randomCountField()->setText(count);
+        randomPickButton()->click();
     }
     EXPECT_TRUE(checkedRows().empty());
     EXPECT_EQ(m_dialogs.messages.size(), 1);
@@ -278,21 +279,20 @@ TEST_F(CodeExport, WritesExactlyTheCheckedCodesEveryTime)
     const QString first = m_dir.filePath(u"first.txt"_qs);
     const QString second = m_dir.filePath(u"second.txt"_qs);
     m_dialogs.saveAnswers = { std::nullopt, first, second };
-    click("按钮3");
+    exportCodesButton()->click();
     EXPECT_FALSE(QFileInfo::exists(first)) << "a cancelled export writes nothing";
-    click("按钮3");
-    click("按钮3");
+    exportCodesButton()->click();
+    exportCodesButton()->click();
     EXPECT_EQ(m_dialogs.saveFilters.constFirst(), u"文本文档(*.txt)|*.txt"_qs);
     EXPECT_EQ(readWholeFile(first).bytes, "10000001\r\n10000003\r\n");
     EXPECT_EQ(readWholeFile(second).bytes, "10000001\r\n10000003\r\n");
 
     setChecked(0, false);
     m_dialogs.saveAnswers = { second };
-    click("按钮3");
+    exportCodesButton()->click();
     EXPECT_EQ(readWholeFile(second).bytes, "10000003\r\n");
     EXPECT_EQ(m_dialogs.saveSuggestions.constLast(), u"新增歌曲编码.txt"_qs);
-    EXPECT_TRUE(
-        text("查找状态").endsWith(u"已导出 1 个编码到 "_qs + QDir::toNativeSeparators(second)))
+    EXPECT_TRUE(status().endsWith(u"已导出 1 个编码到 "_qs + QDir::toNativeSeparators(second)))
         << "a finished export says where it went";
 }
 
@@ -303,7 +303,7 @@ TEST_F(CodeExport, UnwritableTargetIsReportedAndTheOldFileStays)
     const QString folder = m_dir.filePath(u"taken"_qs);
     ASSERT_TRUE(QDir().mkdir(folder));
     m_dialogs.saveAnswers = { folder };
-    click("按钮3");
+    exportCodesButton()->click();
     ASSERT_EQ(m_dialogs.messages.size(), 1);
     EXPECT_TRUE(m_dialogs.messages[0].contains(QDir::toNativeSeparators(folder)));
     EXPECT_TRUE(QFileInfo(folder).isDir());
@@ -311,52 +311,52 @@ TEST_F(CodeExport, UnwritableTargetIsReportedAndTheOldFileStays)
 
 TEST_F(Preview, PopUpMenuOffersPlayOnlyAfterAFileIsLoaded)
 {
-    auto *table = control<SongTableView>("超级列表框1");
+    auto *table = songTable();
     auto *menu = control<QMenu>("菜单");
     m_window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
     Q_EMIT table->contextMenuRequested(table->mapToGlobal(QPoint(10, 10)));
     EXPECT_TRUE(menu->isVisible());
-    EXPECT_FALSE(control<QAction>("播放选中项")->isEnabled());
+    EXPECT_FALSE(playSelectedAction()->isEnabled());
     EXPECT_TRUE(control<QAction>("关于")->isEnabled());
     menu->hide();
 
     control<QAction>("关于")->trigger();
-    click("按钮8");
+    aboutButton()->click();
     EXPECT_EQ(m_dialogs.modalWindows, (QStringList { u"AboutWindow"_qs, u"AboutWindow"_qs }));
 }
 
 TEST_F(Preview, PlayGivesTheSongFolderAndPathAndTitlesTheWindow)
 {
     browseAndAnalyse(threeSongs());
-    trigger("播放选中项");
+    playSelectedAction()->trigger();
     EXPECT_EQ(m_window.findChild<PlayerWindow *>(), nullptr) << "no selected row plays nothing";
 
-    control<SongTableView>("超级列表框1")->selectRow(1);
-    trigger("播放选中项");
+    songTable()->selectRow(1);
+    playSelectedAction()->trigger();
     auto *player = m_window.findChild<PlayerWindow *>();
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->windowTitle(), u"正在预览  Song B"_qs);
-    EXPECT_EQ(player->requestedAddress(), text("标签7") + u"a\\001.mpg"_qs);
+    EXPECT_EQ(player->requestedAddress(), songFolderLabel()->text() + u"a\\001.mpg"_qs);
 
-    trigger("播放选中项");
+    playSelectedAction()->trigger();
     EXPECT_EQ(m_window.findChildren<PlayerWindow *>().size(), 1) << "an open player is reused";
 }
 
 TEST_F(Preview, LabelsOnlyShowTheFolderAndTheCount)
 {
     browseAndAnalyse(threeSongs());
-    const QString folder = text("标签7");
+    const QString folder = songFolderLabel()->text();
     // Whatever a label happens to read, the window acts on its own state.
-    control<QLabel>("标签7")->setText(u"/elsewhere/"_qs);
-    control<QLabel>("标签4")->setText(u"999"_qs);
-    control<SongTableView>("超级列表框1")->selectRow(0);
-    trigger("播放选中项");
+    songFolderLabel()->setText(u"/elsewhere/"_qs);
+    songCountLabel()->setText(u"999"_qs);
+    songTable()->selectRow(0);
+    playSelectedAction()->trigger();
     auto *player = m_window.findChild<PlayerWindow *>();
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->requestedAddress(), folder + u"a\\001.mpg"_qs);
-    control<QLineEdit>("编辑框3")->setText(u"4"_qs);
-    click("按钮6");
+    randomCountField()->setText(u"4"_qs);
+    randomPickButton()->click();
     EXPECT_EQ(m_dialogs.messages, QStringList { u"您输入的数值大于实际歌曲数量，请检查数值！"_qs });
 }
 
@@ -366,8 +366,8 @@ TEST_F(Preview, AFoundSongIsHandedToTheEngineAndPlays)
     EXPECT_EQ(m_engineRequests, 0) << "no engine before the player first opens";
     ASSERT_TRUE(QDir(m_dir.path()).mkpath(u"a"_qs));
     const QString song = writeFile(u"a/001.mpg"_qs, "picture and sound");
-    control<SongTableView>("超级列表框1")->selectRow(2);
-    trigger("播放选中项");
+    songTable()->selectRow(2);
+    playSelectedAction()->trigger();
     EXPECT_EQ(m_engine.loads, QStringList { song });
     auto *player = m_window.findChild<PlayerWindow *>();
     ASSERT_NE(player, nullptr);
@@ -378,18 +378,19 @@ TEST_F(Preview, AFoundSongIsHandedToTheEngineAndPlays)
 
 TEST_F(Preview, SongFolderIsSetOnlyBySetting)
 {
-    const QString before = text("标签7");
+    const QString before = songFolderLabel()->text();
     m_dialogs.onModal = [](QDialog &) { return int(QDialog::Rejected); };
-    click("按钮9");
-    EXPECT_EQ(text("标签7"), before);
+    songFolderButton()->click();
+    EXPECT_EQ(songFolderLabel()->text(), before);
 
     m_dialogs.onModal = [](QDialog &chooser) {
         chooser.findChild<QPushButton *>(u"按钮1"_qs)->click();
         return chooser.result();
     };
-    click("按钮9");
+    songFolderButton()->click();
     EXPECT_EQ(m_dialogs.modalWindows, (QStringList { u"SongDirWindow"_qs, u"SongDirWindow"_qs }));
-    EXPECT_EQ(text("标签7"), QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator());
+    EXPECT_EQ(songFolderLabel()->text(),
+        QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator());
 }
 
 TEST_F(HiddenCommands, CollectionsGatherTheCheckedRows)
@@ -397,36 +398,36 @@ TEST_F(HiddenCommands, CollectionsGatherTheCheckedRows)
     browseAndAnalyse(threeSongs());
     setChecked(1, true);
     setChecked(2, true);
-    trigger("按钮5");
+    copyCodesAction()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), u"10000002\r\n10000003\r\n"_qs);
-    EXPECT_TRUE(text("查找状态").endsWith(u"已复制 2 个编码"_qs)) << text("查找状态").toStdString();
+    EXPECT_TRUE(status().endsWith(u"已复制 2 个编码"_qs)) << status().toStdString();
     setChecked(2, false);
-    EXPECT_EQ(text("查找状态"), u"显示 3 / 共 3 首　已选 1 首"_qs) << "the word goes with a change";
+    EXPECT_EQ(status(), u"显示 3 / 共 3 首　已选 1 首"_qs) << "the word goes with a change";
 
-    trigger("按钮7");
-    trigger("按钮7");
+    copyDetailsAction()->trigger();
+    copyDetailsAction()->trigger();
     // Each copy replaces the last. Six tab-separated columns a song, as a spreadsheet pastes them.
     EXPECT_EQ(QApplication::clipboard()->text(),
         u"10000002\tSong B\tSinger\tPop\tMandarin\ta\\001.mpg\r\n"_qs);
-    EXPECT_TRUE(text("查找状态").endsWith(u"已复制 1 首歌曲的明细"_qs));
+    EXPECT_TRUE(status().endsWith(u"已复制 1 首歌曲的明细"_qs));
 }
 
 TEST_F(HiddenCommands, TheTickedPlaceholderIsNeverExported)
 {
-    control<QCheckBox>("选择框1")->click();
+    checkAllBox()->click();
     ASSERT_EQ(checkedRows(), std::vector<int> { 0 });
     const QString codes = writeFile(u"codes.txt"_qs, "old");
     m_dialogs.saveAnswers = { codes };
-    click("按钮3");
+    exportCodesButton()->click();
     EXPECT_EQ(readWholeFile(codes).bytes, QByteArray()) << "as for no ticked rows";
-    EXPECT_TRUE(text("查找状态").contains(u"已导出 0 个编码"_qs));
+    EXPECT_TRUE(status().contains(u"已导出 0 个编码"_qs));
     QApplication::clipboard()->setText(u"before"_qs);
-    trigger("按钮7");
+    copyDetailsAction()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), QString());
-    EXPECT_TRUE(text("查找状态").endsWith(u"已复制 0 首歌曲的明细"_qs));
-    trigger("按钮5");
+    EXPECT_TRUE(status().endsWith(u"已复制 0 首歌曲的明细"_qs));
+    copyCodesAction()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), QString());
-    EXPECT_TRUE(text("查找状态").endsWith(u"已复制 0 个编码"_qs));
+    EXPECT_TRUE(status().endsWith(u"已复制 0 个编码"_qs));
 }
 
 TEST_F(HiddenCommands, WorkbookExportWritesTheFileWithTheBarShownMeanwhile)
@@ -434,12 +435,12 @@ TEST_F(HiddenCommands, WorkbookExportWritesTheFileWithTheBarShownMeanwhile)
     browseAndAnalyse(threeSongs());
     const QString path = m_dir.filePath(u"songs.xlsx"_qs);
     m_dialogs.saveAnswers = { std::nullopt, path };
-    trigger("按钮4");
-    EXPECT_FALSE(control<QProgressBar>("渐变进度条1")->isVisibleTo(&m_window));
-    trigger("按钮4");
-    EXPECT_TRUE(control<QProgressBar>("渐变进度条1")->isVisibleTo(&m_window));
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return !control<QProgressBar>("渐变进度条1")->isVisibleTo(&m_window); }, 10000));
+    exportWorkbookAction()->trigger();
+    EXPECT_FALSE(workbookProgressBar()->isVisibleTo(&m_window));
+    exportWorkbookAction()->trigger();
+    EXPECT_TRUE(workbookProgressBar()->isVisibleTo(&m_window));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return !workbookProgressBar()->isVisibleTo(&m_window); }, 10000));
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
     const WorkbookContent content = readWorkbook(path);
     ASSERT_EQ(content.error, QString());
@@ -526,7 +527,7 @@ TEST_F(Keyboard, TabAndShiftTabLeaveTheTablesAndReachEveryControl)
 
 TEST_F(Keyboard, EnterAndKeypadEnterPressTheFocusedButton)
 {
-    control<QPushButton>("按钮8")->setFocus();
+    aboutButton()->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(m_dialogs.modalWindows, (QStringList { u"AboutWindow"_qs, u"AboutWindow"_qs }));
@@ -535,11 +536,11 @@ TEST_F(Keyboard, EnterAndKeypadEnterPressTheFocusedButton)
 TEST_F(Keyboard, TabbingIntoTheSongTableSelectsTheCurrentRowForThePlayer)
 {
     browseAndAnalyse(threeSongs());
-    control<QCheckBox>("选择框1")->setFocus();
+    checkAllBox()->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     ASSERT_EQ(focusedName(), u"超级列表框1"_qs);
-    EXPECT_EQ(control<SongTableView>("超级列表框1")->selectedRow(), 0);
-    trigger("播放选中项");
+    EXPECT_EQ(songTable()->selectedRow(), 0);
+    playSelectedAction()->trigger();
     auto *player = m_window.findChild<PlayerWindow *>();
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->windowTitle(), u"正在预览  Song A"_qs);
@@ -551,7 +552,8 @@ TEST_F(Keyboard, CtrlOBrowsesF5AnalysesCtrlSExports)
     m_dialogs.openAnswers = { path };
     // A button's shortcut shows the button pressed for a moment before it acts.
     QTest::keyClick(&m_window, Qt::Key_O, Qt::ControlModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return text("标签1") == QDir::toNativeSeparators(path); }));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return searchFilePathLabel()->text() == QDir::toNativeSeparators(path); }));
     QTest::keyClick(&m_window, Qt::Key_F5);
     ASSERT_TRUE(QTest::qWaitFor([&] { return songModel()->rowCount() == 3; }));
     setChecked(2, true);
@@ -567,9 +569,9 @@ using Layout = MainWindowTest;
 TEST_F(Layout, TheRandomCountRowReadsCleanlyUpToHalfAMillion)
 {
     auto *caption = control<QLabel>("标签3");
-    auto *field = control<QLineEdit>("编辑框3");
+    auto *field = randomCountField();
     auto *note = control<QLabel>("标签5");
-    auto *count = control<QLabel>("标签4");
+    auto *count = songCountLabel();
     const auto textEnd = [](const QLabel *label, const QString &text) {
         return label->x() + label->fontMetrics().horizontalAdvance(text);
     };

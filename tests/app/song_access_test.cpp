@@ -18,7 +18,7 @@ protected:
         browseAndAnalyse(threeSongs());
     }
 
-    SongTableView *table() const { return control<SongTableView>("超级列表框1"); }
+    SongTableView *table() const { return songTable(); }
     QPoint cellCentre(int row, int column) const
     {
         return table()->visualRect(table()->model()->index(row, column)).center();
@@ -43,14 +43,14 @@ TEST_F(SongAccess, ADoubleClickOnASongPlaysItButNotOnItsCheckBox)
     auto *player = m_window.findChild<PlayerWindow *>();
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->windowTitle(), u"正在预览  Song C"_qs);
-    EXPECT_EQ(player->requestedAddress(), text("标签7") + u"a\\001.mpg"_qs);
+    EXPECT_EQ(player->requestedAddress(), songFolderLabel()->text() + u"a\\001.mpg"_qs);
     EXPECT_EQ(currentSong(), 2);
     player->close();
 }
 
 TEST_F(SongAccess, DownOrEnterInTheFindFieldGoesToTheFirstSongShown)
 {
-    auto *field = control<QLineEdit>("查找");
+    auto *field = findField();
     table()->selectRow(2);
     field->setFocus();
     QTest::keyClick(field, Qt::Key_Down);

@@ -48,7 +48,7 @@ protected:
                     = QRect(widget->mapTo(&m_window, QPoint(0, 0)), widget->size());
         return all;
     }
-    SongTableView *table() const { return control<SongTableView>("超级列表框1"); }
+    SongTableView *table() const { return songTable(); }
 };
 
 TEST_F(WindowRoom, TheProgressStripsStayOverTheViewsTheyReportOn)
@@ -161,7 +161,7 @@ TEST_F(StatusLineTest, ALongNoteLeavesTheCountsWholeAtTheDefaultSizeAndGoesWithT
     const QString longPath
         = m_dir.filePath(u"新增歌曲编码（二〇二六年十二月十日晚场的包厢点歌补充清单）.txt"_qs);
     m_dialogs.saveAnswers = { longPath };
-    click("按钮3");
+    exportCodesButton()->click();
 
     auto *status = control<StatusLine>("查找状态");
     const QString full = counts + u"　已导出 1 个编码到 "_qs + QDir::toNativeSeparators(longPath);
