@@ -8,8 +8,8 @@
 #include "app/source_view.h"
 #include "app/tick_undo.h"
 #include "app/venue_filters.h"
+#include "app/workbook_export_command.h"
 #include "export/ticked_rows_writer.h"
-#include "export/workbook_export_job.h"
 #include "preview/player_window.h"
 #include "preview/song_dir_window.h"
 #include "selection/random_selection.h"
@@ -47,7 +47,6 @@
 namespace {
 
 const QString textFileFilter = QStringLiteral("文本文档(*.txt)|*.txt");
-const QString workbookFilter = QStringLiteral("Excel 工作簿(*.xlsx)|*.xlsx");
 
 // The one local file of a drag, or nothing.
 QString droppedFile(const QMimeData *mime)
@@ -77,7 +76,6 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
     , m_songModel(new SongTableModel(this))
     , m_shownModel(new ShownSongsModel(m_songModel, this))
     , m_tickUndo(new TickUndo(m_songModel, this))
-    , m_workbookJob(new WorkbookExportJob(this))
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(tr("澜杉V1.1"));
@@ -85,6 +83,8 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
     exposeAsWindow(*this);
     m_controls.build(this);
     m_venueFilters = new VenueFilters(dialogs, this, m_songModel, m_shownModel, state);
+    m_workbookExport
+        = new WorkbookExportCommand(dialogs, this, m_songModel, m_controls.workbookProgress);
     m_sourceModel->setBytes(Gbk::encode(tr("无数据，请点击右边选择搜歌文件按钮导入搜歌文件")));
     m_controls.sourceView->setSourceModel(m_sourceModel);
     m_controls.songTable->setSongModel(m_shownModel);
@@ -130,8 +130,8 @@ void MainWindow::connectControls()
     connect(c.aboutAction, &QAction::triggered, this, &MainWindow::onAboutClicked);
     connect(c.copyCodesAction, &QAction::triggered, this, &MainWindow::onCopyCodesTriggered);
     connect(c.copyDetailsAction, &QAction::triggered, this, &MainWindow::onCopyDetailsTriggered);
-    connect(
-        c.exportWorkbookAction, &QAction::triggered, this, &MainWindow::onExportWorkbookTriggered);
+    connect(c.exportWorkbookAction, &QAction::triggered, m_workbookExport,
+        &WorkbookExportCommand::start);
     connect(c.findAction, &QAction::triggered, c.findBar, &FindBar::focusField);
     connect(c.cancelAction, &QAction::triggered, this, &MainWindow::onCancelTriggered);
 
@@ -158,13 +158,9 @@ void MainWindow::connectControls()
     connect(m_loadJob, &FileLoadJob::loaded, this, &MainWindow::onSearchFileLoaded);
     connect(m_loadJob, &FileLoadJob::failed, this, &MainWindow::onSearchFileLoadFailed);
     connect(m_document, &SearchFileDocument::analysed, this, &MainWindow::onAnalysed);
-
-    connect(c.workbookProgress, &ProgressStrip::cancelRequested, m_workbookJob,
-        &WorkbookExportJob::cancel);
-    connect(m_workbookJob, &WorkbookExportJob::progressChanged, c.workbookProgress,
-        &ProgressStrip::setValue);
-    connect(
-        m_workbookJob, &WorkbookExportJob::finished, this, &MainWindow::onWorkbookExportFinished);
+    connect(m_workbookExport, &WorkbookExportCommand::noted, this, &MainWindow::showNote);
+    connect(m_workbookExport, &WorkbookExportCommand::runningChanged, this,
+        &MainWindow::updateCancelCommand);
 }
 
 void MainWindow::onBrowseClicked()
@@ -373,35 +369,6 @@ void MainWindow::copyTickedSongs(std::span<const SongColumn> columns)
     QGuiApplication::clipboard()->setText(decodeText(lines.data(), encoding));
 }
 
-void MainWindow::onExportWorkbookTriggered()
-{
-    if (m_workbookJob->isRunning())
-        return;
-    const std::optional<QString> path
-        = m_dialogs.askSaveFile(this, workbookFilter, tr("歌曲明细.xlsx"));
-    if (!path)
-        return;
-    m_workbookPath = *path;
-    m_controls.workbookProgress->begin();
-    const std::shared_ptr<const SongTable> &table = m_songModel->table();
-    m_workbookJob->start(table ? table : std::make_shared<const SongTable>(), *path);
-    updateCancelCommand();
-}
-
-void MainWindow::onWorkbookExportFinished(const QString &error)
-{
-    m_controls.workbookProgress->hide();
-    updateCancelCommand();
-    // A cancel the user asked for needs no message.
-    if (m_workbookJob->wasCancelled())
-        showNote(tr("　已取消导出"));
-    else if (!error.isEmpty())
-        m_dialogs.showMessage(this,
-            tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(m_workbookPath), error));
-    else
-        showNote(tr("　已导出全部明细到 %1").arg(QDir::toNativeSeparators(m_workbookPath)));
-}
-
 void MainWindow::onCancelTriggered()
 {
     // The read first: it is what the user started last, and it leaves the window as it was.
@@ -409,14 +376,14 @@ void MainWindow::onCancelTriggered()
         m_loadJob->cancel();
         m_controls.loadProgress->hide();
     } else {
-        m_workbookJob->cancel();
+        m_workbookExport->cancel();
     }
     updateCancelCommand();
 }
 
 void MainWindow::updateCancelCommand()
 {
-    m_controls.cancelAction->setEnabled(m_loadJob->isRunning() || m_workbookJob->isRunning());
+    m_controls.cancelAction->setEnabled(m_loadJob->isRunning() || m_workbookExport->isRunning());
 }
 
 void MainWindow::onSongFolderClicked()

@@ -23,7 +23,7 @@ class SongTableModel;
 class SourceTextModel;
 class TickUndo;
 class VenueFilters;
-class WorkbookExportJob;
+class WorkbookExportCommand;
 struct SearchFileAnalysis;
 
 // The main window: the source view, the song table, the selection controls and the exports.
@@ -67,8 +67,6 @@ private:
     void onCopyDetailsTriggered();
     // The given fields of the ticked songs, a line each, on the clipboard.
     void copyTickedSongs(std::span<const SongColumn> columns);
-    void onExportWorkbookTriggered();
-    void onWorkbookExportFinished(const QString &error);
     void onCancelTriggered();
     void onSongFolderClicked();
     void onPlaySelectedTriggered();
@@ -94,13 +92,12 @@ private:
     SongTableModel *m_songModel;
     ShownSongsModel *m_shownModel;
     TickUndo *m_tickUndo;
-    WorkbookExportJob *m_workbookJob;
     MainWindowControls m_controls;
     VenueFilters *m_venueFilters;
+    WorkbookExportCommand *m_workbookExport;
 
     // The folder the player prefixes to a song's path, as its label shows it.
     QString m_songFolderPath;
-    QString m_workbookPath;
     // What the last command did (a re-analysis, an export, a copy), until the next change.
     QString m_statusNote;
     // Ticks changed since the last code export was written.
