@@ -400,15 +400,8 @@ void MainWindow::onSearchFileLoaded(
     updateCancelCommand();
     const bool empty = bytes.isEmpty();
     m_sourceModel->setBytes(bytes, encoding);
-    // Held back until the text has painted, so that its threads leave the cores to the paint.
     if (!empty)
-        connect(
-            m_sourceView, &SourceView::textPainted, this,
-            [this, text = m_sourceModel->bytes()] {
-                if (m_sourceModel->bytes().isSharedWith(text))
-                    m_analysisInAdvance.start(text, m_sourceModel->encoding());
-            },
-            Qt::SingleShotConnection);
+        m_analysisInAdvance.start(m_sourceModel->bytes(), encoding);
     showPath(m_searchFilePath, QDir::toNativeSeparators(path));
     // An empty file shows its own path there, yet it is no folder to play songs from.
     m_songFolderPath = empty ? QString() : folderWithSeparator(QFileInfo(path).absolutePath());
