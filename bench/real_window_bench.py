@@ -315,6 +315,8 @@ def one_run(screen, display_name, program, path, log):
         except subprocess.TimeoutExpired:
             app.kill()
             app.wait()
+        if os.path.exists(exported):
+            os.remove(exported)
     return times
 
 

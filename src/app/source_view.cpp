@@ -159,16 +159,6 @@ void SourceView::fitItemsToLongestLine()
     scrollToTop();
 }
 
-void SourceView::paintEvent(QPaintEvent *event)
-{
-    QTableView::paintEvent(event);
-    if (m_paintedGeneration == m_textGeneration)
-        return;
-    m_paintedGeneration = m_textGeneration;
-    // Queued: the painted window is flushed to the screen first.
-    QMetaObject::invokeMethod(this, &SourceView::textPainted, Qt::QueuedConnection);
-}
-
 void SourceView::keyPressEvent(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Copy)) {

@@ -21,13 +21,8 @@ public:
     // Counts the texts shown, so the accessible lines of an old text are let go.
     int textGeneration() const { return m_textGeneration; }
 
-signals:
-    // Once after each new text, when it has been painted (and is about to reach the screen).
-    void textPainted();
-
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 
 private:
     void fitItemsToLongestLine();
@@ -35,5 +30,4 @@ private:
 
     SourceTextModel *m_model = nullptr;
     int m_textGeneration = 0;
-    int m_paintedGeneration = 0;
 };

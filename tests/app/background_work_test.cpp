@@ -161,3 +161,35 @@ TEST_F(BackgroundWork, ASlowReadShowsProgressKeepsTheWindowAnsweringAndEscapeLea
         source->index(0, 0).data().toString(), QString::fromLatin1(songLine("10000001", "Song A")));
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
 }
+
+TEST_F(BackgroundWork, TheFirstLinesOfALongFileShowWhileItIsReadAndEscapePutsTheOldTextBack)
+{
+    browse(writeFile(u"list.txt"_qs, threeSongs()));
+    QByteArray longFile;
+    for (int song = 0; longFile.size() <= 2 * FileLoadJob::firstScreenBytes; ++song)
+        longFile += songLine(QByteArray::number(20000000 + song)) + "\r\n";
+    const QString longPath = writeFile(u"long.txt"_qs, longFile);
+    // The whole read stalls until the test lets it go; the first screen is read from the file.
+    const auto released = std::make_shared<std::atomic<bool>>(false);
+    m_window.findChild<FileLoadJob *>()->setReadFunction(
+        [released](const QString &path, const ReadProgress &progress) {
+            while (!*released && progress(50, 100))
+                QThread::msleep(5);
+            return readWholeFile(path);
+        });
+    m_dialogs.openAnswers.push_back(longPath);
+    browseButton()->click();
+
+    const auto *source = sourceView()->model();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return source->rowCount() > 3; }, 5000));
+    EXPECT_EQ(source->index(0, 0).data().toString(), QString::fromLatin1(songLine("20000000")));
+    EXPECT_FALSE(analyseButton()->isEnabled()) << "the whole file is not read yet";
+    QTest::keyClick(&m_window, Qt::Key_Escape);
+    *released = true;
+    QTest::qWait(50);
+    ASSERT_EQ(source->rowCount(), 3);
+    EXPECT_EQ(
+        source->index(0, 0).data().toString(), QString::fromLatin1(songLine("10000001", "Song A")));
+    EXPECT_NE(searchFilePathLabel()->text(), QDir::toNativeSeparators(longPath));
+    EXPECT_TRUE(analyseButton()->isEnabled()) << "the file before is still there to analyse";
+}

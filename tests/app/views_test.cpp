@@ -48,28 +48,6 @@ TEST(SourceViewInput, CtrlCCopiesALongLineWholeThoughItShowsCut)
     EXPECT_EQ(QApplication::clipboard()->text(), QString::fromLatin1(longLine));
 }
 
-TEST(SourceViewPaint, SaysOnceForEachNewTextThatItWasPainted)
-{
-    SourceTextModel model;
-    model.setBytes("first\r\n");
-    SourceView view;
-    view.setSourceModel(&model);
-    QSignalSpy painted(&view, &SourceView::textPainted);
-    view.resize(300, 200);
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return painted.size() == 1; }, 5000));
-
-    view.viewport()->repaint();
-    QTest::qWait(20);
-    EXPECT_EQ(painted.size(), 1) << "the same text painted again";
-
-    model.setBytes("second\r\n");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return painted.size() == 2; }, 5000));
-    QTest::qWait(20);
-    EXPECT_EQ(painted.size(), 2);
-}
-
 TEST(SongTableViewInput, RightClickSelectsTheRowUnderTheMouseBeforeTheMenu)
 {
     SongTableModel model;
