@@ -51,12 +51,18 @@ bool splitLine(const char *begin, const char *end, LineFields &fields)
     return true;
 }
 
+QByteArrayView fieldView(FieldBounds bounds)
+{
+    return QByteArrayView(bounds.begin, bounds.end - bounds.begin);
+}
+
 // The songs of the whole lines in [begin, end), a run of lines of the text at `data`; line
 // numbers count from the run's start.
 struct AnalysedPart
 {
     SongTable::RowChunk rows;
     std::vector<ByteSpan> lines;
+    std::vector<SongFindForm> findForms;
     qsizetype lineCount = 0;
     qsizetype skippedLineCount = 0;
     std::vector<qsizetype> firstSkippedLines;
@@ -71,6 +77,8 @@ AnalysedPart analysePart(const char *data, const char *begin, const char *end)
         = std::min<qsizetype>(estimatedLineCount(begin, end), (end - begin) / 17 + 1);
     part.rows.reserve(estimate);
     part.lines.reserve(std::size_t(estimate));
+    if (encoding == TextEncoding::Gbk)
+        part.findForms.reserve(std::size_t(estimate));
 
     LineFields fields;
     SongRowSpans spans;
@@ -93,6 +101,9 @@ AnalysedPart analysePart(const char *data, const char *begin, const char *end)
         part.rows.append(spans);
         part.lines.push_back({ static_cast<std::uint32_t>(line.begin - data),
             static_cast<std::uint32_t>(line.end - line.begin) });
+        if (encoding == TextEncoding::Gbk)
+            part.findForms.push_back(
+                SongFindForm::of(line.begin, fieldView(fields[3]), fieldView(fields[8])));
     }
     return part;
 }
@@ -155,9 +166,13 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encodi
     for (const AnalysedPart &part : parts)
         songCount += part.lines.size();
     analysis.lines.reserve(songCount);
+    if (encoding == TextEncoding::Gbk)
+        analysis.findForms.reserve(songCount);
     qsizetype linesBefore = 0;
     for (AnalysedPart &part : parts) {
         analysis.lines.insert(analysis.lines.end(), part.lines.begin(), part.lines.end());
+        analysis.findForms.insert(
+            analysis.findForms.end(), part.findForms.begin(), part.findForms.end());
         for (const qsizetype line : part.firstSkippedLines) {
             if (qsizetype(analysis.firstSkippedLines.size())
                 < SearchFileAnalysis::maxListedSkippedLines)
@@ -169,4 +184,18 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encodi
     }
     analysis.table = std::move(table);
     return analysis;
+}
+
+std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, std::span<const ByteSpan> lines)
+{
+    std::vector<SongFindForm> forms;
+    forms.reserve(lines.size());
+    LineFields fields;
+    for (const ByteSpan line : lines) {
+        const char *begin = gbkText.constData() + line.offset;
+        forms.push_back(splitLine<TextEncoding::Gbk>(begin, begin + line.length, fields)
+                ? SongFindForm::of(begin, fieldView(fields[3]), fieldView(fields[8]))
+                : SongFindForm {});
+    }
+    return forms;
 }

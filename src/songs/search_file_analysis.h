@@ -1,11 +1,13 @@
 #pragma once
 
+#include "songs/song_finder.h"
 #include "songs/song_table.h"
 #include "ui/text_encoding.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <span>
 #include <vector>
 
 // The outcome of reading a search file's text into songs: one row per line with nine or more
@@ -15,6 +17,9 @@ struct SearchFileAnalysis
     SongTable table;
     // The whole line of each row, for finding songs by any of their fields.
     std::vector<ByteSpan> lines;
+    // What pinyin finding needs of each row, for a GBK text; empty for UTF-8, whose lines the
+    // finder re-encodes and measures itself.
+    std::vector<SongFindForm> findForms;
     // Lines with one to eight fields; empty lines are skipped silently and not counted.
     qsizetype skippedLineCount = 0;
     // 1-based line numbers of the first skipped lines, at most maxListedSkippedLines.
@@ -36,3 +41,6 @@ SearchFileAnalysis analyseSearchFile(
 // The same in `partCount` runs of whole lines, each on a thread of its own; the result does not
 // depend on the count.
 SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding, int partCount);
+
+// The find form of each line of a GBK text, from its fields.
+std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, std::span<const ByteSpan> lines);

@@ -1,23 +1,77 @@
 #include "songs/song_finder.h"
 
 #include "songs/gbk_folding.h"
+#include "songs/pinyin_readings.h"
+#include "songs/search_file_analysis.h"
 #include "ui/gbk_text.h"
 #include "ui/text_encoding.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <iterator>
+#include <limits>
 
 namespace {
 
 // One word's search: memchr for the word's rarest byte, then a compare. memchr skips through
 // the text many times faster than a byte-wise search, and a rare byte stops it seldom
 // (1M lines, `孙超`: 10 ms; glibc's memmem 45 ms, std::boyer_moore_horspool_searcher 95 ms).
+// True when [start, start + length) of a GBK line overlaps one of its "||" separators, paired
+// from the line's start as the analysis pairs them.
+bool crossesSeparator(
+    const char *lineBegin, const char *lineEnd, const char *start, qsizetype length)
+{
+    const char *const matchEnd = start + length;
+    for (const char *boundary = lineBegin; boundary < matchEnd;) {
+        const auto *bar = static_cast<const char *>(
+            std::memchr(boundary, '|', static_cast<std::size_t>(matchEnd - boundary)));
+        if (!bar)
+            return false;
+        if (!Gbk::startsCharacter(boundary, bar) || bar + 1 == lineEnd || bar[1] != '|') {
+            boundary = bar + 1;
+            continue;
+        }
+        if (bar + 2 > start)
+            return true;
+        boundary = bar + 2;
+    }
+    return false;
+}
+
+// Whether a GBK word holds the character `character` (ASCII).
+bool holdsAscii(QByteArrayView word, char character)
+{
+    for (qsizetype at = 0; at < word.size(); at += Gbk::characterLength(word, at)) {
+        if (word[at] == character)
+            return true;
+    }
+    return false;
+}
+
+bool holdsLetter(QByteArrayView word)
+{
+    for (qsizetype at = 0; at < word.size(); at += Gbk::characterLength(word, at)) {
+        if (word[at] >= 'a' && word[at] <= 'z')
+            return true;
+    }
+    return false;
+}
+
+// Longer words are matched as text only: the reading positions of a word fit in 64 bits.
+constexpr qsizetype maxPinyinWordSize = 63;
+
+bool readsAsPinyin(const QByteArray &word)
+{
+    return word.size() <= maxPinyinWordSize && holdsLetter(word);
+}
+
 class WordSearch
 {
 public:
     WordSearch(const QByteArray &word, const std::array<std::uint32_t, 256> &byteCounts)
         : m_word(word)
+        , m_holdsBar(holdsAscii(word, '|'))
     {
         for (qsizetype at = 1; at < word.size(); ++at) {
             if (byteCounts[static_cast<unsigned char>(word[at])]
@@ -27,8 +81,10 @@ public:
     }
 
     // The first occurrence in [begin, end) at a character boundary of the text that starts at
-    // `textBegin`, or nullptr.
-    const char *in(const char *textBegin, const char *begin, const char *end) const
+    // `textBegin`, or nullptr. With `fieldsOnly`, [begin, end) is a line and an occurrence across
+    // a separator does not count.
+    const char *in(
+        const char *textBegin, const char *begin, const char *end, bool fieldsOnly = true) const
     {
         const qsizetype length = m_word.size();
         if (end - begin < length)
@@ -43,7 +99,8 @@ public:
                 return nullptr;
             const char *start = found - m_rare;
             if (std::memcmp(start, m_word.constData(), static_cast<std::size_t>(length)) == 0
-                && Gbk::startsCharacter(textBegin, start))
+                && Gbk::startsCharacter(textBegin, start)
+                && !(fieldsOnly && m_holdsBar && crossesSeparator(begin, end, start, length)))
                 return start;
             from = found + 1;
         }
@@ -52,6 +109,7 @@ public:
 
 private:
     QByteArray m_word;
+    bool m_holdsBar = false;
     qsizetype m_rare = 0;
 };
 
@@ -107,11 +165,149 @@ bool FindQuery::narrows(const FindQuery &wider) const
         return false;
     return std::all_of(wider.words.begin(), wider.words.end(), [this](const QByteArray &shorter) {
         return std::any_of(words.begin(), words.end(), [&](const QByteArray &longer) {
+            if (longer.startsWith(shorter))
+                return true;
+            if (holdsLetter(shorter))
+                return false;
             const char *begin = longer.constData();
             static const std::array<std::uint32_t, 256> anyBytes {};
-            return WordSearch(shorter, anyBytes).in(begin, begin, begin + longer.size()) != nullptr;
+            return WordSearch(shorter, anyBytes).in(begin, begin, begin + longer.size(), false)
+                != nullptr;
         });
     });
+}
+
+// A word read along the characters of one field as pinyin: the positions of the word reached
+// after each character are bits of a 64-bit set, so every start is followed in one pass.
+class PinyinWord
+{
+public:
+    explicit PinyinWord(const QByteArray &word)
+        : m_size(word.size())
+    {
+        const auto at = [&](qsizetype i) { return static_cast<unsigned char>(word[i]); };
+        std::vector<qsizetype> letterAt;
+        bool afterLetter = false;
+        for (qsizetype p = 0; p < m_size; p += Gbk::characterLength(word, p)) {
+            const bool letter = at(p) >= 'a' && at(p) <= 'z';
+            if (Gbk::characterLength(word, p) == 2) {
+                m_characters.push_back(
+                    { static_cast<std::uint16_t>(at(p) << 8 | at(p + 1)), std::uint64_t(1) << p });
+            } else {
+                m_bytePositions[at(p)] |= std::uint64_t(1) << p;
+            }
+            if (letter) {
+                letterAt.push_back(p);
+                m_letterPositions |= std::uint64_t(1) << p;
+                // A letter that begins a run of letters begins a character's reading.
+                if (!afterLetter)
+                    m_requiredLetters |= 1u << (at(p) - 'a');
+            }
+            afterLetter = letter;
+        }
+        // Where each syllable, read from each letter of the word, can take it next.
+        const std::size_t syllables = PinyinReadings::syllableCount();
+        m_next.assign(syllables * std::size_t(m_size), 0);
+        const std::string_view text(word.constData(), std::size_t(m_size));
+        for (std::size_t id = 0; id < syllables; ++id) {
+            const std::string_view syllable = PinyinReadings::syllable(std::uint16_t(id));
+            for (const qsizetype p : letterAt) {
+                const std::string_view rest = text.substr(std::size_t(p));
+                if (rest.front() != syllable.front())
+                    continue;
+                std::uint64_t next = std::uint64_t(1) << (p + 1);
+                const bool doubleInitial = syllable.size() > 2 && syllable[1] == 'h'
+                    && (syllable[0] == 'z' || syllable[0] == 'c' || syllable[0] == 's');
+                if (doubleInitial && rest.starts_with(syllable.substr(0, 2)))
+                    next |= std::uint64_t(1) << (p + 2);
+                if (rest.starts_with(syllable))
+                    next |= std::uint64_t(1) << (p + qsizetype(syllable.size()));
+                if (syllable.starts_with(rest))
+                    next |= std::uint64_t(1) << m_size;
+                m_next[id * std::size_t(m_size) + std::size_t(p)] = next;
+            }
+        }
+    }
+
+    std::uint32_t requiredLetters() const { return m_requiredLetters; }
+
+    // Whether the word reads along consecutive characters of [begin, end), GBK as in the file.
+    bool matches(const char *begin, const char *end) const
+    {
+        const std::uint64_t done = std::uint64_t(1) << m_size;
+        std::uint64_t live = 0;
+        for (const char *at = begin; at < end;) {
+            live |= 1;
+            const auto byte = static_cast<unsigned char>(*at);
+            std::uint64_t next = 0;
+            if (!Gbk::isLeadByte(char(byte)) || at + 1 == end) {
+                const unsigned char folded = byte >= 'A' && byte <= 'Z' ? byte + 32 : byte;
+                next = (live & m_bytePositions[folded]) << 1;
+                ++at;
+            } else {
+                const auto pair
+                    = static_cast<std::uint16_t>(byte << 8 | static_cast<unsigned char>(at[1]));
+                if (!m_characters.empty()) {
+                    char folded[2];
+                    GbkFolding::foldLine(QByteArrayView(at, 2), folded);
+                    const auto foldedPair
+                        = static_cast<std::uint16_t>(static_cast<unsigned char>(folded[0]) << 8
+                            | static_cast<unsigned char>(folded[1]));
+                    for (const auto &[character, positions] : m_characters) {
+                        if (character == foldedPair)
+                            next |= (live & positions) << 2;
+                    }
+                }
+                if (const std::uint64_t reading = live & m_letterPositions) {
+                    for (const std::uint16_t id : PinyinReadings::readings(pair)) {
+                        const std::uint64_t *from = &m_next[std::size_t(id) * std::size_t(m_size)];
+                        for (std::uint64_t rest = reading; rest; rest &= rest - 1)
+                            next |= from[std::countr_zero(rest)];
+                    }
+                }
+                at += 2;
+            }
+            if (next & done)
+                return true;
+            live = next;
+        }
+        return false;
+    }
+
+private:
+    qsizetype m_size;
+    std::uint32_t m_requiredLetters = 0;
+    std::uint64_t m_letterPositions = 0;
+    std::array<std::uint64_t, 256> m_bytePositions {};
+    std::vector<std::pair<std::uint16_t, std::uint64_t>> m_characters;
+    std::vector<std::uint64_t> m_next;
+};
+
+SongFindForm SongFindForm::of(const char *line, QByteArrayView name, QByteArrayView singer)
+{
+    constexpr auto limit = std::numeric_limits<std::uint16_t>::max();
+    if (singer.data() + singer.size() - line > limit || name.data() + name.size() - line > limit)
+        return {};
+    SongFindForm form { static_cast<std::uint16_t>(name.data() - line),
+        static_cast<std::uint16_t>(name.size()), static_cast<std::uint16_t>(singer.data() - line),
+        static_cast<std::uint16_t>(singer.size()), 0 };
+    for (const QByteArrayView field : { name, singer }) {
+        const auto *bytes = reinterpret_cast<const unsigned char *>(field.data());
+        for (qsizetype at = 0; at < field.size();) {
+            const unsigned char byte = bytes[at];
+            if (Gbk::isLeadByte(char(byte)) && at + 1 < field.size()) {
+                form.letters |= PinyinReadings::firstLetters(
+                    static_cast<std::uint16_t>(byte << 8 | bytes[at + 1]));
+                at += 2;
+                continue;
+            }
+            const unsigned char lower = byte >= 'A' && byte <= 'Z' ? byte + 32 : byte;
+            if (lower >= 'a' && lower <= 'z')
+                form.letters |= 1u << (lower - 'a');
+            ++at;
+        }
+    }
+    return form;
 }
 
 std::pair<QByteArray, std::vector<ByteSpan>> SongFinder::inGbk(
@@ -132,9 +328,18 @@ std::pair<QByteArray, std::vector<ByteSpan>> SongFinder::inGbk(
 }
 
 SongFinder::SongFinder(QByteArray text, std::vector<ByteSpan> lines)
+    : SongFinder(std::move(text), std::move(lines), {})
+{
+}
+
+SongFinder::SongFinder(
+    QByteArray text, std::vector<ByteSpan> lines, std::vector<SongFindForm> forms)
     : m_text(std::move(text))
     , m_lines(std::move(lines))
+    , m_forms(std::move(forms))
 {
+    if (m_forms.size() != m_lines.size())
+        m_forms = songFindForms(m_text, m_lines);
     // How often each byte occurs, from a sample of lines spread over the text.
     const char *const bytes = m_text.constData();
     const std::size_t step = std::max<std::size_t>(1, m_lines.size() / 4096);
@@ -146,6 +351,8 @@ SongFinder::SongFinder(QByteArray text, std::vector<ByteSpan> lines)
 }
 
 namespace {
+
+constexpr std::uint32_t rowsBetweenChecks = 16384;
 
 // One byte of one form of the query's rarest character, and where that byte sits in its word.
 struct AnchorByte
@@ -200,25 +407,116 @@ Anchor chooseAnchor(
 std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &query,
     const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const
 {
-    std::vector<std::uint32_t> rows;
     const auto rowTotal = static_cast<std::uint32_t>(rowCount());
     if (query.matchesNothing)
-        return rows;
+        return std::vector<std::uint32_t> {};
     if (query.words.empty()) {
         if (candidates)
             return *candidates;
-        rows.resize(rowTotal);
+        std::vector<std::uint32_t> rows(rowTotal);
         for (std::uint32_t row = 0; row < rowTotal; ++row)
             rows[row] = row;
         return rows;
     }
 
-    const Anchor anchor = chooseAnchor(query.words, m_byteCounts);
-    const QByteArray &anchorWord = query.words[anchor.word];
+    std::vector<QByteArray> textWords;
+    std::vector<QByteArray> pinyinWords;
+    for (const QByteArray &word : query.words)
+        (readsAsPinyin(word) ? pinyinWords : textWords).push_back(word);
+    // The longest word first: it narrows most.
+    std::stable_sort(pinyinWords.begin(), pinyinWords.end(),
+        [](const QByteArray &a, const QByteArray &b) { return a.size() > b.size(); });
+    std::vector<PinyinWord> readers;
+    std::vector<WordSearch> searches;
+    for (const QByteArray &word : pinyinWords) {
+        readers.emplace_back(word);
+        searches.emplace_back(word, m_byteCounts);
+    }
+    // A word with letters matches as pinyin or as text.
+    QByteArray folded;
+    const auto holdsWord = [&](std::uint32_t row, std::size_t word) {
+        if (isReadAs(readers[word], row))
+            return true;
+        const ByteSpan line = m_lines[row];
+        folded.resize(line.length);
+        GbkFolding::foldLine(
+            QByteArrayView(m_text.constData() + line.offset, line.length), folded.data());
+        const char *begin = folded.constData();
+        return searches[word].in(begin, begin, begin + folded.size()) != nullptr;
+    };
+
+    std::optional<std::vector<std::uint32_t>> rows;
+    std::size_t firstChecked = 0;
+    if (!textWords.empty()) {
+        rows = findAsText(textWords, candidates, stop);
+    } else if (candidates) {
+        rows = *candidates;
+    } else {
+        rows = findAsText({ pinyinWords.front() }, nullptr, stop);
+        const std::optional<std::vector<std::uint32_t>> read = findAsPinyin(readers.front(), stop);
+        if (!rows || !read)
+            return std::nullopt;
+        std::vector<std::uint32_t> merged;
+        merged.reserve(rows->size() + read->size());
+        std::set_union(
+            rows->begin(), rows->end(), read->begin(), read->end(), std::back_inserter(merged));
+        rows = std::move(merged);
+        firstChecked = 1;
+    }
+    if (!rows)
+        return std::nullopt;
+    std::size_t kept = 0;
+    for (std::size_t index = 0; index < rows->size(); ++index) {
+        if (index % rowsBetweenChecks == 0 && stop.load(std::memory_order_relaxed))
+            return std::nullopt;
+        const std::uint32_t row = (*rows)[index];
+        bool holdsAll = true;
+        for (std::size_t word = firstChecked; word < readers.size() && holdsAll; ++word)
+            holdsAll = holdsWord(row, word);
+        if (holdsAll)
+            (*rows)[kept++] = row;
+    }
+    rows->resize(kept);
+    return rows;
+}
+
+bool SongFinder::isReadAs(const PinyinWord &word, std::uint32_t row) const
+{
+    const SongFindForm form = m_forms[row];
+    if ((form.letters & word.requiredLetters()) != word.requiredLetters())
+        return false;
+    const char *line = m_text.constData() + m_lines[row].offset;
+    return word.matches(line + form.nameStart, line + form.nameStart + form.nameLength)
+        || word.matches(line + form.singerStart, line + form.singerStart + form.singerLength);
+}
+
+std::optional<std::vector<std::uint32_t>> SongFinder::findAsPinyin(
+    const PinyinWord &word, const std::atomic<bool> &stop) const
+{
+    std::vector<std::uint32_t> rows;
+    const auto rowTotal = static_cast<std::uint32_t>(rowCount());
+    for (std::uint32_t row = 0; row < rowTotal; ++row) {
+        if (row % rowsBetweenChecks == 0 && stop.load(std::memory_order_relaxed))
+            return std::nullopt;
+        if (isReadAs(word, row))
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+std::optional<std::vector<std::uint32_t>> SongFinder::findAsText(
+    const std::vector<QByteArray> &words, const std::vector<std::uint32_t> *candidates,
+    const std::atomic<bool> &stop) const
+{
+    std::vector<std::uint32_t> rows;
+    const auto rowTotal = static_cast<std::uint32_t>(rowCount());
+    const Anchor anchor = chooseAnchor(words, m_byteCounts);
+    const QByteArray &anchorWord = words[anchor.word];
+    const bool anchorHoldsBar = holdsAscii(anchorWord, '|');
     std::vector<WordSearch> others;
-    for (std::size_t index = 0; index < query.words.size(); ++index) {
+    for (std::size_t index = 0; index < words.size(); ++index) {
         if (index != anchor.word)
-            others.emplace_back(query.words[index], m_byteCounts);
+            others.emplace_back(words[index], m_byteCounts);
     }
 
     const char *const text = m_text.constData();
@@ -232,7 +530,8 @@ std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &quer
             return false;
         folded.resize(length);
         GbkFolding::foldLine(QByteArrayView(start, length), folded.data());
-        return folded == anchorWord;
+        return folded == anchorWord
+            && !(anchorHoldsBar && crossesSeparator(lineBegin, lineEnd, start, length));
     };
     // The other words, anywhere in the folded line.
     const auto holdsOthers = [&](const ByteSpan line) {
@@ -261,7 +560,6 @@ std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &quer
         });
     };
 
-    constexpr std::uint32_t rowsBetweenChecks = 16384;
     if (candidates) {
         for (std::size_t index = 0; index < candidates->size(); ++index) {
             if (index % rowsBetweenChecks == 0 && stop.load(std::memory_order_relaxed))

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+// The pinyin readings of every GBK double-byte character, named by the GBK pair
+// (lead byte << 8 | trail byte). A character reads as the modern dictionaries give it (kXHC1983
+// and kTGHZ2013 together: 长 cháng and zhǎng); one in neither reads like its simplified form
+// (長 like 长), then as kMandarin gives it. Tones are dropped and ü is written v. The table is
+// built once, from tables generated at build time.
+namespace PinyinReadings {
+
+// Every syllable a character can read as, by number.
+std::string_view syllable(std::uint16_t id);
+std::size_t syllableCount();
+
+// The readings of a character; none for a character that is not Chinese.
+std::span<const std::uint16_t> readings(std::uint16_t pair);
+// The one customary reading (kMandarin) of a character, or -1.
+int customaryReading(std::uint16_t pair);
+// Bit n set when a reading starts with letter 'a' + n.
+std::uint32_t firstLetters(std::uint16_t pair);
+
+// Builds the table now rather than at the first use.
+void prepare();
+
+} // namespace PinyinReadings
