@@ -138,6 +138,11 @@ std::uint32_t firstLetters(std::uint16_t pair)
     return pair < firstPair ? 0 : table().letters[pair - firstPair];
 }
 
+const std::uint32_t *firstLettersFrom8000()
+{
+    return table().letters.data();
+}
+
 void prepare()
 {
     table();

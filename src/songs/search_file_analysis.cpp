@@ -68,7 +68,7 @@ struct AnalysedPart
     std::vector<qsizetype> firstSkippedLines;
 };
 
-template <TextEncoding encoding>
+template <TextEncoding encoding, bool makeFindForms>
 AnalysedPart analysePart(const char *data, const char *begin, const char *end)
 {
     AnalysedPart part;
@@ -77,7 +77,7 @@ AnalysedPart analysePart(const char *data, const char *begin, const char *end)
         = std::min<qsizetype>(estimatedLineCount(begin, end), (end - begin) / 17 + 1);
     part.rows.reserve(estimate);
     part.lines.reserve(std::size_t(estimate));
-    if (encoding == TextEncoding::Gbk)
+    if (makeFindForms)
         part.findForms.reserve(std::size_t(estimate));
 
     LineFields fields;
@@ -101,7 +101,7 @@ AnalysedPart analysePart(const char *data, const char *begin, const char *end)
         part.rows.append(spans);
         part.lines.push_back({ static_cast<std::uint32_t>(line.begin - data),
             static_cast<std::uint32_t>(line.end - line.begin) });
-        if (encoding == TextEncoding::Gbk)
+        if (makeFindForms)
             part.findForms.push_back(
                 SongFindForm::of(line.begin, fieldView(fields[3]), fieldView(fields[8])));
     }
@@ -122,16 +122,21 @@ const char *nextLineStart(const char *at, const char *end)
 
 } // namespace
 
-SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding)
+int analysisPartCount(qsizetype textSize)
 {
     // Each part a thread needs enough lines to pay for starting it.
     constexpr qsizetype minPartSize = 1 << 20;
     const auto cores = static_cast<qsizetype>(std::max(1u, std::thread::hardware_concurrency()));
-    return analyseSearchFile(text, encoding,
-        int(std::clamp(text.size() / minPartSize, qsizetype(1), std::min(cores, qsizetype(8)))));
+    return int(std::clamp(textSize / minPartSize, qsizetype(1), std::min(cores, qsizetype(8))));
 }
 
-SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding, int partCount)
+SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding)
+{
+    return analyseSearchFile(text, encoding, analysisPartCount(text.size()));
+}
+
+SearchFileAnalysis analyseSearchFile(
+    const QByteArray &text, TextEncoding encoding, int partCount, FindForms findForms)
 {
     SearchFileAnalysis analysis;
     if (text.size() > maxSearchFileSize) {
@@ -150,8 +155,9 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encodi
     }
     bounds.push_back(textEnd);
 
-    const auto analyse = encoding == TextEncoding::Utf8 ? analysePart<TextEncoding::Utf8>
-                                                        : analysePart<TextEncoding::Gbk>;
+    const auto analyse = encoding == TextEncoding::Utf8 ? analysePart<TextEncoding::Utf8, false>
+        : findForms == FindForms::Made                  ? analysePart<TextEncoding::Gbk, true>
+                                                        : analysePart<TextEncoding::Gbk, false>;
     std::vector<AnalysedPart> parts(static_cast<std::size_t>(partCount));
     {
         std::vector<std::jthread> threads;
@@ -166,7 +172,7 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encodi
     for (const AnalysedPart &part : parts)
         songCount += part.lines.size();
     analysis.lines.reserve(songCount);
-    if (encoding == TextEncoding::Gbk)
+    if (findForms == FindForms::Made && encoding == TextEncoding::Gbk)
         analysis.findForms.reserve(songCount);
     qsizetype linesBefore = 0;
     for (AnalysedPart &part : parts) {

@@ -39,8 +39,12 @@ inline constexpr qint64 maxSearchFileSize = 0xFFFFFFFF;
 SearchFileAnalysis analyseSearchFile(
     const QByteArray &text, TextEncoding encoding = TextEncoding::Gbk);
 // The same in `partCount` runs of whole lines, each on a thread of its own; the result does not
-// depend on the count.
-SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding, int partCount);
+// depend on the count. `FindForms::Skipped` leaves findForms empty (to measure what they cost).
+enum class FindForms { Made, Skipped };
+SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding, int partCount,
+    FindForms findForms = FindForms::Made);
+// The number of parts analyseSearchFile(text, encoding) takes.
+int analysisPartCount(qsizetype textSize);
 
 // The find form of each line of a GBK text, from its fields.
 std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, std::span<const ByteSpan> lines);

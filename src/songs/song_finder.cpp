@@ -187,7 +187,6 @@ public:
     {
         const auto at = [&](qsizetype i) { return static_cast<unsigned char>(word[i]); };
         std::vector<qsizetype> letterAt;
-        bool afterLetter = false;
         for (qsizetype p = 0; p < m_size; p += Gbk::characterLength(word, p)) {
             const bool letter = at(p) >= 'a' && at(p) <= 'z';
             if (Gbk::characterLength(word, p) == 2) {
@@ -199,16 +198,19 @@ public:
             if (letter) {
                 letterAt.push_back(p);
                 m_letterPositions |= std::uint64_t(1) << p;
-                // A letter that begins a run of letters begins a character's reading.
-                if (!afterLetter)
-                    m_requiredLetters |= 1u << (at(p) - 'a');
             }
-            afterLetter = letter;
         }
         // Where each syllable, read from each letter of the word, can take it next.
         const std::size_t syllables = PinyinReadings::syllableCount();
         m_next.assign(syllables * std::size_t(m_size), 0);
         const std::string_view text(word.constData(), std::size_t(m_size));
+        // The positions inside some reading (after its first letter): every other letter
+        // must begin the reading of a character, or be a Latin letter of the song.
+        std::uint64_t inside = 0;
+        const auto cover = [&](qsizetype p, qsizetype length) {
+            for (qsizetype at = p + 1; at < p + length; ++at)
+                inside |= std::uint64_t(1) << at;
+        };
         for (std::size_t id = 0; id < syllables; ++id) {
             const std::string_view syllable = PinyinReadings::syllable(std::uint16_t(id));
             for (const qsizetype p : letterAt) {
@@ -218,14 +220,24 @@ public:
                 std::uint64_t next = std::uint64_t(1) << (p + 1);
                 const bool doubleInitial = syllable.size() > 2 && syllable[1] == 'h'
                     && (syllable[0] == 'z' || syllable[0] == 'c' || syllable[0] == 's');
-                if (doubleInitial && rest.starts_with(syllable.substr(0, 2)))
+                if (doubleInitial && rest.starts_with(syllable.substr(0, 2))) {
                     next |= std::uint64_t(1) << (p + 2);
-                if (rest.starts_with(syllable))
+                    cover(p, 2);
+                }
+                if (rest.starts_with(syllable)) {
                     next |= std::uint64_t(1) << (p + qsizetype(syllable.size()));
-                if (syllable.starts_with(rest))
+                    cover(p, qsizetype(syllable.size()));
+                }
+                if (syllable.starts_with(rest)) {
                     next |= std::uint64_t(1) << m_size;
+                    cover(p, qsizetype(rest.size()));
+                }
                 m_next[id * std::size_t(m_size) + std::size_t(p)] = next;
             }
+        }
+        for (const qsizetype p : letterAt) {
+            if (!(inside >> p & 1))
+                m_requiredLetters |= 1u << (word[p] - 'a');
         }
     }
 
@@ -291,13 +303,13 @@ SongFindForm SongFindForm::of(const char *line, QByteArrayView name, QByteArrayV
     SongFindForm form { static_cast<std::uint16_t>(name.data() - line),
         static_cast<std::uint16_t>(name.size()), static_cast<std::uint16_t>(singer.data() - line),
         static_cast<std::uint16_t>(singer.size()), 0 };
+    const std::uint32_t *letters = PinyinReadings::firstLettersFrom8000();
     for (const QByteArrayView field : { name, singer }) {
         const auto *bytes = reinterpret_cast<const unsigned char *>(field.data());
         for (qsizetype at = 0; at < field.size();) {
             const unsigned char byte = bytes[at];
             if (Gbk::isLeadByte(char(byte)) && at + 1 < field.size()) {
-                form.letters |= PinyinReadings::firstLetters(
-                    static_cast<std::uint16_t>(byte << 8 | bytes[at + 1]));
+                form.letters |= letters[std::size_t(byte - 0x80) << 8 | bytes[at + 1]];
                 at += 2;
                 continue;
             }
@@ -426,57 +438,29 @@ std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &quer
     // The longest word first: it narrows most.
     std::stable_sort(pinyinWords.begin(), pinyinWords.end(),
         [](const QByteArray &a, const QByteArray &b) { return a.size() > b.size(); });
-    std::vector<PinyinWord> readers;
-    std::vector<WordSearch> searches;
-    for (const QByteArray &word : pinyinWords) {
-        readers.emplace_back(word);
-        searches.emplace_back(word, m_byteCounts);
-    }
-    // A word with letters matches as pinyin or as text.
-    QByteArray folded;
-    const auto holdsWord = [&](std::uint32_t row, std::size_t word) {
-        if (isReadAs(readers[word], row))
-            return true;
-        const ByteSpan line = m_lines[row];
-        folded.resize(line.length);
-        GbkFolding::foldLine(
-            QByteArrayView(m_text.constData() + line.offset, line.length), folded.data());
-        const char *begin = folded.constData();
-        return searches[word].in(begin, begin, begin + folded.size()) != nullptr;
-    };
 
     std::optional<std::vector<std::uint32_t>> rows;
-    std::size_t firstChecked = 0;
+    const std::vector<std::uint32_t> *among = candidates;
     if (!textWords.empty()) {
         rows = findAsText(textWords, candidates, stop);
-    } else if (candidates) {
-        rows = *candidates;
-    } else {
-        rows = findAsText({ pinyinWords.front() }, nullptr, stop);
-        const std::optional<std::vector<std::uint32_t>> read = findAsPinyin(readers.front(), stop);
-        if (!rows || !read)
+        if (!rows)
+            return std::nullopt;
+        among = &*rows;
+    }
+    // A word with letters matches as text or as pinyin: the rows of each, merged.
+    for (const QByteArray &word : pinyinWords) {
+        std::optional<std::vector<std::uint32_t>> asText = findAsText({ word }, among, stop);
+        std::optional<std::vector<std::uint32_t>> asPinyin
+            = asText ? findAsPinyin(PinyinWord(word), among, stop) : std::nullopt;
+        if (!asPinyin)
             return std::nullopt;
         std::vector<std::uint32_t> merged;
-        merged.reserve(rows->size() + read->size());
-        std::set_union(
-            rows->begin(), rows->end(), read->begin(), read->end(), std::back_inserter(merged));
+        merged.reserve(asText->size() + asPinyin->size());
+        std::set_union(asText->begin(), asText->end(), asPinyin->begin(), asPinyin->end(),
+            std::back_inserter(merged));
         rows = std::move(merged);
-        firstChecked = 1;
+        among = &*rows;
     }
-    if (!rows)
-        return std::nullopt;
-    std::size_t kept = 0;
-    for (std::size_t index = 0; index < rows->size(); ++index) {
-        if (index % rowsBetweenChecks == 0 && stop.load(std::memory_order_relaxed))
-            return std::nullopt;
-        const std::uint32_t row = (*rows)[index];
-        bool holdsAll = true;
-        for (std::size_t word = firstChecked; word < readers.size() && holdsAll; ++word)
-            holdsAll = holdsWord(row, word);
-        if (holdsAll)
-            (*rows)[kept++] = row;
-    }
-    rows->resize(kept);
     return rows;
 }
 
@@ -490,16 +474,20 @@ bool SongFinder::isReadAs(const PinyinWord &word, std::uint32_t row) const
         || word.matches(line + form.singerStart, line + form.singerStart + form.singerLength);
 }
 
-std::optional<std::vector<std::uint32_t>> SongFinder::findAsPinyin(
-    const PinyinWord &word, const std::atomic<bool> &stop) const
+std::optional<std::vector<std::uint32_t>> SongFinder::findAsPinyin(const PinyinWord &word,
+    const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const
 {
     std::vector<std::uint32_t> rows;
-    const auto rowTotal = static_cast<std::uint32_t>(rowCount());
-    for (std::uint32_t row = 0; row < rowTotal; ++row) {
-        if (row % rowsBetweenChecks == 0 && stop.load(std::memory_order_relaxed))
+    const std::size_t total = candidates ? candidates->size() : m_lines.size();
+    for (std::size_t block = 0; block < total; block += rowsBetweenChecks) {
+        if (stop.load(std::memory_order_relaxed))
             return std::nullopt;
-        if (isReadAs(word, row))
-            rows.push_back(row);
+        const std::size_t blockEnd = std::min(total, block + rowsBetweenChecks);
+        for (std::size_t index = block; index < blockEnd; ++index) {
+            const auto row = candidates ? (*candidates)[index] : static_cast<std::uint32_t>(index);
+            if (isReadAs(word, row))
+                rows.push_back(row);
+        }
     }
     return rows;
 }
@@ -560,6 +548,16 @@ std::optional<std::vector<std::uint32_t>> SongFinder::findAsText(
         });
     };
 
+    // Among many candidates one pass of memchr through the whole text beats one per line
+    // (`x` (367,038 of 1M) to `xq`: 9 ms instead of 22 ms).
+    if (candidates && candidates->size() > m_lines.size() / 4) {
+        const std::optional<std::vector<std::uint32_t>> all = findAsText(words, nullptr, stop);
+        if (!all)
+            return std::nullopt;
+        std::set_intersection(all->begin(), all->end(), candidates->begin(), candidates->end(),
+            std::back_inserter(rows));
+        return rows;
+    }
     if (candidates) {
         for (std::size_t index = 0; index < candidates->size(); ++index) {
             if (index % rowsBetweenChecks == 0 && stop.load(std::memory_order_relaxed))

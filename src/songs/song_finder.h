@@ -84,8 +84,8 @@ private:
     std::optional<std::vector<std::uint32_t>> findAsText(const std::vector<QByteArray> &words,
         const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const;
     bool isReadAs(const PinyinWord &word, std::uint32_t row) const;
-    std::optional<std::vector<std::uint32_t>> findAsPinyin(
-        const PinyinWord &word, const std::atomic<bool> &stop) const;
+    std::optional<std::vector<std::uint32_t>> findAsPinyin(const PinyinWord &word,
+        const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const;
 
     QByteArray m_text;
     std::vector<ByteSpan> m_lines;
