@@ -118,7 +118,7 @@ std::optional<QByteArray> gbkCharacter(QStringView character)
 {
     const QByteArray bytes = Gbk::encode(character);
     const auto at = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
-    if (bytes.size() == 1 && at(0) > 0 && at(0) < 0x80)
+    if (bytes.size() == 1 && at(0) > 0 && at(0) <= 0x80)
         return bytes;
     if (bytes.size() == 2 && Gbk::isLeadByte(bytes[0]) && at(1) >= 0x40 && at(1) != 0x7F
         && at(1) != 0xFF)
