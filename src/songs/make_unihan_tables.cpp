@@ -119,15 +119,19 @@ int main(int argc, char **argv)
         return 2;
     }
     // Only the Basic Multilingual Plane: every GBK character lies there.
-    std::map<unsigned long, std::set<std::string>> dictionary;
+    // kTGHZ2013 where it has the character, else kXHC1983: the older dictionary keeps readings
+    // the newer one dropped, such as 广 ān, which only give false hits.
+    std::map<unsigned long, std::set<std::string>> newer;
+    std::map<unsigned long, std::set<std::string>> older;
     std::map<unsigned long, std::string> mandarin;
     const bool readingsRead = readUnihan(argv[1], argv[2],
         [&](unsigned long code, const std::string &field, const std::string &value) {
             if (code > 0xFFFF)
                 return;
             if (field == "kXHC1983" || field == "kTGHZ2013") {
+                auto &readings = (field == "kTGHZ2013" ? newer : older)[code];
                 for (const std::string &entry : splitBlanks(value))
-                    dictionary[code].insert(toneless(entry.substr(entry.rfind(':') + 1)));
+                    readings.insert(toneless(entry.substr(entry.rfind(':') + 1)));
             } else if (field == "kMandarin") {
                 // The first value is the customary reading of mainland China.
                 mandarin[code] = toneless(splitBlanks(value).front());
@@ -149,6 +153,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "make_unihan_tables: cannot read %s or %s\n", argv[2], argv[3]);
         return 1;
     }
+
+    std::map<unsigned long, std::set<std::string>> dictionary = older;
+    for (const auto &[code, readings] : newer)
+        dictionary[code] = readings;
 
     // A character's simplified form: its kSimplifiedVariant when that does not list the
     // character itself (乾 is also simplified, as in 乾隆). A character outside the pairs

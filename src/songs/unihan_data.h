@@ -12,8 +12,9 @@ extern const char *const syllables[];
 extern const std::size_t syllableCount;
 
 // The characters with a reading, ascending. Character i reads
-// readings[readingStarts[i] .. readingStarts[i + 1]): the union of kXHC1983 and kTGHZ2013
-// (possibly none); customaryReadings[i] is its first kMandarin value, or 0xFFFF.
+// readings[readingStarts[i] .. readingStarts[i + 1]): those of kTGHZ2013, or of kXHC1983 for a
+// character the newer dictionary lacks (possibly none); customaryReadings[i] is its first
+// kMandarin value, or 0xFFFF.
 extern const std::uint32_t characters[];
 extern const std::size_t characterCount;
 extern const std::uint32_t readingStarts[];

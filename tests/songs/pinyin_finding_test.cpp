@@ -1,0 +1,247 @@
+#include "songs/pinyin_readings.h"
+#include "songs/search_file_analysis.h"
+#include "songs/song_finder.h"
+#include "songs/song_order.h"
+#include "ui/file_io.h"
+#include "ui/gbk_text.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Rows = std::vector<std::uint32_t>;
+
+std::set<std::string> readingsOf(const QString &character)
+{
+    const QByteArray bytes = Gbk::encode(character);
+    const auto pair = static_cast<std::uint16_t>(
+        static_cast<unsigned char>(bytes[0]) << 8 | static_cast<unsigned char>(bytes[1]));
+    std::set<std::string> readings;
+    for (const std::uint16_t id : PinyinReadings::readings(pair))
+        readings.emplace(PinyinReadings::syllable(id));
+    return readings;
+}
+
+TEST(PinyinReadings, PolyphonesHaveTheirModernReadingsAndNoRareOnes)
+{
+    using Set = std::set<std::string>;
+    EXPECT_EQ(readingsOf(u"长"_qs), (Set { "chang", "zhang" }));
+    EXPECT_TRUE(readingsOf(u"行"_qs).count("hang") && readingsOf(u"行"_qs).count("xing"));
+    EXPECT_EQ(readingsOf(u"单"_qs), (Set { "chan", "dan", "shan" }));
+    EXPECT_EQ(readingsOf(u"長"_qs), readingsOf(u"长"_qs))
+        << "a traditional form reads as its simplified";
+    EXPECT_TRUE(readingsOf(u"胖"_qs).count("pang"));
+    EXPECT_TRUE(readingsOf(u"绿"_qs).count("lv")) << "ü is typed v";
+    EXPECT_FALSE(readingsOf(u"广"_qs).count("an")) << "kHanyuPinyin's rare readings stay out";
+    EXPECT_FALSE(readingsOf(u"王"_qs).count("yu"));
+    EXPECT_TRUE(readingsOf(u"Ａ"_qs).empty()) << "a full-width letter is no Chinese character";
+}
+
+// Each song: name and singer, the rest fixed; a hidden field holds nothing a query here types.
+QByteArray songs(std::initializer_list<std::pair<QString, QString>> namesAndSingers)
+{
+    QByteArray text;
+    int code = 100;
+    for (const auto &[name, singer] : namesAndSingers) {
+        const QString number = QString::number(++code);
+        text += Gbk::encode(QStringList { u"1"_qs, number, number + u".mpg"_qs, name, u"-"_qs,
+                    u"4"_qs, u"流行"_qs, u"國語"_qs, singer, u"9"_qs }
+                                .join(u"||"_qs))
+            + "\r\n";
+    }
+    return text;
+}
+
+class PinyinFinding : public testing::Test
+{
+protected:
+    // The names and singers that match `query`, "name/singer" each.
+    std::vector<QString> find(const QString &query, const Rows *candidates = nullptr) const
+    {
+        std::vector<QString> found;
+        const Rows rows = m_finder.find(FindQuery::parse(query), candidates, m_stop).value();
+        for (const std::uint32_t row : rows)
+            found.push_back(Gbk::decode(m_songs.table.field(row, SongColumn::Name)) + u'/'
+                + Gbk::decode(m_songs.table.field(row, SongColumn::Singer)));
+        return found;
+    }
+    bool finds(const QString &query, const QString &song) const
+    {
+        const std::vector<QString> found = find(query);
+        return std::find(found.begin(), found.end(), song) != found.end();
+    }
+
+    SearchFileAnalysis m_songs = analyseSearchFile(songs({ { u"稻香"_qs, u"周杰伦"_qs },
+        { u"晴天"_qs, u"周杰倫"_qs }, { u"不得不爱"_qs, u"张靓颖"_qs },
+        { u"永不失联的爱"_qs, u"单依纯"_qs }, { u"音乐"_qs, u"曾一鸣"_qs }, { u"银行"_qs, u"x"_qs },
+        { u"长城"_qs, u"長城"_qs }, { u"重庆"_qs, u"广东"_qs }, { u"周杰"_qs, u"伦"_qs },
+        { u"2002年的第一场雪"_qs, u"G.E.M."_qs }, { u"陳慧嫺"_qs, u"麪包樹"_qs },
+        { u"€"_qs, u"王菲"_qs } }));
+    SongFinder m_finder { m_songs.table.bytes(), m_songs.lines, m_songs.findForms };
+    std::atomic<bool> m_stop { false };
+};
+
+TEST_F(PinyinFinding, InitialsFindEveryReadingOfAPolyphone)
+{
+    // Each name or singer with the queries it should and should not match.
+    const std::vector<std::tuple<QString, QString, QString>> table {
+        { u"不得不爱/张靓颖"_qs, u"zly"_qs, u"zy"_qs },
+        { u"永不失联的爱/单依纯"_qs, u"syc"_qs, u"ssc"_qs },
+        { u"音乐/曾一鸣"_qs, u"zym"_qs, u"yx"_qs },
+        { u"音乐/曾一鸣"_qs, u"yy"_qs, u"yz"_qs },
+        { u"银行/x"_qs, u"yh"_qs, u"yhx"_qs },
+        { u"长城/長城"_qs, u"cc"_qs, u"cs"_qs },
+        { u"重庆/广东"_qs, u"cq"_qs, u"ad"_qs },
+        { u"晴天/周杰倫"_qs, u"zjl"_qs, u"zj1"_qs },
+        { u"€/王菲"_qs, u"wf"_qs, u"yf"_qs },
+    };
+    for (const auto &[song, matching, notMatching] : table) {
+        EXPECT_TRUE(finds(matching, song)) << matching.toStdString();
+        EXPECT_FALSE(finds(notMatching, song)) << notMatching.toStdString();
+    }
+    EXPECT_TRUE(finds(u"zhangcheng"_qs, u"长城/長城"_qs));
+    EXPECT_TRUE(finds(u"yinyue"_qs, u"音乐/曾一鸣"_qs));
+    EXPECT_TRUE(finds(u"yinhang"_qs, u"银行/x"_qs));
+}
+
+TEST_F(PinyinFinding, InitialsSyllablesAndCharactersMixInOneWord)
+{
+    for (const QString &query : { u"zjl"_qs, u"zhoujl"_qs, u"zhoujielun"_qs, u"jielun"_qs,
+             u"zhouj"_qs, u"周jl"_qs, u"zhjl"_qs, u"z杰l"_qs, u"ZJL"_qs })
+        EXPECT_TRUE(finds(query, u"稻香/周杰伦"_qs)) << query.toStdString();
+    // A syllable cut short only at the word's end; no word starting inside a syllable.
+    EXPECT_FALSE(finds(u"zhoujieluo"_qs, u"稻香/周杰伦"_qs));
+    EXPECT_FALSE(finds(u"zhoujilun"_qs, u"稻香/周杰伦"_qs));
+    EXPECT_FALSE(finds(u"oujielun"_qs, u"稻香/周杰伦"_qs));
+    EXPECT_TRUE(finds(u"zhoujielu"_qs, u"稻香/周杰伦"_qs));
+    EXPECT_TRUE(finds(u"zhoujiel"_qs, u"稻香/周杰伦"_qs));
+}
+
+TEST_F(PinyinFinding, NoWordMatchesAcrossAFieldSeparator)
+{
+    // 周杰 ends the name and 伦 is the singer of one song.
+    EXPECT_EQ(find(u"zjl"_qs), (std::vector<QString> { u"稻香/周杰伦"_qs, u"晴天/周杰倫"_qs }));
+    EXPECT_EQ(find(u"周杰伦"_qs), (std::vector<QString> { u"稻香/周杰伦"_qs, u"晴天/周杰倫"_qs }));
+    EXPECT_TRUE(find(u"|"_qs).empty());
+    EXPECT_TRUE(find(u"香|"_qs).empty());
+    EXPECT_TRUE(find(u"|周"_qs).empty());
+    EXPECT_TRUE(find(u"鸣||9"_qs).empty());
+    EXPECT_TRUE(find(u"9 |"_qs).empty());
+}
+
+TEST_F(PinyinFinding, LatinLettersAndDigitsReadAsThemselves)
+{
+    EXPECT_TRUE(finds(u"2002ndd"_qs, u"2002年的第一场雪/G.E.M."_qs));
+    EXPECT_TRUE(finds(u"g.e.m"_qs, u"2002年的第一场雪/G.E.M."_qs));
+    EXPECT_TRUE(finds(u"02nian"_qs, u"2002年的第一场雪/G.E.M."_qs));
+    EXPECT_FALSE(finds(u"2003n"_qs, u"2002年的第一场雪/G.E.M."_qs));
+    EXPECT_FALSE(finds(u"gem"_qs, u"2002年的第一场雪/G.E.M."_qs));
+}
+
+TEST_F(PinyinFinding, TraditionalFormsAndVariantsFindEachOther)
+{
+    EXPECT_TRUE(finds(u"陈慧娴"_qs, u"陳慧嫺/麪包樹"_qs));
+    EXPECT_TRUE(finds(u"面包树"_qs, u"陳慧嫺/麪包樹"_qs));
+    EXPECT_TRUE(finds(u"chx"_qs, u"陳慧嫺/麪包樹"_qs));
+    EXPECT_TRUE(finds(u"mianbs"_qs, u"陳慧嫺/麪包樹"_qs));
+    EXPECT_TRUE(finds(u"€"_qs, u"€/王菲"_qs));
+}
+
+TEST_F(PinyinFinding, ALongerWordNarrowsOnlyWhenItBeginsWithTheShorterOne)
+{
+    const auto narrows = [](const QString &longer, const QString &shorter) {
+        return FindQuery::parse(longer).narrows(FindQuery::parse(shorter));
+    };
+    EXPECT_TRUE(narrows(u"zhoujl"_qs, u"zhouj"_qs));
+    EXPECT_FALSE(narrows(u"zhoujl"_qs, u"oujl"_qs)) << "oujl finds nothing that zhoujl finds";
+    EXPECT_FALSE(narrows(u"x周jl"_qs, u"周jl"_qs));
+    EXPECT_TRUE(narrows(u"x周jl"_qs, u"周"_qs)) << "a word without letters only matches as text";
+    // The narrowed search over the wider one's rows finds what a new search finds.
+    for (const auto &[shorter, longer] :
+        { std::pair { u"z"_qs, u"zjl"_qs }, std::pair { u"zhouji"_qs, u"zhoujie"_qs },
+            std::pair { u"周"_qs, u"周jl"_qs }, std::pair { u"2"_qs, u"2002n"_qs } }) {
+        ASSERT_TRUE(narrows(longer, shorter));
+        const Rows wider = m_finder.find(FindQuery::parse(shorter), nullptr, m_stop).value();
+        EXPECT_EQ(find(longer, &wider), find(longer)) << longer.toStdString();
+    }
+}
+
+TEST(PinyinFindingAnalysis, PartsGiveTheFindFormsOfOneRunAndTheFinderMakesTheSame)
+{
+    const FileReadResult read
+        = readWholeFile(QStringLiteral(LANSHAN_SOURCE_DIR "/data/sample_search_file.txt"));
+    ASSERT_TRUE(read.ok());
+    const SearchFileAnalysis whole = analyseSearchFile(read.bytes, TextEncoding::Gbk, 1);
+    const SearchFileAnalysis parted = analyseSearchFile(read.bytes, TextEncoding::Gbk, 7);
+    const std::vector<SongFindForm> made = songFindForms(whole.table.bytes(), whole.lines);
+    ASSERT_EQ(whole.findForms.size(), whole.lines.size());
+    ASSERT_EQ(parted.findForms.size(), whole.lines.size());
+    for (std::size_t row = 0; row < whole.lines.size(); ++row) {
+        for (const std::vector<SongFindForm> *forms : { &parted.findForms, &made }) {
+            const SongFindForm &form = (*forms)[row];
+            EXPECT_EQ(form.nameStart, whole.findForms[row].nameStart) << row;
+            EXPECT_EQ(form.singerLength, whole.findForms[row].singerLength) << row;
+            EXPECT_EQ(form.letters, whole.findForms[row].letters) << row;
+        }
+    }
+}
+
+// The README's find examples, as it states them, on the sample file.
+TEST(ReadmeExamples, FindOnTheSampleWhatTheReadmeSays)
+{
+    const FileReadResult read
+        = readWholeFile(QStringLiteral(LANSHAN_SOURCE_DIR "/data/sample_search_file.txt"));
+    ASSERT_TRUE(read.ok());
+    const SearchFileAnalysis sample = analyseSearchFile(read.bytes);
+    const SongFinder finder(sample.table.bytes(), sample.lines, sample.findForms);
+    const std::atomic<bool> stop { false };
+    const auto codes = [&](const QString &query) {
+        QStringList found;
+        const Rows rows = finder.find(FindQuery::parse(query), nullptr, stop).value();
+        for (const std::uint32_t row : rows)
+            found += Gbk::decode(sample.table.field(row, SongColumn::Code));
+        return found.join(u' ');
+    };
+    EXPECT_EQ(codes(u"zxc"_qs), u"10000091"_qs);
+    EXPECT_EQ(codes(u"zhouxc"_qs), u"10000091"_qs);
+    EXPECT_EQ(codes(u"ytxk"_qs), u"10000104"_qs);
+    EXPECT_EQ(codes(u"zhoulin"_qs), u"10000034 10000208 10000256"_qs);
+    EXPECT_EQ(codes(u"周t"_qs), u"10000169 10000278"_qs);
+    EXPECT_EQ(codes(u"zll"_qs), u"10000126 10000289"_qs);
+    EXPECT_EQ(codes(u"cll"_qs), u"10000289"_qs);
+    EXPECT_EQ(codes(u"周琳 微笑"_qs), u"10000034"_qs);
+    EXPECT_EQ(codes(u"离开"_qs).count(u' ') + 1, 10);
+    EXPECT_EQ(codes(u"离开"_qs), codes(u"離開"_qs));
+    EXPECT_EQ(codes(u"|"_qs), QString());
+}
+
+TEST(SongOrderFolded, TraditionalNamesSortBesideTheirSimplifiedForms)
+{
+    std::vector<QByteArray> names;
+    for (const QString &name : { u"爱夜空"_qs, u"愛情"_qs, u"爱情"_qs, u"愛情"_qs, u"爱人"_qs })
+        names.push_back(Gbk::encode(name));
+    QByteArray text;
+    std::vector<ByteSpan> spans;
+    for (const QByteArray &name : names) {
+        spans.push_back({ std::uint32_t(text.size()), std::uint32_t(name.size()) });
+        text += name;
+    }
+    const std::atomic<bool> stop { false };
+    // ai qing, ai ren, ai ye: 愛情 beside 爱情, the original breaking the tie.
+    EXPECT_EQ(sortedRows(text, spans, stop).value(), (Rows { 2, 1, 3, 4, 0 }));
+}
+
+TEST(GbkText, Byte80IsTheEuroSignBothWays)
+{
+    EXPECT_EQ(Gbk::decode("a\x80\xB0\xA1"), u"a€啊"_qs);
+    EXPECT_EQ(Gbk::encode(u"€a€"_qs),
+        QByteArray("\x80"
+                   "a\x80"));
+    EXPECT_EQ(Gbk::decode(Gbk::encode(u"啊€"_qs)), u"啊€"_qs);
+}
+
+} // namespace
