@@ -196,7 +196,7 @@ int main(int argc, char **argv)
         = medianOf(runs, [&] { analyseSearchFile(read.bytes, TextEncoding::Gbk, parts); });
     SearchFileAnalysis analysis = analyseSearchFile(read.bytes);
     std::vector<ByteSpan> lines = std::move(analysis.lines);
-    std::vector<SongFindForm> findForms = std::move(analysis.findForms);
+    SongFindForms findForms = std::move(analysis.findForms);
     SongTableModel songs;
     songs.setTable(std::move(analysis.table));
     const SongTable &table = songs.table();

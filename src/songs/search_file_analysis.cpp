@@ -172,13 +172,11 @@ SearchFileAnalysis analyseSearchFile(
     for (const AnalysedPart &part : parts)
         songCount += part.lines.size();
     analysis.lines.reserve(songCount);
-    if (findForms == FindForms::Made && encoding == TextEncoding::Gbk)
-        analysis.findForms.reserve(songCount);
     qsizetype linesBefore = 0;
     for (AnalysedPart &part : parts) {
         analysis.lines.insert(analysis.lines.end(), part.lines.begin(), part.lines.end());
-        analysis.findForms.insert(
-            analysis.findForms.end(), part.findForms.begin(), part.findForms.end());
+        if (findForms == FindForms::Made && encoding == TextEncoding::Gbk)
+            analysis.findForms.push_back(std::move(part.findForms));
         for (const qsizetype line : part.firstSkippedLines) {
             if (qsizetype(analysis.firstSkippedLines.size())
                 < SearchFileAnalysis::maxListedSkippedLines)

@@ -19,7 +19,7 @@ struct SearchFileAnalysis
     std::vector<ByteSpan> lines;
     // What pinyin finding needs of each row, for a GBK text; empty for UTF-8, whose lines the
     // finder re-encodes and measures itself.
-    std::vector<SongFindForm> findForms;
+    SongFindForms findForms;
     // Lines with one to eight fields; empty lines are skipped silently and not counted.
     qsizetype skippedLineCount = 0;
     // 1-based line numbers of the first skipped lines, at most maxListedSkippedLines.

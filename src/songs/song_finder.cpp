@@ -344,14 +344,20 @@ SongFinder::SongFinder(QByteArray text, std::vector<ByteSpan> lines)
 {
 }
 
-SongFinder::SongFinder(
-    QByteArray text, std::vector<ByteSpan> lines, std::vector<SongFindForm> forms)
+SongFinder::SongFinder(QByteArray text, std::vector<ByteSpan> lines, SongFindForms forms)
     : m_text(std::move(text))
     , m_lines(std::move(lines))
     , m_forms(std::move(forms))
 {
-    if (m_forms.size() != m_lines.size())
-        m_forms = songFindForms(m_text, m_lines);
+    std::size_t formCount = 0;
+    for (const std::vector<SongFindForm> &run : m_forms) {
+        m_formRunStarts.push_back(static_cast<std::uint32_t>(formCount));
+        formCount += run.size();
+    }
+    if (formCount != m_lines.size()) {
+        m_forms = { songFindForms(m_text, m_lines) };
+        m_formRunStarts = { 0 };
+    }
     // How often each byte occurs, from a sample of lines spread over the text.
     const char *const bytes = m_text.constData();
     const std::size_t step = std::max<std::size_t>(1, m_lines.size() / 4096);
@@ -464,9 +470,8 @@ std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &quer
     return rows;
 }
 
-bool SongFinder::isReadAs(const PinyinWord &word, std::uint32_t row) const
+bool SongFinder::isReadAs(const PinyinWord &word, std::uint32_t row, const SongFindForm &form) const
 {
-    const SongFindForm form = m_forms[row];
     if ((form.letters & word.requiredLetters()) != word.requiredLetters())
         return false;
     const char *line = m_text.constData() + m_lines[row].offset;
@@ -478,16 +483,32 @@ std::optional<std::vector<std::uint32_t>> SongFinder::findAsPinyin(const PinyinW
     const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const
 {
     std::vector<std::uint32_t> rows;
-    const std::size_t total = candidates ? candidates->size() : m_lines.size();
-    for (std::size_t block = 0; block < total; block += rowsBetweenChecks) {
-        if (stop.load(std::memory_order_relaxed))
-            return std::nullopt;
-        const std::size_t blockEnd = std::min(total, block + rowsBetweenChecks);
-        for (std::size_t index = block; index < blockEnd; ++index) {
-            const auto row = candidates ? (*candidates)[index] : static_cast<std::uint32_t>(index);
-            if (isReadAs(word, row))
-                rows.push_back(row);
+    if (!candidates) {
+        for (std::size_t run = 0; run < m_forms.size(); ++run) {
+            const std::vector<SongFindForm> &forms = m_forms[run];
+            for (std::size_t block = 0; block < forms.size(); block += rowsBetweenChecks) {
+                if (stop.load(std::memory_order_relaxed))
+                    return std::nullopt;
+                const std::size_t blockEnd = std::min(forms.size(), block + rowsBetweenChecks);
+                for (std::size_t index = block; index < blockEnd; ++index) {
+                    const auto row = m_formRunStarts[run] + static_cast<std::uint32_t>(index);
+                    if (isReadAs(word, row, forms[index]))
+                        rows.push_back(row);
+                }
+            }
         }
+        return rows;
+    }
+    std::size_t run = 0;
+    for (std::size_t index = 0; index < candidates->size(); ++index) {
+        if (index % rowsBetweenChecks == 0 && stop.load(std::memory_order_relaxed))
+            return std::nullopt;
+        const std::uint32_t row = (*candidates)[index];
+        // Candidates come in row order, so the run only moves on.
+        while (row >= m_formRunStarts[run] + m_forms[run].size())
+            ++run;
+        if (isReadAs(word, row, m_forms[run][row - m_formRunStarts[run]]))
+            rows.push_back(row);
     }
     return rows;
 }

@@ -56,6 +56,10 @@ struct SongFindForm
 // The text is searched as it is, for the bytes of one character of a text-only word in each form
 // that folds to it; only the lines that hold one are folded and compared. No folded copy of the
 // text is kept.
+// The find forms of every row, in row order, in runs of consecutive rows (one per part of the
+// analysis): joined into one list, a million songs' forms took a tenth of the analysis's time.
+using SongFindForms = std::vector<std::vector<SongFindForm>>;
+
 class PinyinWord;
 
 class SongFinder
@@ -70,8 +74,8 @@ public:
     // each song's find form.
     SongFinder(QByteArray text, std::vector<ByteSpan> lines);
     // The same with the find forms the analysis made (SearchFileAnalysis::findForms); when
-    // `forms` is empty (a UTF-8 file re-encoded by inGbk) they are made here.
-    SongFinder(QByteArray text, std::vector<ByteSpan> lines, std::vector<SongFindForm> forms);
+    // `forms` does not cover the lines (a UTF-8 file re-encoded by inGbk) they are made here.
+    SongFinder(QByteArray text, std::vector<ByteSpan> lines, SongFindForms forms);
 
     qsizetype rowCount() const { return qsizetype(m_lines.size()); }
 
@@ -83,12 +87,14 @@ public:
 private:
     std::optional<std::vector<std::uint32_t>> findAsText(const std::vector<QByteArray> &words,
         const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const;
-    bool isReadAs(const PinyinWord &word, std::uint32_t row) const;
+    bool isReadAs(const PinyinWord &word, std::uint32_t row, const SongFindForm &form) const;
     std::optional<std::vector<std::uint32_t>> findAsPinyin(const PinyinWord &word,
         const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const;
 
     QByteArray m_text;
     std::vector<ByteSpan> m_lines;
-    std::vector<SongFindForm> m_forms;
+    SongFindForms m_forms;
+    // The first row of each run of m_forms.
+    std::vector<std::uint32_t> m_formRunStarts;
     std::array<std::uint32_t, 256> m_byteCounts {};
 };

@@ -177,17 +177,34 @@ TEST(PinyinFindingAnalysis, PartsGiveTheFindFormsOfOneRunAndTheFinderMakesTheSam
     ASSERT_TRUE(read.ok());
     const SearchFileAnalysis whole = analyseSearchFile(read.bytes, TextEncoding::Gbk, 1);
     const SearchFileAnalysis parted = analyseSearchFile(read.bytes, TextEncoding::Gbk, 7);
+    const auto joined = [](const SongFindForms &runs) {
+        std::vector<SongFindForm> forms;
+        for (const std::vector<SongFindForm> &run : runs)
+            forms.insert(forms.end(), run.begin(), run.end());
+        return forms;
+    };
+    const std::vector<SongFindForm> one = joined(whole.findForms);
+    const std::vector<SongFindForm> parts = joined(parted.findForms);
     const std::vector<SongFindForm> made = songFindForms(whole.table.bytes(), whole.lines);
-    ASSERT_EQ(whole.findForms.size(), whole.lines.size());
-    ASSERT_EQ(parted.findForms.size(), whole.lines.size());
+    ASSERT_EQ(parted.findForms.size(), 7u);
+    ASSERT_EQ(one.size(), whole.lines.size());
+    ASSERT_EQ(parts.size(), whole.lines.size());
     for (std::size_t row = 0; row < whole.lines.size(); ++row) {
-        for (const std::vector<SongFindForm> *forms : { &parted.findForms, &made }) {
+        for (const std::vector<SongFindForm> *forms : { &parts, &made }) {
             const SongFindForm &form = (*forms)[row];
-            EXPECT_EQ(form.nameStart, whole.findForms[row].nameStart) << row;
-            EXPECT_EQ(form.singerLength, whole.findForms[row].singerLength) << row;
-            EXPECT_EQ(form.letters, whole.findForms[row].letters) << row;
+            EXPECT_EQ(form.nameStart, one[row].nameStart) << row;
+            EXPECT_EQ(form.singerLength, one[row].singerLength) << row;
+            EXPECT_EQ(form.letters, one[row].letters) << row;
         }
     }
+    // A finder over the runs of many parts finds what one over a single run finds.
+    const SongFinder finder(parted.table.bytes(), parted.lines, parted.findForms);
+    const std::atomic<bool> stop { false };
+    const Rows candidates = finder.find(FindQuery::parse(u"h"_qs), nullptr, stop).value();
+    const SongFinder oneRun(whole.table.bytes(), whole.lines, whole.findForms);
+    const Rows found = finder.find(FindQuery::parse(u"hjj"_qs), &candidates, stop).value();
+    EXPECT_EQ(found.size(), 5u);
+    EXPECT_EQ(found, oneRun.find(FindQuery::parse(u"hjj"_qs), nullptr, stop).value());
 }
 
 // The README's find examples, as it states them, on the sample file.
