@@ -102,8 +102,7 @@ AnalysedPart analysePart(const char *data, const char *begin, const char *end)
         part.lines.push_back({ static_cast<std::uint32_t>(line.begin - data),
             static_cast<std::uint32_t>(line.end - line.begin) });
         if (makeFindForms)
-            part.findForms.push_back(
-                SongFindForm::of(line.begin, fieldView(fields[3]), fieldView(fields[8])));
+            part.findForms.push_back(SongFindForm::of(fieldView(fields[3]), fieldView(fields[8])));
     }
     return part;
 }
@@ -190,16 +189,22 @@ SearchFileAnalysis analyseSearchFile(
     return analysis;
 }
 
+std::optional<std::pair<QByteArrayView, QByteArrayView>> songNameAndSinger(QByteArrayView line)
+{
+    LineFields fields;
+    if (!splitLine<TextEncoding::Gbk>(line.begin(), line.end(), fields))
+        return std::nullopt;
+    return std::pair { fieldView(fields[3]), fieldView(fields[8]) };
+}
+
 std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, std::span<const ByteSpan> lines)
 {
     std::vector<SongFindForm> forms;
     forms.reserve(lines.size());
-    LineFields fields;
     for (const ByteSpan line : lines) {
-        const char *begin = gbkText.constData() + line.offset;
-        forms.push_back(splitLine<TextEncoding::Gbk>(begin, begin + line.length, fields)
-                ? SongFindForm::of(begin, fieldView(fields[3]), fieldView(fields[8]))
-                : SongFindForm {});
+        const auto fields
+            = songNameAndSinger(QByteArrayView(gbkText.constData() + line.offset, line.length));
+        forms.push_back(fields ? SongFindForm::of(fields->first, fields->second) : SongFindForm {});
     }
     return forms;
 }

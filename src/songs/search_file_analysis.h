@@ -7,7 +7,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 // The outcome of reading a search file's text into songs: one row per line with nine or more
@@ -46,5 +48,8 @@ SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encodi
 // The number of parts analyseSearchFile(text, encoding) takes.
 int analysisPartCount(qsizetype textSize);
 
+// The name (field 4) and singer (field 9) of a GBK song line, or nothing for a line with fewer
+// than nine fields.
+std::optional<std::pair<QByteArrayView, QByteArrayView>> songNameAndSinger(QByteArrayView line);
 // The find form of each line of a GBK text, from its fields.
 std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, std::span<const ByteSpan> lines);

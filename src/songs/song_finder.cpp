@@ -10,7 +10,6 @@
 #include <bit>
 #include <cstring>
 #include <iterator>
-#include <limits>
 
 namespace {
 
@@ -295,14 +294,9 @@ private:
     std::vector<std::uint64_t> m_next;
 };
 
-SongFindForm SongFindForm::of(const char *line, QByteArrayView name, QByteArrayView singer)
+SongFindForm SongFindForm::of(QByteArrayView name, QByteArrayView singer)
 {
-    constexpr auto limit = std::numeric_limits<std::uint16_t>::max();
-    if (singer.data() + singer.size() - line > limit || name.data() + name.size() - line > limit)
-        return {};
-    SongFindForm form { static_cast<std::uint16_t>(name.data() - line),
-        static_cast<std::uint16_t>(name.size()), static_cast<std::uint16_t>(singer.data() - line),
-        static_cast<std::uint16_t>(singer.size()), 0 };
+    SongFindForm form;
     const std::uint32_t *letters = PinyinReadings::firstLettersFrom8000();
     for (const QByteArrayView field : { name, singer }) {
         const auto *bytes = reinterpret_cast<const unsigned char *>(field.data());
@@ -474,9 +468,12 @@ bool SongFinder::isReadAs(const PinyinWord &word, std::uint32_t row, const SongF
 {
     if ((form.letters & word.requiredLetters()) != word.requiredLetters())
         return false;
-    const char *line = m_text.constData() + m_lines[row].offset;
-    return word.matches(line + form.nameStart, line + form.nameStart + form.nameLength)
-        || word.matches(line + form.singerStart, line + form.singerStart + form.singerLength);
+    const ByteSpan line = m_lines[row];
+    const std::optional<std::pair<QByteArrayView, QByteArrayView>> fields
+        = songNameAndSinger(QByteArrayView(m_text.constData() + line.offset, line.length));
+    return fields
+        && (word.matches(fields->first.begin(), fields->first.end())
+            || word.matches(fields->second.begin(), fields->second.end()));
 }
 
 std::optional<std::vector<std::uint32_t>> SongFinder::findAsPinyin(const PinyinWord &word,

@@ -29,33 +29,18 @@ struct FindQuery
     bool narrows(const FindQuery &wider) const;
 };
 
-// Where a song's name and singer lie in its line (offsets from the line's start) and the
-// letters their characters can start a reading with, for pinyin finding: 12 bytes a song. A
-// song whose line is too long for these offsets is found as text only.
+// What pinyin finding keeps of a song: the letters the characters of its name and singer can
+// start a reading with, 4 bytes a song. Only a song that has every letter a word needs is read
+// further: its line is split into fields then, at find time.
 struct SongFindForm
 {
-    std::uint16_t nameStart = 0;
-    std::uint16_t nameLength = 0;
-    std::uint16_t singerStart = 0;
-    std::uint16_t singerLength = 0;
     // Bit n: a character can be read starting with 'a' + n (a Latin letter reads as itself).
     std::uint32_t letters = 0;
 
-    // The form of a GBK line at `line` whose name and singer fields are the slices given.
-    static SongFindForm of(const char *line, QByteArrayView name, QByteArrayView singer);
+    // The form of a song with these name and singer fields (GBK).
+    static SongFindForm of(QByteArrayView name, QByteArrayView singer);
 };
 
-// The search over the lines of a table's songs. A song matches when each word matches it:
-// - as text: the word occurs in one field of its line (the fields the table does not show
-//   included), folded, starting at a character boundary, so a double-byte character never
-//   matches half of another and nothing matches across a "||";
-// - or, for a word with an ASCII letter, as pinyin along consecutive characters of the name or of
-//   the singer: each Chinese character by its initial (zh, ch, sh also as z, c, s), one of its
-//   whole syllables, itself, or, the last one, any beginning of a syllable; any other character
-//   by itself, ignoring case. `zjl`, `zhoujl`, `jielun` and `周jl` all find 周杰伦.
-// The text is searched as it is, for the bytes of one character of a text-only word in each form
-// that folds to it; only the lines that hold one are folded and compared. No folded copy of the
-// text is kept.
 // The find forms of every row, in row order, in runs of consecutive rows (one per part of the
 // analysis): joined into one list, a million songs' forms took a tenth of the analysis's time.
 using SongFindForms = std::vector<std::vector<SongFindForm>>;

@@ -192,8 +192,6 @@ TEST(PinyinFindingAnalysis, PartsGiveTheFindFormsOfOneRunAndTheFinderMakesTheSam
     for (std::size_t row = 0; row < whole.lines.size(); ++row) {
         for (const std::vector<SongFindForm> *forms : { &parts, &made }) {
             const SongFindForm &form = (*forms)[row];
-            EXPECT_EQ(form.nameStart, one[row].nameStart) << row;
-            EXPECT_EQ(form.singerLength, one[row].singerLength) << row;
             EXPECT_EQ(form.letters, one[row].letters) << row;
         }
     }
