@@ -1,7 +1,6 @@
 #include "songs/pinyin_readings.h"
 #include "songs/search_file_analysis.h"
 #include "songs/song_finder.h"
-#include "songs/song_order.h"
 #include "ui/file_io.h"
 #include "ui/gbk_text.h"
 
@@ -232,22 +231,6 @@ TEST(ReadmeExamples, FindOnTheSampleWhatTheReadmeSays)
     EXPECT_EQ(codes(u"离开"_qs).count(u' ') + 1, 10);
     EXPECT_EQ(codes(u"离开"_qs), codes(u"離開"_qs));
     EXPECT_EQ(codes(u"|"_qs), QString());
-}
-
-TEST(SongOrderFolded, TraditionalNamesSortBesideTheirSimplifiedForms)
-{
-    std::vector<QByteArray> names;
-    for (const QString &name : { u"爱夜空"_qs, u"愛情"_qs, u"爱情"_qs, u"愛情"_qs, u"爱人"_qs })
-        names.push_back(Gbk::encode(name));
-    QByteArray text;
-    std::vector<ByteSpan> spans;
-    for (const QByteArray &name : names) {
-        spans.push_back({ std::uint32_t(text.size()), std::uint32_t(name.size()) });
-        text += name;
-    }
-    const std::atomic<bool> stop { false };
-    // ai qing, ai ren, ai ye: 愛情 beside 爱情, the original breaking the tie.
-    EXPECT_EQ(sortedRows(text, spans, stop).value(), (Rows { 2, 1, 3, 4, 0 }));
 }
 
 TEST(GbkText, Byte80IsTheEuroSignBothWays)

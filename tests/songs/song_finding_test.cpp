@@ -136,6 +136,16 @@ TEST(SongOrder, NumbersCompareAsNumbersAndChineseInPinyinOrder)
         (std::vector<QString> { u"阿里"_qs, u"愛情"_qs, u"北京"_qs, u"國家"_qs, u"中国"_qs }));
 }
 
+TEST(SongOrder, TraditionalNamesSortBesideTheirSimplifiedForms)
+{
+    std::vector<QByteArray> names;
+    for (const QString &name : { u"爱夜空"_qs, u"愛情"_qs, u"爱情"_qs, u"愛情"_qs, u"爱人"_qs })
+        names.push_back(Gbk::encode(name));
+    // ai qing, ai ren, ai ye: 愛情 beside 爱情, the original breaking the tie.
+    EXPECT_EQ(sortedTexts(names),
+        (std::vector<QString> { u"爱情"_qs, u"愛情"_qs, u"愛情"_qs, u"爱人"_qs, u"爱夜空"_qs }));
+}
+
 } // namespace
 
 TEST(SongFindingInOtherFiles, Utf8SongsAreFoundByEitherFormAndSortInPinyinOrder)
