@@ -226,13 +226,4 @@ TEST(ReadmeExamples, FindOnTheSampleWhatTheReadmeSays)
     EXPECT_EQ(codes(u"|"_qs), QString());
 }
 
-TEST(GbkText, Byte80IsTheEuroSignBothWays)
-{
-    EXPECT_EQ(Gbk::decode("a\x80\xB0\xA1"), u"a€啊"_qs);
-    EXPECT_EQ(Gbk::encode(u"€a€"_qs),
-        QByteArray("\x80"
-                   "a\x80"));
-    EXPECT_EQ(Gbk::decode(Gbk::encode(u"啊€"_qs)), u"啊€"_qs);
-}
-
 } // namespace
