@@ -159,6 +159,8 @@ TEST(SongFindingInOtherFiles, Utf8SongsAreFoundByEitherFormAndSortInPinyinOrder)
     const std::atomic<bool> stop { false };
     EXPECT_EQ(finder.find(FindQuery::parse(u"周杰伦 dx"_qs), nullptr, stop).value(), Rows { 0 });
     EXPECT_EQ(finder.find(FindQuery::parse(u"粤语"_qs), nullptr, stop).value(), Rows { 1 });
+    EXPECT_EQ(finder.find(FindQuery::parse(u"wangxl"_qs), nullptr, stop).value(), Rows { 1 })
+        << "read as pinyin in the re-encoded lines";
 
     std::vector<ByteSpan> names;
     for (qsizetype row = 0; row < songs.table.rowCount(); ++row) {
