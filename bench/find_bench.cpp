@@ -2,11 +2,15 @@
 // classes the window uses (no window): a new query over all songs, a keystroke that narrows it,
 // 全选 and a random pick over 100,000 shown songs, the first sort by song name and its reverse.
 // The same run times `LC_ALL=C grep -F -c` on the same file and query as the floor, and a plain
-// QSortFilterProxyModel with setFilterFixedString over the same model as the alternative.
+// QSortFilterProxyModel with setFilterFixedString over the same model as the alternative. Pinyin
+// queries are timed beside a straightforward per-song pinyin matcher, and the analysis with the
+// songs' find forms beside the analysis without them.
 //   lanshan_bench_find [--runs N] FILE
 
 #include "bench_support.h"
 #include "selection/random_selection.h"
+#include "songs/gbk_folding.h"
+#include "songs/pinyin_readings.h"
 #include "songs/search_file_analysis.h"
 #include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
@@ -27,6 +31,7 @@
 #include <functional>
 #include <numeric>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -92,6 +97,76 @@ Timing grepSeconds(int runs, const QString &file, const QString &query, bool ign
     return { median(walls), median(cpus) };
 }
 
+// The yardstick: each song's name and singer decoded per character, and the word tried from
+// every character with every reading, recursively, as a pinyin library does it per item.
+class StraightforwardPinyinMatcher
+{
+public:
+    explicit StraightforwardPinyinMatcher(const QString &word)
+        : m_word(word.toLower().toStdString())
+    {
+    }
+
+    bool matches(QByteArrayView field) const
+    {
+        std::vector<std::vector<std::string>> readings;
+        for (qsizetype at = 0; at < field.size();) {
+            std::vector<std::string> forms;
+            if (Gbk::characterLength(field, at) == 2) {
+                const auto pair
+                    = static_cast<std::uint16_t>(static_cast<unsigned char>(field[at]) << 8
+                        | static_cast<unsigned char>(field[at + 1]));
+                for (const std::uint16_t id : PinyinReadings::readings(pair))
+                    forms.emplace_back(PinyinReadings::syllable(id));
+                char folded[2];
+                GbkFolding::foldLine(field.sliced(at, 2), folded);
+                forms.push_back(Gbk::decode(QByteArrayView(folded, 2)).toStdString());
+                at += 2;
+            } else {
+                forms.push_back(std::string(1, char(QChar::toLower(field[at]))));
+                ++at;
+            }
+            readings.push_back(std::move(forms));
+        }
+        for (std::size_t start = 0; start < readings.size(); ++start) {
+            if (matchesFrom(readings, start, 0))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    bool matchesFrom(const std::vector<std::vector<std::string>> &readings, std::size_t at,
+        std::size_t used) const
+    {
+        if (used == m_word.size())
+            return true;
+        if (at == readings.size())
+            return false;
+        const std::string_view rest = std::string_view(m_word).substr(used);
+        for (const std::string &form : readings[at]) {
+            const bool pinyin
+                = form.size() > 0 && form[0] >= 'a' && form[0] <= 'z' && readings[at].size() > 1;
+            if (pinyin && std::string_view(form).starts_with(rest))
+                return true;
+            std::vector<std::size_t> lengths { form.size() };
+            if (pinyin) {
+                lengths.push_back(1);
+                if (form.size() > 2 && form[1] == 'h' && std::strchr("zcs", form[0]))
+                    lengths.push_back(2);
+            }
+            for (const std::size_t length : lengths) {
+                if (rest.starts_with(std::string_view(form).substr(0, length))
+                    && matchesFrom(readings, at + 1, used + length))
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    std::string m_word;
+};
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -111,6 +186,13 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(read.error));
         return 1;
     }
+    PinyinReadings::prepare();
+    GbkFolding::prepare();
+    const int parts = analysisPartCount(read.bytes.size());
+    const Timing analysisWithout = medianOf(
+        runs, [&] { analyseSearchFile(read.bytes, TextEncoding::Gbk, parts, FindForms::Skipped); });
+    const Timing analysisWith
+        = medianOf(runs, [&] { analyseSearchFile(read.bytes, TextEncoding::Gbk, parts); });
     SearchFileAnalysis analysis = analyseSearchFile(read.bytes);
     SongTableModel songs;
     songs.setTable(std::make_shared<const SongTable>(std::move(analysis.table)));
@@ -124,7 +206,7 @@ int main(int argc, char **argv)
     };
 
     const Timing indexSeconds = secondsOf([&] {
-        shown.setSongLines(std::move(analysis.lines));
+        shown.setSongLines(std::move(analysis.lines), std::move(analysis.findForms));
         untilShown();
     });
 
@@ -161,6 +243,37 @@ int main(int argc, char **argv)
         fileMegabytes, rowCount, runs);
     std::printf("| step | wall (processor) | target |\n|---|---:|---|\n");
     printRow("the finder taking the lines of the analysis (background)", indexSeconds, "");
+    printRow("the finder taking the lines and find forms of the analysis", indexSeconds, "");
+    printRow("analysis, today's (no find forms)", analysisWithout, "");
+    const std::string withForms = "analysis with the find forms ("
+        + std::to_string(analysisWith.wall / analysisWithout.wall).substr(0, 4) + " × wall, "
+        + std::to_string(analysisWith.cpu / analysisWithout.cpu).substr(0, 4) + " × processor)";
+    printRow(withForms.c_str(), analysisWith, "≤ 1.3 ×");
+    std::printf(
+        "| extra memory per song (find form) | %zu bytes | ≤ 16 bytes |\n", sizeof(SongFindForm));
+    for (const QString &query : { u"zjl"_qs, u"zhoujielun"_qs, u"xq"_qs }) {
+        const std::string step = "new pinyin query `" + query.toStdString() + "` ("
+            + std::to_string(search(query)) + " shown)";
+        printRow(step.c_str(), searchAndShow(query, QString()), "≤ 60 ms");
+        const StraightforwardPinyinMatcher matcher(query);
+        std::size_t matched = 0;
+        const Timing yardstick = medianOf(std::min(runs, 3), [&] {
+            matched = 0;
+            for (std::uint32_t row = 0; row < rowCount; ++row) {
+                matched += matcher.matches(table.field(row, SongColumn::Name))
+                    || matcher.matches(table.field(row, SongColumn::Singer));
+            }
+        });
+        const std::string line = "  yardstick: a straightforward per-song matcher (name or singer, "
+            + std::to_string(matched) + " songs)";
+        printRow(line.c_str(), yardstick, "");
+    }
+    for (const auto &[shorter, query] : { std::pair { u"zj"_qs, u"zjl"_qs },
+             std::pair { u"zhoujielu"_qs, u"zhoujielun"_qs }, std::pair { u"x"_qs, u"xq"_qs } }) {
+        const std::string step = "pinyin keystroke that narrows `" + shorter.toStdString() + "` ("
+            + std::to_string(search(shorter)) + ") to `" + query.toStdString() + "`";
+        printRow(step.c_str(), searchAndShow(query, shorter), "≤ 30 ms");
+    }
     for (const QString &query : { singer, language, ascii }) {
         const std::string step = "new query over all songs `" + query.toStdString() + "` ("
             + std::to_string(search(query)) + " shown)";

@@ -1,5 +1,6 @@
 #include "bench/search_file_generator.h"
 
+#include "songs/pinyin_readings.h"
 #include "ui/gbk_text.h"
 
 #include <QStringList>
@@ -167,7 +168,7 @@ private:
             singer.name += pick(given, m_random);
         if (traditional && m_random.chance(5))
             singer.name += pick(m_words.barEndings, m_random);
-        singer.initials = randomInitials(1 + givenCount);
+        singer.initials = initialsOf(singer.name, 1 + givenCount);
         return singer;
     }
 
@@ -176,15 +177,32 @@ private:
         Singer singer;
         singer.name
             = pick(m_words.englishWords, m_random) + ' ' + pick(m_words.englishWords, m_random);
-        singer.initials = randomInitials(2);
+        singer.initials = initialsOf(singer.name, 2);
         return singer;
     }
 
-    QByteArray randomInitials(int count)
+    // The upper-case initials of a name as a KTV file writes them: each Chinese character's
+    // customary reading, each Latin word's first letter. `drawn` letters are still drawn from the
+    // random numbers, as when the initials were random, so every other field stays as it was.
+    QByteArray initialsOf(const QByteArray &name, int drawn)
     {
+        for (int index = 0; index < drawn; ++index)
+            m_random.below(26);
         QByteArray initials;
-        for (int index = 0; index < count; ++index)
-            initials += char('A' + m_random.below(26));
+        for (qsizetype at = 0; at < name.size();) {
+            if (Gbk::characterLength(name, at) == 2) {
+                const auto pair
+                    = static_cast<std::uint16_t>(static_cast<unsigned char>(name[at]) << 8
+                        | static_cast<unsigned char>(name[at + 1]));
+                if (const int reading = PinyinReadings::customaryReading(pair); reading >= 0)
+                    initials += char(PinyinReadings::syllable(std::uint16_t(reading)).front() - 32);
+                at += 2;
+                continue;
+            }
+            if (QChar::isLetter(name[at]) && (at == 0 || name[at - 1] == ' '))
+                initials += char(QChar::toUpper(name[at]));
+            ++at;
+        }
         return initials;
     }
 
@@ -229,7 +247,7 @@ private:
         text += "||";
         text += name;
         text += "||";
-        text += randomInitials(nameLength);
+        text += initialsOf(name, nameLength);
         text += "||";
         text += QByteArray::number(nameLength);
         text += "||";

@@ -1,5 +1,6 @@
 #include "songs/gbk_folding.h"
 
+#include "songs/unihan_data.h"
 #include "ui/gbk_text.h"
 
 #include <unicode/translit.h>
@@ -9,8 +10,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace GbkFolding {
@@ -62,12 +65,33 @@ void addSimplifiedForms(Table &table)
     const QStringList forms = simplified.split(u'\n');
     if (forms.size() != qsizetype(characters.size()) + 1)
         return;
+    const auto pairOf = [](const QString &form) -> std::optional<std::uint16_t> {
+        const QByteArray folded = Gbk::encode(form);
+        if (folded.size() != 2 || !Gbk::isLeadByte(folded[0])
+            || !isGbkTrail(static_cast<unsigned char>(folded[1])))
+            return std::nullopt;
+        return static_cast<std::uint16_t>(
+            static_cast<unsigned char>(folded[0]) << 8 | static_cast<unsigned char>(folded[1]));
+    };
     for (std::size_t index = 0; index < characters.size(); ++index) {
-        const QByteArray folded = Gbk::encode(forms[qsizetype(index)]);
-        if (folded.size() == 2 && Gbk::isLeadByte(folded[0])
-            && isGbkTrail(static_cast<unsigned char>(folded[1])))
-            table.pairs[characters[index]] = static_cast<std::uint16_t>(
-                static_cast<unsigned char>(folded[0]) << 8 | static_cast<unsigned char>(folded[1]));
+        if (const auto folded = pairOf(forms[qsizetype(index)]))
+            table.pairs[characters[index]] = *folded;
+    }
+    // Unihan's simplified variants fill what the transliterator leaves unchanged (嫺 → 娴).
+    const std::uint32_t *variantsEnd = UnihanData::variantsFrom + UnihanData::variantCount;
+    for (std::size_t index = 0; index < characters.size(); ++index) {
+        const std::uint16_t character = characters[index];
+        if (table.pairs[character] != character)
+            continue;
+        const char32_t code = all[qsizetype(index) * 2].unicode();
+        const std::uint32_t *found = std::lower_bound(UnihanData::variantsFrom, variantsEnd, code);
+        if (found == variantsEnd || *found != code)
+            continue;
+        const char32_t target = UnihanData::variantsTo[found - UnihanData::variantsFrom];
+        if (target > 0xFFFF)
+            continue;
+        if (const auto folded = pairOf(QString(QChar(char16_t(target)))))
+            table.pairs[character] = table.pairs[*folded];
     }
 }
 

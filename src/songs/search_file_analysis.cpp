@@ -52,12 +52,18 @@ bool splitLine(const char *begin, const char *end, LineFields &fields)
     return true;
 }
 
+QByteArrayView fieldView(FieldBounds bounds)
+{
+    return QByteArrayView(bounds.begin, bounds.end - bounds.begin);
+}
+
 // The songs of the whole lines in [begin, end), a run of lines of the text at `data`; line
 // numbers count from the run's start.
 struct AnalysedPart
 {
     SongTable::RowChunk rows;
     std::vector<ByteSpan> lines;
+    std::vector<SongFindForm> findForms;
     qsizetype lineCount = 0;
     qsizetype skippedLineCount = 0;
     std::vector<qsizetype> firstSkippedLines;
@@ -66,7 +72,7 @@ struct AnalysedPart
 // How many lines go between two looks at the stop flag.
 constexpr qsizetype linesBetweenStopChecks = 4096;
 
-template <TextEncoding encoding>
+template <TextEncoding encoding, bool makeFindForms>
 AnalysedPart analysePart(
     const char *data, const char *begin, const char *end, const std::atomic<bool> *stop)
 {
@@ -76,6 +82,8 @@ AnalysedPart analysePart(
         = std::min<qsizetype>(estimatedLineCount(begin, end), (end - begin) / 17 + 1);
     part.rows.reserve(estimate);
     part.lines.reserve(std::size_t(estimate));
+    if (makeFindForms)
+        part.findForms.reserve(std::size_t(estimate));
 
     LineFields fields;
     SongRowSpans spans;
@@ -99,6 +107,8 @@ AnalysedPart analysePart(
         part.rows.append(spans);
         part.lines.push_back({ static_cast<std::uint32_t>(line.begin - data),
             static_cast<std::uint32_t>(line.end - line.begin) });
+        if (makeFindForms)
+            part.findForms.push_back(SongFindForm::of(fieldView(fields[3]), fieldView(fields[8])));
     }
     return part;
 }
@@ -119,16 +129,8 @@ const char *nextLineStart(const char *at, const char *end)
 
 namespace {
 
-int partCountFor(const QByteArray &text)
-{
-    // Each part a thread needs enough lines to pay for starting it.
-    constexpr qsizetype minPartSize = 1 << 20;
-    const auto cores = static_cast<qsizetype>(std::max(1u, std::thread::hardware_concurrency()));
-    return int(std::clamp(text.size() / minPartSize, qsizetype(1), std::min(cores, qsizetype(8))));
-}
-
-std::optional<SearchFileAnalysis> analyse(
-    const QByteArray &text, TextEncoding encoding, int partCount, const std::atomic<bool> *stop)
+std::optional<SearchFileAnalysis> analyse(const QByteArray &text, TextEncoding encoding,
+    int partCount, FindForms findForms, const std::atomic<bool> *stop)
 {
     SearchFileAnalysis analysis;
     if (text.size() > maxSearchFileSize) {
@@ -147,8 +149,12 @@ std::optional<SearchFileAnalysis> analyse(
     }
     bounds.push_back(textEnd);
 
-    const auto analysePartOf = encoding == TextEncoding::Utf8 ? analysePart<TextEncoding::Utf8>
-                                                              : analysePart<TextEncoding::Gbk>;
+    using PartAnalysis
+        = AnalysedPart (*)(const char *, const char *, const char *, const std::atomic<bool> *);
+    const PartAnalysis analysePartOf = encoding == TextEncoding::Utf8
+        ? analysePart<TextEncoding::Utf8, false>
+        : findForms == FindForms::Made ? analysePart<TextEncoding::Gbk, true>
+                                       : analysePart<TextEncoding::Gbk, false>;
     std::vector<AnalysedPart> parts(static_cast<std::size_t>(partCount));
     {
         // The other parts in the pool; waiting for one that has not started runs it here.
@@ -170,6 +176,8 @@ std::optional<SearchFileAnalysis> analyse(
     qsizetype linesBefore = 0;
     for (AnalysedPart &part : parts) {
         analysis.lines.insert(analysis.lines.end(), part.lines.begin(), part.lines.end());
+        if (findForms == FindForms::Made && encoding == TextEncoding::Gbk)
+            analysis.findForms.push_back(std::move(part.findForms));
         for (const qsizetype line : part.firstSkippedLines) {
             if (qsizetype(analysis.firstSkippedLines.size())
                 < SearchFileAnalysis::maxListedSkippedLines)
@@ -185,18 +193,47 @@ std::optional<SearchFileAnalysis> analyse(
 
 } // namespace
 
-SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding)
+int analysisPartCount(qsizetype textSize)
 {
-    return *analyse(text, encoding, partCountFor(text), nullptr);
+    // Each part a thread needs enough lines to pay for starting it.
+    constexpr qsizetype minPartSize = 1 << 20;
+    const auto cores = static_cast<qsizetype>(std::max(1u, std::thread::hardware_concurrency()));
+    return int(std::clamp(textSize / minPartSize, qsizetype(1), std::min(cores, qsizetype(8))));
 }
 
-SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding, int partCount)
+SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding)
 {
-    return *analyse(text, encoding, partCount, nullptr);
+    return *analyse(text, encoding, analysisPartCount(text.size()), FindForms::Made, nullptr);
+}
+
+SearchFileAnalysis analyseSearchFile(
+    const QByteArray &text, TextEncoding encoding, int partCount, FindForms findForms)
+{
+    return *analyse(text, encoding, partCount, findForms, nullptr);
 }
 
 std::optional<SearchFileAnalysis> analyseSearchFile(
     const QByteArray &text, TextEncoding encoding, const std::atomic<bool> &stop)
 {
-    return analyse(text, encoding, partCountFor(text), &stop);
+    return analyse(text, encoding, analysisPartCount(text.size()), FindForms::Made, &stop);
+}
+
+std::optional<std::pair<QByteArrayView, QByteArrayView>> songNameAndSinger(QByteArrayView line)
+{
+    LineFields fields;
+    if (!splitLine<TextEncoding::Gbk>(line.begin(), line.end(), fields))
+        return std::nullopt;
+    return std::pair { fieldView(fields[3]), fieldView(fields[8]) };
+}
+
+std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, std::span<const ByteSpan> lines)
+{
+    std::vector<SongFindForm> forms;
+    forms.reserve(lines.size());
+    for (const ByteSpan line : lines) {
+        const auto fields
+            = songNameAndSinger(QByteArrayView(gbkText.constData() + line.offset, line.length));
+        forms.push_back(fields ? SongFindForm::of(fields->first, fields->second) : SongFindForm {});
+    }
+    return forms;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "songs/song_finder.h"
 #include "songs/song_table.h"
 #include "ui/text_encoding.h"
 
@@ -8,6 +9,8 @@
 
 #include <atomic>
 #include <optional>
+#include <span>
+#include <utility>
 #include <vector>
 
 // The outcome of reading a search file's text into songs: one row per line with nine or more
@@ -17,6 +20,9 @@ struct SearchFileAnalysis
     SongTable table;
     // The whole line of each row, for finding songs by any of their fields.
     std::vector<ByteSpan> lines;
+    // What pinyin finding needs of each row, for a GBK text; empty for UTF-8, whose lines the
+    // finder re-encodes and measures itself.
+    SongFindForms findForms;
     // Lines with one to eight fields; empty lines are skipped silently and not counted.
     qsizetype skippedLineCount = 0;
     // 1-based line numbers of the first skipped lines, at most maxListedSkippedLines.
@@ -36,8 +42,18 @@ inline constexpr qint64 maxSearchFileSize = 0xFFFFFFFF;
 SearchFileAnalysis analyseSearchFile(
     const QByteArray &text, TextEncoding encoding = TextEncoding::Gbk);
 // The same in `partCount` runs of whole lines, each on a thread of its own; the result does not
-// depend on the count.
-SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding, int partCount);
+// depend on the count. `FindForms::Skipped` leaves findForms empty (to measure what they cost).
+enum class FindForms { Made, Skipped };
+SearchFileAnalysis analyseSearchFile(const QByteArray &text, TextEncoding encoding, int partCount,
+    FindForms findForms = FindForms::Made);
 // The same, looking at `stop` every few thousand lines: nothing once it was set.
 std::optional<SearchFileAnalysis> analyseSearchFile(
     const QByteArray &text, TextEncoding encoding, const std::atomic<bool> &stop);
+// The number of parts analyseSearchFile(text, encoding) takes.
+int analysisPartCount(qsizetype textSize);
+
+// The name (field 4) and singer (field 9) of a GBK song line, or nothing for a line with fewer
+// than nine fields.
+std::optional<std::pair<QByteArrayView, QByteArrayView>> songNameAndSinger(QByteArrayView line);
+// The find form of each line of a GBK text, from its fields.
+std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, std::span<const ByteSpan> lines);

@@ -1,6 +1,7 @@
 #include "songs/shown_songs_model.h"
 
 #include "songs/gbk_folding.h"
+#include "songs/pinyin_readings.h"
 #include "songs/song_order.h"
 
 #include <algorithm>
@@ -44,21 +45,27 @@ void ShownSongsModel::onSongsReset()
         showSongs();
 }
 
-void ShownSongsModel::setSongLines(std::vector<ByteSpan> lines)
+void ShownSongsModel::setSongLines(std::vector<ByteSpan> lines, SongFindForms findForms)
 {
     const std::shared_ptr<const SongTable> &table = m_songs->table();
     if (!table)
         return;
     m_finderJob.start(
-        [text = table->bytes(), encoding = table->encoding(), lines = std::move(lines)](
-            QPromise<std::shared_ptr<const SongFinder>> &promise,
+        [text = table->bytes(), encoding = table->encoding(), lines = std::move(lines),
+            findForms = std::move(findForms)](QPromise<std::shared_ptr<const SongFinder>> &promise,
             const std::atomic<bool> &) mutable {
-            if (encoding == TextEncoding::Utf8)
-                std::tie(text, lines) = SongFinder::inGbk(text, lines);
-            promise.addResult(
-                std::make_shared<const SongFinder>(std::move(text), std::move(lines)));
             // Built here rather than at the first keystroke.
             GbkFolding::prepare();
+            PinyinReadings::prepare();
+            if (encoding == TextEncoding::Utf8) {
+                // The finder reads GBK: a UTF-8 text is re-encoded and its forms made from that.
+                std::tie(text, lines) = SongFinder::inGbk(text, lines);
+                findForms.clear();
+            }
+            promise.addResult(findForms.empty()
+                    ? std::make_shared<const SongFinder>(std::move(text), std::move(lines))
+                    : std::make_shared<const SongFinder>(
+                        std::move(text), std::move(lines), std::move(findForms)));
         },
         [this](std::shared_ptr<const SongFinder> finder) {
             m_finder = std::move(finder);

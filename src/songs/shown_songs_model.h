@@ -30,9 +30,10 @@ public:
     explicit ShownSongsModel(SongTableModel *songs, QObject *parent = nullptr);
 
     SongTableModel *songs() const { return m_songs; }
-    // After the song model took a new table: the whole line of each of its songs, to find in.
+    // After the song model took a new table: the whole line of each of its songs, to find in,
+    // and what pinyin finding needs of each, as the analysis made them (made here when empty).
     // A new table clears the query, the filters and the sort.
-    void setSongLines(std::vector<ByteSpan> lines);
+    void setSongLines(std::vector<ByteSpan> lines, SongFindForms findForms = {});
 
     // Each change below shows its songs once the work it needs is done.
     void setQuery(const QString &text);

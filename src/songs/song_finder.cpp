@@ -1,10 +1,13 @@
 #include "songs/song_finder.h"
 
 #include "songs/gbk_folding.h"
+#include "songs/pinyin_readings.h"
+#include "songs/search_file_analysis.h"
 #include "ui/gbk_text.h"
 #include "ui/text_encoding.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <iterator>
 
@@ -13,11 +16,61 @@ namespace {
 // One word's search: memchr for the word's rarest byte, then a compare. memchr skips through
 // the text many times faster than a byte-wise search, and a rare byte stops it seldom
 // (1M lines, `孙超`: 10 ms; glibc's memmem 45 ms, std::boyer_moore_horspool_searcher 95 ms).
+// True when [start, start + length) of a GBK line overlaps one of its "||" separators, paired
+// from the line's start as the analysis pairs them.
+bool crossesSeparator(
+    const char *lineBegin, const char *lineEnd, const char *start, qsizetype length)
+{
+    const char *const matchEnd = start + length;
+    for (const char *boundary = lineBegin; boundary < matchEnd;) {
+        const auto *bar = static_cast<const char *>(
+            std::memchr(boundary, '|', static_cast<std::size_t>(matchEnd - boundary)));
+        if (!bar)
+            return false;
+        if (!Gbk::startsCharacter(boundary, bar) || bar + 1 == lineEnd || bar[1] != '|') {
+            boundary = bar + 1;
+            continue;
+        }
+        if (bar + 2 > start)
+            return true;
+        boundary = bar + 2;
+    }
+    return false;
+}
+
+// Whether a GBK word holds the character `character` (ASCII).
+bool holdsAscii(QByteArrayView word, char character)
+{
+    for (qsizetype at = 0; at < word.size(); at += Gbk::characterLength(word, at)) {
+        if (word[at] == character)
+            return true;
+    }
+    return false;
+}
+
+bool holdsLetter(QByteArrayView word)
+{
+    for (qsizetype at = 0; at < word.size(); at += Gbk::characterLength(word, at)) {
+        if (word[at] >= 'a' && word[at] <= 'z')
+            return true;
+    }
+    return false;
+}
+
+// Longer words are matched as text only: the reading positions of a word fit in 64 bits.
+constexpr qsizetype maxPinyinWordSize = 63;
+
+bool readsAsPinyin(const QByteArray &word)
+{
+    return word.size() <= maxPinyinWordSize && holdsLetter(word);
+}
+
 class WordSearch
 {
 public:
     WordSearch(const QByteArray &word, const std::array<std::uint32_t, 256> &byteCounts)
         : m_word(word)
+        , m_holdsBar(holdsAscii(word, '|'))
     {
         for (qsizetype at = 1; at < word.size(); ++at) {
             if (byteCounts[static_cast<unsigned char>(word[at])]
@@ -27,8 +80,10 @@ public:
     }
 
     // The first occurrence in [begin, end) at a character boundary of the text that starts at
-    // `textBegin`, or nullptr.
-    const char *in(const char *textBegin, const char *begin, const char *end) const
+    // `textBegin`, or nullptr. With `fieldsOnly`, [begin, end) is a line and an occurrence across
+    // a separator does not count.
+    const char *in(
+        const char *textBegin, const char *begin, const char *end, bool fieldsOnly = true) const
     {
         const qsizetype length = m_word.size();
         if (end - begin < length)
@@ -43,7 +98,8 @@ public:
                 return nullptr;
             const char *start = found - m_rare;
             if (std::memcmp(start, m_word.constData(), static_cast<std::size_t>(length)) == 0
-                && Gbk::startsCharacter(textBegin, start))
+                && Gbk::startsCharacter(textBegin, start)
+                && !(fieldsOnly && m_holdsBar && crossesSeparator(begin, end, start, length)))
                 return start;
             from = found + 1;
         }
@@ -52,6 +108,7 @@ public:
 
 private:
     QByteArray m_word;
+    bool m_holdsBar = false;
     qsizetype m_rare = 0;
 };
 
@@ -60,7 +117,7 @@ std::optional<QByteArray> gbkCharacter(QStringView character)
 {
     const QByteArray bytes = Gbk::encode(character);
     const auto at = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
-    if (bytes.size() == 1 && at(0) > 0 && at(0) < 0x80)
+    if (bytes.size() == 1 && at(0) > 0 && at(0) <= 0x80)
         return bytes;
     if (bytes.size() == 2 && Gbk::isLeadByte(bytes[0]) && at(1) >= 0x40 && at(1) != 0x7F
         && at(1) != 0xFF)
@@ -107,11 +164,156 @@ bool FindQuery::narrows(const FindQuery &wider) const
         return false;
     return std::all_of(wider.words.begin(), wider.words.end(), [this](const QByteArray &shorter) {
         return std::any_of(words.begin(), words.end(), [&](const QByteArray &longer) {
+            if (longer.startsWith(shorter))
+                return true;
+            if (holdsLetter(shorter))
+                return false;
             const char *begin = longer.constData();
             static const std::array<std::uint32_t, 256> anyBytes {};
-            return WordSearch(shorter, anyBytes).in(begin, begin, begin + longer.size()) != nullptr;
+            return WordSearch(shorter, anyBytes).in(begin, begin, begin + longer.size(), false)
+                != nullptr;
         });
     });
+}
+
+// A word read along the characters of one field as pinyin: the positions of the word reached
+// after each character are bits of a 64-bit set, so every start is followed in one pass.
+class PinyinWord
+{
+public:
+    explicit PinyinWord(const QByteArray &word)
+        : m_size(word.size())
+    {
+        const auto at = [&](qsizetype i) { return static_cast<unsigned char>(word[i]); };
+        std::vector<qsizetype> letterAt;
+        for (qsizetype p = 0; p < m_size; p += Gbk::characterLength(word, p)) {
+            const bool letter = at(p) >= 'a' && at(p) <= 'z';
+            if (Gbk::characterLength(word, p) == 2) {
+                m_characters.push_back(
+                    { static_cast<std::uint16_t>(at(p) << 8 | at(p + 1)), std::uint64_t(1) << p });
+            } else {
+                m_bytePositions[at(p)] |= std::uint64_t(1) << p;
+            }
+            if (letter) {
+                letterAt.push_back(p);
+                m_letterPositions |= std::uint64_t(1) << p;
+            }
+        }
+        // Where each syllable, read from each letter of the word, can take it next.
+        const std::size_t syllables = PinyinReadings::syllableCount();
+        m_next.assign(syllables * std::size_t(m_size), 0);
+        const std::string_view text(word.constData(), std::size_t(m_size));
+        // The positions inside some reading (after its first letter): every other letter
+        // must begin the reading of a character, or be a Latin letter of the song.
+        std::uint64_t inside = 0;
+        const auto cover = [&](qsizetype p, qsizetype length) {
+            for (qsizetype at = p + 1; at < p + length; ++at)
+                inside |= std::uint64_t(1) << at;
+        };
+        for (std::size_t id = 0; id < syllables; ++id) {
+            const std::string_view syllable = PinyinReadings::syllable(std::uint16_t(id));
+            for (const qsizetype p : letterAt) {
+                const std::string_view rest = text.substr(std::size_t(p));
+                if (rest.front() != syllable.front())
+                    continue;
+                std::uint64_t next = std::uint64_t(1) << (p + 1);
+                const bool doubleInitial = syllable.size() > 2 && syllable[1] == 'h'
+                    && (syllable[0] == 'z' || syllable[0] == 'c' || syllable[0] == 's');
+                if (doubleInitial && rest.starts_with(syllable.substr(0, 2))) {
+                    next |= std::uint64_t(1) << (p + 2);
+                    cover(p, 2);
+                }
+                if (rest.starts_with(syllable)) {
+                    next |= std::uint64_t(1) << (p + qsizetype(syllable.size()));
+                    cover(p, qsizetype(syllable.size()));
+                }
+                if (syllable.starts_with(rest)) {
+                    next |= std::uint64_t(1) << m_size;
+                    cover(p, qsizetype(rest.size()));
+                }
+                m_next[id * std::size_t(m_size) + std::size_t(p)] = next;
+            }
+        }
+        for (const qsizetype p : letterAt) {
+            if (!(inside >> p & 1))
+                m_requiredLetters |= 1u << (word[p] - 'a');
+        }
+    }
+
+    std::uint32_t requiredLetters() const { return m_requiredLetters; }
+
+    // Whether the word reads along consecutive characters of [begin, end), GBK as in the file.
+    bool matches(const char *begin, const char *end) const
+    {
+        const std::uint64_t done = std::uint64_t(1) << m_size;
+        std::uint64_t live = 0;
+        for (const char *at = begin; at < end;) {
+            live |= 1;
+            const auto byte = static_cast<unsigned char>(*at);
+            std::uint64_t next = 0;
+            if (!Gbk::isLeadByte(char(byte)) || at + 1 == end) {
+                const unsigned char folded = byte >= 'A' && byte <= 'Z' ? byte + 32 : byte;
+                next = (live & m_bytePositions[folded]) << 1;
+                ++at;
+            } else {
+                const auto pair
+                    = static_cast<std::uint16_t>(byte << 8 | static_cast<unsigned char>(at[1]));
+                if (!m_characters.empty()) {
+                    char folded[2];
+                    GbkFolding::foldLine(QByteArrayView(at, 2), folded);
+                    const auto foldedPair
+                        = static_cast<std::uint16_t>(static_cast<unsigned char>(folded[0]) << 8
+                            | static_cast<unsigned char>(folded[1]));
+                    for (const auto &[character, positions] : m_characters) {
+                        if (character == foldedPair)
+                            next |= (live & positions) << 2;
+                    }
+                }
+                if (const std::uint64_t reading = live & m_letterPositions) {
+                    for (const std::uint16_t id : PinyinReadings::readings(pair)) {
+                        const std::uint64_t *from = &m_next[std::size_t(id) * std::size_t(m_size)];
+                        for (std::uint64_t rest = reading; rest; rest &= rest - 1)
+                            next |= from[std::countr_zero(rest)];
+                    }
+                }
+                at += 2;
+            }
+            if (next & done)
+                return true;
+            live = next;
+        }
+        return false;
+    }
+
+private:
+    qsizetype m_size;
+    std::uint32_t m_requiredLetters = 0;
+    std::uint64_t m_letterPositions = 0;
+    std::array<std::uint64_t, 256> m_bytePositions {};
+    std::vector<std::pair<std::uint16_t, std::uint64_t>> m_characters;
+    std::vector<std::uint64_t> m_next;
+};
+
+SongFindForm SongFindForm::of(QByteArrayView name, QByteArrayView singer)
+{
+    SongFindForm form;
+    const std::uint32_t *letters = PinyinReadings::firstLettersFrom8000();
+    for (const QByteArrayView field : { name, singer }) {
+        const auto *bytes = reinterpret_cast<const unsigned char *>(field.data());
+        for (qsizetype at = 0; at < field.size();) {
+            const unsigned char byte = bytes[at];
+            if (Gbk::isLeadByte(char(byte)) && at + 1 < field.size()) {
+                form.letters |= letters[std::size_t(byte - 0x80) << 8 | bytes[at + 1]];
+                at += 2;
+                continue;
+            }
+            const unsigned char lower = byte >= 'A' && byte <= 'Z' ? byte + 32 : byte;
+            if (lower >= 'a' && lower <= 'z')
+                form.letters |= 1u << (lower - 'a');
+            ++at;
+        }
+    }
+    return form;
 }
 
 std::pair<QByteArray, std::vector<ByteSpan>> SongFinder::inGbk(
@@ -132,9 +334,24 @@ std::pair<QByteArray, std::vector<ByteSpan>> SongFinder::inGbk(
 }
 
 SongFinder::SongFinder(QByteArray text, std::vector<ByteSpan> lines)
+    : SongFinder(std::move(text), std::move(lines), {})
+{
+}
+
+SongFinder::SongFinder(QByteArray text, std::vector<ByteSpan> lines, SongFindForms forms)
     : m_text(std::move(text))
     , m_lines(std::move(lines))
+    , m_forms(std::move(forms))
 {
+    std::size_t formCount = 0;
+    for (const std::vector<SongFindForm> &run : m_forms) {
+        m_formRunStarts.push_back(static_cast<std::uint32_t>(formCount));
+        formCount += run.size();
+    }
+    if (formCount != m_lines.size()) {
+        m_forms = { songFindForms(m_text, m_lines) };
+        m_formRunStarts = { 0 };
+    }
     // How often each byte occurs, from a sample of lines spread over the text.
     const char *const bytes = m_text.constData();
     const std::size_t step = std::max<std::size_t>(1, m_lines.size() / 4096);
@@ -146,6 +363,8 @@ SongFinder::SongFinder(QByteArray text, std::vector<ByteSpan> lines)
 }
 
 namespace {
+
+constexpr std::uint32_t rowsBetweenChecks = 16384;
 
 // One byte of one form of the query's rarest character, and where that byte sits in its word.
 struct AnchorByte
@@ -200,25 +419,110 @@ Anchor chooseAnchor(
 std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &query,
     const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const
 {
-    std::vector<std::uint32_t> rows;
     const auto rowTotal = static_cast<std::uint32_t>(rowCount());
     if (query.matchesNothing)
-        return rows;
+        return std::vector<std::uint32_t> {};
     if (query.words.empty()) {
         if (candidates)
             return *candidates;
-        rows.resize(rowTotal);
+        std::vector<std::uint32_t> rows(rowTotal);
         for (std::uint32_t row = 0; row < rowTotal; ++row)
             rows[row] = row;
         return rows;
     }
 
-    const Anchor anchor = chooseAnchor(query.words, m_byteCounts);
-    const QByteArray &anchorWord = query.words[anchor.word];
+    std::vector<QByteArray> textWords;
+    std::vector<QByteArray> pinyinWords;
+    for (const QByteArray &word : query.words)
+        (readsAsPinyin(word) ? pinyinWords : textWords).push_back(word);
+    // The longest word first: it narrows most.
+    std::stable_sort(pinyinWords.begin(), pinyinWords.end(),
+        [](const QByteArray &a, const QByteArray &b) { return a.size() > b.size(); });
+
+    std::optional<std::vector<std::uint32_t>> rows;
+    const std::vector<std::uint32_t> *among = candidates;
+    if (!textWords.empty()) {
+        rows = findAsText(textWords, candidates, stop);
+        if (!rows)
+            return std::nullopt;
+        among = &*rows;
+    }
+    // A word with letters matches as text or as pinyin: the rows of each, merged.
+    for (const QByteArray &word : pinyinWords) {
+        std::optional<std::vector<std::uint32_t>> asText = findAsText({ word }, among, stop);
+        std::optional<std::vector<std::uint32_t>> asPinyin
+            = asText ? findAsPinyin(PinyinWord(word), among, stop) : std::nullopt;
+        if (!asPinyin)
+            return std::nullopt;
+        std::vector<std::uint32_t> merged;
+        merged.reserve(asText->size() + asPinyin->size());
+        std::set_union(asText->begin(), asText->end(), asPinyin->begin(), asPinyin->end(),
+            std::back_inserter(merged));
+        rows = std::move(merged);
+        among = &*rows;
+    }
+    return rows;
+}
+
+bool SongFinder::isReadAs(const PinyinWord &word, std::uint32_t row, const SongFindForm &form) const
+{
+    if ((form.letters & word.requiredLetters()) != word.requiredLetters())
+        return false;
+    const ByteSpan line = m_lines[row];
+    const std::optional<std::pair<QByteArrayView, QByteArrayView>> fields
+        = songNameAndSinger(QByteArrayView(m_text.constData() + line.offset, line.length));
+    return fields
+        && (word.matches(fields->first.begin(), fields->first.end())
+            || word.matches(fields->second.begin(), fields->second.end()));
+}
+
+std::optional<std::vector<std::uint32_t>> SongFinder::findAsPinyin(const PinyinWord &word,
+    const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const
+{
+    std::vector<std::uint32_t> rows;
+    if (!candidates) {
+        for (std::size_t run = 0; run < m_forms.size(); ++run) {
+            const std::vector<SongFindForm> &forms = m_forms[run];
+            for (std::size_t block = 0; block < forms.size(); block += rowsBetweenChecks) {
+                if (stop.load(std::memory_order_relaxed))
+                    return std::nullopt;
+                const std::size_t blockEnd = std::min(forms.size(), block + rowsBetweenChecks);
+                for (std::size_t index = block; index < blockEnd; ++index) {
+                    const auto row = m_formRunStarts[run] + static_cast<std::uint32_t>(index);
+                    if (isReadAs(word, row, forms[index]))
+                        rows.push_back(row);
+                }
+            }
+        }
+        return rows;
+    }
+    std::size_t run = 0;
+    for (std::size_t index = 0; index < candidates->size(); ++index) {
+        if (index % rowsBetweenChecks == 0 && stop.load(std::memory_order_relaxed))
+            return std::nullopt;
+        const std::uint32_t row = (*candidates)[index];
+        // Candidates come in row order, so the run only moves on.
+        while (row >= m_formRunStarts[run] + m_forms[run].size())
+            ++run;
+        if (isReadAs(word, row, m_forms[run][row - m_formRunStarts[run]]))
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+std::optional<std::vector<std::uint32_t>> SongFinder::findAsText(
+    const std::vector<QByteArray> &words, const std::vector<std::uint32_t> *candidates,
+    const std::atomic<bool> &stop) const
+{
+    std::vector<std::uint32_t> rows;
+    const auto rowTotal = static_cast<std::uint32_t>(rowCount());
+    const Anchor anchor = chooseAnchor(words, m_byteCounts);
+    const QByteArray &anchorWord = words[anchor.word];
+    const bool anchorHoldsBar = holdsAscii(anchorWord, '|');
     std::vector<WordSearch> others;
-    for (std::size_t index = 0; index < query.words.size(); ++index) {
+    for (std::size_t index = 0; index < words.size(); ++index) {
         if (index != anchor.word)
-            others.emplace_back(query.words[index], m_byteCounts);
+            others.emplace_back(words[index], m_byteCounts);
     }
 
     const char *const text = m_text.constData();
@@ -232,7 +536,8 @@ std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &quer
             return false;
         folded.resize(length);
         GbkFolding::foldLine(QByteArrayView(start, length), folded.data());
-        return folded == anchorWord;
+        return folded == anchorWord
+            && !(anchorHoldsBar && crossesSeparator(lineBegin, lineEnd, start, length));
     };
     // The other words, anywhere in the folded line.
     const auto holdsOthers = [&](const ByteSpan line) {
@@ -261,7 +566,16 @@ std::optional<std::vector<std::uint32_t>> SongFinder::find(const FindQuery &quer
         });
     };
 
-    constexpr std::uint32_t rowsBetweenChecks = 16384;
+    // Among many candidates one pass of memchr through the whole text beats one per line
+    // (`x` (367,038 of 1M) to `xq`: 9 ms instead of 22 ms).
+    if (candidates && candidates->size() > m_lines.size() / 4) {
+        const std::optional<std::vector<std::uint32_t>> all = findAsText(words, nullptr, stop);
+        if (!all)
+            return std::nullopt;
+        std::set_intersection(all->begin(), all->end(), candidates->begin(), candidates->end(),
+            std::back_inserter(rows));
+        return rows;
+    }
     if (candidates) {
         for (std::size_t index = 0; index < candidates->size(); ++index) {
             if (index % rowsBetweenChecks == 0 && stop.load(std::memory_order_relaxed))

@@ -1,5 +1,7 @@
 #include "songs/song_order.h"
 
+#include "songs/gbk_folding.h"
+#include "ui/gbk_text.h"
 #include "ui/text_encoding.h"
 
 #include <unicode/ucol.h>
@@ -19,6 +21,20 @@ struct CollatorCloser
     void operator()(UCollator *collator) const { ucol_close(collator); }
 };
 
+// The collation key of `text` without its closing zero.
+void appendCollationKey(const QString &text, UCollator *collator, std::vector<std::uint8_t> &keys)
+{
+    const auto *characters = reinterpret_cast<const UChar *>(text.utf16());
+    const std::size_t start = keys.size();
+    keys.resize(start + 64);
+    int32_t length = ucol_getSortKey(collator, characters, int32_t(text.size()), &keys[start], 64);
+    if (length > 64) {
+        keys.resize(start + std::size_t(length));
+        ucol_getSortKey(collator, characters, int32_t(text.size()), &keys[start], length);
+    }
+    keys.resize(start + std::size_t(std::max(length - 1, 0)));
+}
+
 // A cell's place in the order as bytes compared with memcmp.
 void appendKey(QByteArrayView cell, TextEncoding encoding, UCollator *collator,
     std::vector<std::uint8_t> &keys)
@@ -37,17 +53,17 @@ void appendKey(QByteArrayView cell, TextEncoding encoding, UCollator *collator,
         return;
     }
     keys.push_back(2);
-    const QString text = decodeText(cell, encoding);
-    const auto *characters = reinterpret_cast<const UChar *>(text.utf16());
-    const std::size_t start = keys.size();
-    keys.resize(start + 64);
-    int32_t length = ucol_getSortKey(collator, characters, int32_t(text.size()), &keys[start], 64);
-    if (length > 64) {
-        keys.resize(start + std::size_t(length));
-        ucol_getSortKey(collator, characters, int32_t(text.size()), &keys[start], length);
+    // The simplified form decides, so 愛情 sorts beside 爱情; the original breaks the tie, after
+    // a zero that sorts before any byte of a key.
+    const QByteArray gbk = encoding == TextEncoding::Gbk ? cell.toByteArray()
+                                                         : Gbk::encode(decodeText(cell, encoding));
+    QByteArray simplified(gbk.size(), Qt::Uninitialized);
+    GbkFolding::foldLine(gbk, simplified.data());
+    appendCollationKey(Gbk::decode(simplified), collator, keys);
+    if (simplified != gbk) {
+        keys.push_back(0);
+        appendCollationKey(decodeText(cell, encoding), collator, keys);
     }
-    // The key's closing zero is left out.
-    keys.resize(start + std::size_t(std::max(length - 1, 0)));
 }
 
 } // namespace

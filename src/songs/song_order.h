@@ -9,7 +9,8 @@
 
 // Every row of a column's cells (slices of `text`) in ascending order: empty cells first, then
 // all-digit texts as numbers, then other texts in Chinese pinyin order (ICU's collation for
-// Chinese); equal cells keep file order. Each cell's collation key is made once, not a collator
+// Chinese) of their simplified form, the original breaking ties, so 愛情 sorts beside 爱情; equal
+// cells keep file order. Each cell's collation key is made once, not a collator
 // compare per comparison. Nothing when `stop` was set meanwhile.
 std::optional<std::vector<std::uint32_t>> sortedRows(const QByteArray &text,
     std::vector<ByteSpan> cells, const std::atomic<bool> &stop,

@@ -7,6 +7,9 @@ namespace Gbk {
 namespace {
 
 constexpr QChar replacementCharacter(QChar::ReplacementCharacter);
+// Code page 936 writes € as the single byte 0x80, which GB18030 leaves undefined.
+constexpr char euroByte = '\x80';
+constexpr QChar euro(0x20AC);
 
 // Length of the valid character at index, or 0 when the byte there cannot start one.
 qsizetype validCharacterLength(QByteArrayView bytes, qsizetype index)
@@ -54,6 +57,13 @@ QString decode(QByteArrayView bytes)
             text += decoder().decode(run);
     };
     while (index < bytes.size()) {
+        if (bytes[index] == euroByte) {
+            flushRun(index);
+            text += euro;
+            runStart = ++index;
+            ascii = true;
+            continue;
+        }
         const qsizetype length = validCharacterLength(bytes, index);
         if (length == 0) {
             flushRun(index);
@@ -73,7 +83,15 @@ QString decode(QByteArrayView bytes)
 QByteArray encode(QStringView text)
 {
     thread_local QStringEncoder gb18030("GB18030", QStringEncoder::Flag::Stateless);
-    return gb18030.encode(text);
+    QByteArray bytes;
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(euro); at >= 0; at = text.indexOf(euro, from)) {
+        bytes += gb18030.encode(text.sliced(from, at - from));
+        bytes += euroByte;
+        from = at + 1;
+    }
+    bytes += gb18030.encode(text.sliced(from));
+    return bytes;
 }
 
 } // namespace Gbk

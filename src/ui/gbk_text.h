@@ -10,7 +10,8 @@
 // QString, because a decoder maps invalid bytes to characters that do not encode back.
 namespace Gbk {
 
-// Bytes that are not GBK (and NUL) show as U+FFFD, one per byte, so nothing shifts.
+// Bytes that are not GBK (and NUL) show as U+FFFD, one per byte, so nothing shifts. The byte 0x80
+// is €, as code page 936 writes it, and € encodes back to it.
 QString decode(QByteArrayView bytes);
 QByteArray encode(QStringView text);
 

@@ -13,8 +13,8 @@ TEST(GbkText, ChineseWordsDecodeAndEncodeBothWays)
 
 TEST(GbkText, InvalidBytesAndNulShowAsOneReplacementEach)
 {
-    // A lone 0x80, a NUL, a lead byte before an invalid trail, and a lead byte at the end.
-    const QByteArray bytes("a\x80"
+    // A lone 0xFF, a NUL, a lead byte before an invalid trail, and a lead byte at the end.
+    const QByteArray bytes("a\xFF"
                            "b"
                            "\0"
                            "c\x81\x20"
@@ -22,6 +22,15 @@ TEST(GbkText, InvalidBytesAndNulShowAsOneReplacementEach)
         9);
     const QString expected = u"a\uFFFDb\uFFFDc\uFFFD d\uFFFD"_qs;
     EXPECT_EQ(Gbk::decode(bytes), expected);
+}
+
+TEST(GbkText, Byte80IsTheEuroSignBothWays)
+{
+    EXPECT_EQ(Gbk::decode("a\x80\xB0\xA1"), u"a€啊"_qs);
+    EXPECT_EQ(Gbk::encode(u"€a€"_qs),
+        QByteArray("\x80"
+                   "a\x80"));
+    EXPECT_EQ(Gbk::decode(Gbk::encode(u"啊€"_qs)), u"啊€"_qs);
 }
 
 TEST(GbkText, CharacterLengthKeepsPipeTrailBytesInsideTheCharacter)
