@@ -7,9 +7,9 @@
 #include "app/song_table_view.h"
 #include "app/source_view.h"
 #include "app/tick_undo.h"
+#include "app/ticked_songs_export.h"
 #include "app/venue_filters.h"
 #include "app/workbook_export_command.h"
-#include "export/ticked_rows_writer.h"
 #include "preview/player_window.h"
 #include "preview/song_dir_window.h"
 #include "selection/random_selection.h"
@@ -20,21 +20,17 @@
 #include "songs/source_text_model.h"
 #include "ui/accessibility.h"
 #include "ui/dialogs.h"
-#include "ui/file_io.h"
 #include "ui/file_load_job.h"
 #include "ui/gbk_text.h"
 #include "ui/native_path.h"
 #include "ui/number_text.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,7 +42,7 @@
 
 namespace {
 
-const QString textFileFilter = QStringLiteral("文本文档(*.txt)|*.txt");
+const QString searchFileFilter = QStringLiteral("文本文档(*.txt)|*.txt");
 
 // The one local file of a drag, or nothing.
 QString droppedFile(const QMimeData *mime)
@@ -85,6 +81,7 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
     m_venueFilters = new VenueFilters(dialogs, this, m_songModel, m_shownModel, state);
     m_workbookExport
         = new WorkbookExportCommand(dialogs, this, m_songModel, m_controls.workbookProgress);
+    m_tickedExport = new TickedSongsExport(dialogs, this, m_songModel);
     m_sourceModel->setBytes(Gbk::encode(tr("无数据，请点击右边选择搜歌文件按钮导入搜歌文件")));
     m_controls.sourceView->setSourceModel(m_sourceModel);
     m_controls.songTable->setSongModel(m_shownModel);
@@ -115,7 +112,8 @@ void MainWindow::connectControls()
     connect(c.checkAllBox, &QCheckBox::clicked, this, &MainWindow::onCheckAllClicked);
     connect(c.randomCountField, &QLineEdit::returnPressed, this, &MainWindow::onRandomPickClicked);
     connect(c.randomPickButton, &QPushButton::clicked, this, &MainWindow::onRandomPickClicked);
-    connect(c.exportCodesButton, &QPushButton::clicked, this, &MainWindow::onExportCodesClicked);
+    connect(c.exportCodesButton, &QPushButton::clicked, m_tickedExport,
+        &TickedSongsExport::exportCodes);
     connect(c.aboutButton, &QPushButton::clicked, this, &MainWindow::onAboutClicked);
     connect(c.songTable, &SongTableView::contextMenuRequested, c.menu,
         [menu = c.menu](const QPoint &position) { menu->popup(position); });
@@ -128,8 +126,10 @@ void MainWindow::connectControls()
 
     connect(c.playSelectedAction, &QAction::triggered, this, &MainWindow::onPlaySelectedTriggered);
     connect(c.aboutAction, &QAction::triggered, this, &MainWindow::onAboutClicked);
-    connect(c.copyCodesAction, &QAction::triggered, this, &MainWindow::onCopyCodesTriggered);
-    connect(c.copyDetailsAction, &QAction::triggered, this, &MainWindow::onCopyDetailsTriggered);
+    connect(c.copyCodesAction, &QAction::triggered, m_tickedExport, &TickedSongsExport::copyCodes);
+    connect(
+        c.copyDetailsAction, &QAction::triggered, m_tickedExport, &TickedSongsExport::copyDetails);
+    connect(m_tickedExport, &TickedSongsExport::noted, this, &MainWindow::showNote);
     connect(c.exportWorkbookAction, &QAction::triggered, m_workbookExport,
         &WorkbookExportCommand::start);
     connect(c.findAction, &QAction::triggered, c.findBar, &FindBar::focusField);
@@ -165,7 +165,7 @@ void MainWindow::connectControls()
 
 void MainWindow::onBrowseClicked()
 {
-    if (const std::optional<QString> path = m_dialogs.askOpenFile(this, textFileFilter))
+    if (const std::optional<QString> path = m_dialogs.askOpenFile(this, searchFileFilter))
         loadSearchFile(*path);
 }
 
@@ -297,73 +297,10 @@ void MainWindow::onRandomPickClicked()
     showNote(u"　"_qs + randomPickNote(pick, requested));
 }
 
-void MainWindow::onExportCodesClicked()
-{
-    exportCodes();
-}
-
-bool MainWindow::exportCodes()
-{
-    const std::optional<QString> path
-        = m_dialogs.askSaveFile(this, textFileFilter, tr("新增歌曲编码.txt"));
-    if (!path)
-        return false;
-    const TickedSongs songs = m_songModel->tickedSongs();
-    const QString error = writeFileAtomically(
-        *path, [&songs](QIODevice &file) { return writeTickedRows(songs, codeColumn, file); });
-    if (!error.isEmpty()) {
-        m_dialogs.showMessage(
-            this, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(*path), error));
-        return false;
-    }
-    m_ticksChangedSinceExport = false;
-    showNote(tr("　已导出 %1 个编码到 %2").arg(songs.count()).arg(QDir::toNativeSeparators(*path)));
-    return true;
-}
-
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Nothing ticked is nothing to lose.
-    const qsizetype ticked = m_songModel->tickedSongCount();
-    if (!m_ticksChangedSinceExport || ticked == 0 || QuitSignals::isClosingWindows()) {
-        event->accept();
-        return;
-    }
-    switch (m_dialogs.askYesNoCancel(this,
-        tr("已选 %1 首歌曲，勾选改动后还没有导出编码。\n关闭前导出所选编码吗？").arg(ticked),
-        tr("导出"), tr("不导出"), tr("取消"))) {
-    case Dialogs::Answer::Yes:
-        event->setAccepted(exportCodes());
-        return;
-    case Dialogs::Answer::No:
-        event->accept();
-        return;
-    case Dialogs::Answer::Cancel:
-        event->ignore();
-        return;
-    }
-}
-
-void MainWindow::onCopyCodesTriggered()
-{
-    copyTickedSongs(codeColumn);
-    showNote(tr("　已复制 %1 个编码").arg(m_songModel->tickedSongCount()));
-}
-
-void MainWindow::onCopyDetailsTriggered()
-{
-    copyTickedSongs(allColumns);
-    showNote(tr("　已复制 %1 首歌曲的明细").arg(m_songModel->tickedSongCount()));
-}
-
-void MainWindow::copyTickedSongs(std::span<const SongColumn> columns)
-{
-    QBuffer lines;
-    lines.open(QIODevice::WriteOnly);
-    const TickedSongs songs = m_songModel->tickedSongs();
-    writeTickedRows(songs, columns, lines);
-    const TextEncoding encoding = songs.table ? songs.table->encoding() : TextEncoding::Gbk;
-    QGuiApplication::clipboard()->setText(decodeText(lines.data(), encoding));
+    // A quit signal closes as the close box did before, without a question.
+    event->setAccepted(QuitSignals::isClosingWindows() || m_tickedExport->mayClose());
 }
 
 void MainWindow::onCancelTriggered()
@@ -428,7 +365,6 @@ void MainWindow::onShownSongsChanged()
 
 void MainWindow::onTicksChanged()
 {
-    m_ticksChangedSinceExport = true;
     m_statusNote.clear();
     updateStatus();
     showCheckAllState();

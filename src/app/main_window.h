@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <memory>
-#include <span>
 
 class AppState;
 class Dialogs;
@@ -22,6 +21,7 @@ class ShownSongsModel;
 class SongTableModel;
 class SourceTextModel;
 class TickUndo;
+class TickedSongsExport;
 class VenueFilters;
 class WorkbookExportCommand;
 struct SearchFileAnalysis;
@@ -60,13 +60,6 @@ private:
     void onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis);
     void onCheckAllClicked();
     void onRandomPickClicked();
-    void onExportCodesClicked();
-    // True when the file was written.
-    bool exportCodes();
-    void onCopyCodesTriggered();
-    void onCopyDetailsTriggered();
-    // The given fields of the ticked songs, a line each, on the clipboard.
-    void copyTickedSongs(std::span<const SongColumn> columns);
     void onCancelTriggered();
     void onSongFolderClicked();
     void onPlaySelectedTriggered();
@@ -95,12 +88,11 @@ private:
     MainWindowControls m_controls;
     VenueFilters *m_venueFilters;
     WorkbookExportCommand *m_workbookExport;
+    TickedSongsExport *m_tickedExport;
 
     // The folder the player prefixes to a song's path, as its label shows it.
     QString m_songFolderPath;
     // What the last command did (a re-analysis, an export, a copy), until the next change.
     QString m_statusNote;
-    // Ticks changed since the last code export was written.
-    bool m_ticksChangedSinceExport = false;
     QPointer<PlayerWindow> m_player;
 };

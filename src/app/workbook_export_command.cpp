@@ -6,6 +6,7 @@
 #include "ui/dialogs.h"
 
 #include <QDir>
+#include <QWidget>
 
 namespace {
 

@@ -1,0 +1,89 @@
+#include "app/ticked_songs_export.h"
+
+#include "export/ticked_rows_writer.h"
+#include "songs/song_table_model.h"
+#include "ui/dialogs.h"
+#include "ui/file_io.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QWidget>
+
+namespace {
+
+const QString textFileFilter = QStringLiteral("文本文档(*.txt)|*.txt");
+
+} // namespace
+
+TickedSongsExport::TickedSongsExport(Dialogs &dialogs, QWidget *window, SongTableModel *songs)
+    : QObject(window)
+    , m_dialogs(dialogs)
+    , m_window(window)
+    , m_songs(songs)
+{
+    connect(
+        m_songs, &SongTableModel::ticksChanged, this, [this] { m_ticksChangedSinceExport = true; });
+}
+
+bool TickedSongsExport::exportCodes()
+{
+    const std::optional<QString> path
+        = m_dialogs.askSaveFile(m_window, textFileFilter, tr("新增歌曲编码.txt"));
+    if (!path)
+        return false;
+    const TickedSongs songs = m_songs->tickedSongs();
+    const QString error = writeFileAtomically(
+        *path, [&songs](QIODevice &file) { return writeTickedRows(songs, codeColumn, file); });
+    if (!error.isEmpty()) {
+        m_dialogs.showMessage(
+            m_window, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(*path), error));
+        return false;
+    }
+    m_ticksChangedSinceExport = false;
+    emit noted(
+        tr("　已导出 %1 个编码到 %2").arg(songs.count()).arg(QDir::toNativeSeparators(*path)));
+    return true;
+}
+
+bool TickedSongsExport::mayClose()
+{
+    // Nothing ticked is nothing to lose.
+    const qsizetype ticked = m_songs->tickedSongCount();
+    if (!m_ticksChangedSinceExport || ticked == 0)
+        return true;
+    switch (m_dialogs.askYesNoCancel(m_window,
+        tr("已选 %1 首歌曲，勾选改动后还没有导出编码。\n关闭前导出所选编码吗？").arg(ticked),
+        tr("导出"), tr("不导出"), tr("取消"))) {
+    case Dialogs::Answer::Yes:
+        return exportCodes();
+    case Dialogs::Answer::No:
+        return true;
+    case Dialogs::Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TickedSongsExport::copyCodes()
+{
+    copyTickedSongs(codeColumn);
+    emit noted(tr("　已复制 %1 个编码").arg(m_songs->tickedSongCount()));
+}
+
+void TickedSongsExport::copyDetails()
+{
+    copyTickedSongs(allColumns);
+    emit noted(tr("　已复制 %1 首歌曲的明细").arg(m_songs->tickedSongCount()));
+}
+
+void TickedSongsExport::copyTickedSongs(std::span<const SongColumn> columns)
+{
+    QBuffer lines;
+    lines.open(QIODevice::WriteOnly);
+    const TickedSongs songs = m_songs->tickedSongs();
+    writeTickedRows(songs, columns, lines);
+    const TextEncoding encoding = songs.table ? songs.table->encoding() : TextEncoding::Gbk;
+    QGuiApplication::clipboard()->setText(decodeText(lines.data(), encoding));
+}
