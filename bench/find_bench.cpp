@@ -242,8 +242,8 @@ int main(int argc, char **argv)
     std::printf("File: %s, %.1f MB, %u songs, median of %d runs.\n\n", qPrintable(path),
         fileMegabytes, rowCount, runs);
     std::printf("| step | wall (processor) | target |\n|---|---:|---|\n");
-    printRow("the finder taking the lines of the analysis (background)", indexSeconds, "");
-    printRow("the finder taking the lines and find forms of the analysis", indexSeconds, "");
+    printRow("the finder taking the lines and find forms of the analysis (background)",
+        indexSeconds, "");
     printRow("analysis, today's (no find forms)", analysisWithout, "");
     const std::string withForms = "analysis with the find forms ("
         + std::to_string(analysisWith.wall / analysisWithout.wall).substr(0, 4) + " × wall, "

@@ -1,8 +1,17 @@
 #include "songs/search_file_document.h"
 
+#include "songs/gbk_folding.h"
+#include "songs/pinyin_readings.h"
+
 SearchFileDocument::SearchFileDocument(QObject *parent)
     : QObject(parent)
 {
+    // The analysis reads every name's pinyin letters and folding from tables made once a
+    // process; made now beside the window, the first file loaded does not wait for them.
+    m_tablesMade = QtConcurrent::run([] {
+        GbkFolding::prepare();
+        PinyinReadings::prepare();
+    });
 }
 
 void SearchFileDocument::setText(const QString &path, QByteArray bytes, TextEncoding encoding)

@@ -52,6 +52,7 @@ private:
     TextEncoding m_encoding = TextEncoding::Gbk;
     std::shared_ptr<const SongTable> m_table;
 
+    QFuture<void> m_tablesMade;
     LatestJob<std::shared_ptr<SearchFileAnalysis>> m_analysis { this };
     // The analysis of the present text, finished and not yet asked for.
     std::shared_ptr<SearchFileAnalysis> m_ready;
