@@ -231,7 +231,8 @@ void VenueFilters::onShownSongsChanged()
 QString VenueFilters::counts() const
 {
     QString counts;
-    if (m_venueCodes && m_songs->hasSongs())
+    // No count until the rows are marked: a 0 meanwhile would be wrong.
+    if (m_venueRows && m_songs->hasSongs())
         counts += tr("　已有 %1 首").arg(m_shownVenueSongs);
     if (m_duplicatesOnly->isChecked() && m_duplicates)
         counts += tr("　重复 %1 组").arg(m_duplicates->groupCount());
@@ -289,6 +290,9 @@ void VenueFilters::onVenueFilesRead(
     }
     if (!remembered && !problems.isEmpty() && kept.size() < paths.size())
         m_dialogs.showMessage(m_window, problems.join(u'\n'));
+    // Files that all fail to read take nothing away from the ones chosen before.
+    if (!remembered && kept.isEmpty() && !paths.isEmpty())
+        return;
 
     m_venueFiles = kept;
     m_venueCodes = kept.isEmpty() ? nullptr : std::make_shared<const CodeSet>(lists);
