@@ -91,12 +91,21 @@ void FindBar::setFilterMenu(QMenu *menu)
 void FindBar::setCounts(qsizetype shown, qsizetype songs, qsizetype ticked, const QString &more)
 {
     m_counts = tr("显示 %1 / 共 %2 首　已选 %3 首").arg(shown).arg(songs).arg(ticked) + more;
+    placeParts();
+}
+
+void FindBar::placeParts()
+{
     m_status->setParts(m_counts, m_note);
     // Counts of a million songs need more than the default width leaves them (287 pixels of
     // 241 in a 9-point font): the find field gives up what they lack, down to a third of its
-    // width.
-    const int lacking
-        = std::clamp(m_status->fontMetrics().horizontalAdvance(m_counts) + 2 - statusWidth, 0, 112);
+    // width. A short note, such as what a pick added, gets room too while the field keeps
+    // room to type; a longer one is cut and shows whole in the tooltip.
+    const QFontMetrics metrics = m_status->fontMetrics();
+    const int countsLack
+        = std::clamp(metrics.horizontalAdvance(m_counts) + 2 - statusWidth, 0, 112);
+    const int wholeLack = metrics.horizontalAdvance(m_counts + m_note) + 2 - statusWidth;
+    const int lacking = wholeLack <= std::max(countsLack, 59) ? std::max(wholeLack, 0) : countsLack;
     const Parts parts = partsAtDefaultWidth(lacking);
     m_layout->setBase(m_field, parts.field);
     m_layout->setBase(m_filterButton, parts.filter);
@@ -107,7 +116,7 @@ void FindBar::setCounts(qsizetype shown, qsizetype songs, qsizetype ticked, cons
 void FindBar::setNote(const QString &note)
 {
     m_note = note;
-    m_status->setParts(m_counts, m_note);
+    placeParts();
 }
 
 void FindBar::focusField()

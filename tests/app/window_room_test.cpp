@@ -193,6 +193,18 @@ TEST(FindBarStatus, CountsOfAMillionSongsShowWholeAtTheDefaultWidth)
     EXPECT_GE(bar.findChild<QLineEdit *>()->width(), 111) << "the field keeps room to type";
 }
 
+TEST(FindBarStatus, AShortNoteTakesRoomFromTheFieldAndShowsWhole)
+{
+    FindBar bar;
+    bar.resize(601, 17);
+    bar.setCounts(53, 300, 10);
+    bar.setNote(u"　随机选中 10 首"_qs);
+    auto *status = bar.findChild<StatusLine *>();
+    EXPECT_EQ(status->shownText(), u"显示 53 / 共 300 首　已选 10 首　随机选中 10 首"_qs);
+    EXPECT_EQ(controlsCutOff(bar), "");
+    EXPECT_GE(bar.findChild<QLineEdit *>()->width(), 111) << "the field keeps room to type";
+}
+
 TEST(PlacedLayoutDeathTest, ARuleForAWidgetOutsideTheWindowIsAProgrammingError)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
