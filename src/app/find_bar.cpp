@@ -99,13 +99,13 @@ void FindBar::placeParts()
     m_status->setParts(m_counts, m_note);
     // Counts of a million songs need more than the default width leaves them (287 pixels of
     // 241 in a 9-point font): the find field gives up what they lack, down to a third of its
-    // width. A short note, such as what a pick added, gets room too while the field keeps
-    // room to type; a longer one is cut and shows whole in the tooltip.
+    // width. A note, such as what a pick added, gets room too while the field keeps room to
+    // type (111 pixels); what still does not fit is cut and shows whole in the tooltip.
     const QFontMetrics metrics = m_status->fontMetrics();
-    const int countsLack
-        = std::clamp(metrics.horizontalAdvance(m_counts) + 2 - statusWidth, 0, 112);
-    const int wholeLack = metrics.horizontalAdvance(m_counts + m_note) + 2 - statusWidth;
-    const int lacking = wholeLack <= std::max(countsLack, 59) ? std::max(wholeLack, 0) : countsLack;
+    const auto lack
+        = [&](const QString &text) { return metrics.horizontalAdvance(text) + 2 - statusWidth; };
+    const int lacking
+        = std::max(std::clamp(lack(m_counts), 0, 112), std::clamp(lack(m_counts + m_note), 0, 59));
     const Parts parts = partsAtDefaultWidth(lacking);
     m_layout->setBase(m_field, parts.field);
     m_layout->setBase(m_filterButton, parts.filter);
