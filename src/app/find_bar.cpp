@@ -17,6 +17,7 @@ using Rule = PlacedLayout::Rule;
 
 constexpr int barHeight = 17;
 constexpr int statusWidth = 241;
+constexpr int noteRoom = 59;
 
 // Where the parts sit at the window's default width, the status widened by what its counts
 // lack, which the find field gives up.
@@ -55,7 +56,7 @@ FindBar::FindBar(QWidget *parent)
     m_onlyTicked->setObjectName(QStringLiteral("只看已选"));
     m_status->setObjectName(QStringLiteral("查找状态"));
     // At the window's default width; a wider band spreads its parts, the status taking most.
-    const Parts parts = partsAtDefaultWidth(0);
+    const Parts parts = partsAtDefaultWidth(noteRoom);
     m_layout = new PlacedLayout(this, QSize(601, barHeight));
     m_layout->place(m_caption, parts.caption);
     m_layout->place(m_field, parts.field, Rule().growsWide(0.25));
@@ -91,21 +92,14 @@ void FindBar::setFilterMenu(QMenu *menu)
 void FindBar::setCounts(qsizetype shown, qsizetype songs, qsizetype ticked, const QString &more)
 {
     m_counts = tr("显示 %1 / 共 %2 首　已选 %3 首").arg(shown).arg(songs).arg(ticked) + more;
-    placeParts();
-}
-
-void FindBar::placeParts()
-{
     m_status->setParts(m_counts, m_note);
-    // Counts of a million songs need more than the default width leaves them (287 pixels of
-    // 241 in a 9-point font): the find field gives up what they lack, down to a third of its
-    // width. A note, such as what a pick added, gets room too while the field keeps room to
-    // type (111 pixels); what still does not fit is cut and shows whole in the tooltip.
-    const QFontMetrics metrics = m_status->fontMetrics();
-    const auto lack
-        = [&](const QString &text) { return metrics.horizontalAdvance(text) + 2 - statusWidth; };
-    const int lacking
-        = std::max(std::clamp(lack(m_counts), 0, 112), std::clamp(lack(m_counts + m_note), 0, 59));
+    // The status takes 59 pixels from the find field, which keeps 111 to type, so that a note
+    // such as what a pick added shows beside the counts without the controls moving at every
+    // note. Counts of a million songs need more (287 pixels of 241 in a 9-point font): the field
+    // gives up what they lack, down to a third of its width. A note still too long is cut and
+    // shows whole in the tooltip.
+    const int lacking = std::clamp(
+        m_status->fontMetrics().horizontalAdvance(m_counts) + 2 - statusWidth, noteRoom, 112);
     const Parts parts = partsAtDefaultWidth(lacking);
     m_layout->setBase(m_field, parts.field);
     m_layout->setBase(m_filterButton, parts.filter);
@@ -116,7 +110,7 @@ void FindBar::placeParts()
 void FindBar::setNote(const QString &note)
 {
     m_note = note;
-    placeParts();
+    m_status->setParts(m_counts, m_note);
 }
 
 void FindBar::focusField()

@@ -44,8 +44,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void placeParts();
-
     QLabel *m_caption;
     QLineEdit *m_field;
     QToolButton *m_filterButton;
