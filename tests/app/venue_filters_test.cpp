@@ -2,10 +2,14 @@
 
 #include "ui/gbk_text.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -253,6 +257,34 @@ TEST_F(VenueFiltersTest, RandomPickAddsUntickedSongsAndWarnsAgainstTheShownCount
     pick(4);
     EXPECT_TRUE(status().contains(u"随机选中 4 首"_qs)) << status().toStdString();
     EXPECT_EQ(checkedRows().size(), 5u);
+}
+
+TEST_F(VenueFiltersTest, TheCommandsAreReachedByKeyboardAndFromThePopUpMenu)
+{
+    auto *filterButton = control<QToolButton>("筛选");
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(filterButton);
+    EXPECT_EQ(accessible->text(QAccessible::Name), u"筛选"_qs);
+    EXPECT_EQ(accessible->role(), QAccessible::ButtonMenu);
+
+    findField()->setFocus();
+    QTest::keyClick(findField(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), filterButton) << "Tab goes from the field to 筛选";
+    QWidget *opened = nullptr;
+    QTimer::singleShot(0, [&opened] {
+        opened = QApplication::activePopupWidget();
+        if (opened)
+            opened->close();
+    });
+    QTest::keyClick(filterButton, Qt::Key_Space);
+    EXPECT_EQ(opened, menu("筛选菜单")) << "Space opens the menu";
+
+    const QList<QAction *> popUp = menu("菜单")->actions();
+    ASSERT_GE(popUp.size(), 2);
+    EXPECT_EQ(popUp[0]->text(), u"播放选中项"_qs);
+    EXPECT_EQ(popUp[1]->text(), u"关于"_qs);
+    for (const char *name : { "只看新歌", "只看重复", "已有歌曲", "导入编码", "复制未找到的编码" })
+        EXPECT_TRUE(popUp.contains(action(name))) << name;
+    EXPECT_TRUE(popUp.contains(menu("语种")->menuAction()));
 }
 
 } // namespace
