@@ -304,11 +304,12 @@ void VenueFilters::onVenueFilesRead(
         m_newSongsOnly->setChecked(false);
     markVenueRows();
 
-    QString note = m_venueCodes
-        ? tr("　已有歌曲：%1 个文件，%2 个编码").arg(kept.size()).arg(m_venueCodes->size())
-        : (paths.isEmpty() ? tr("　不再标记已有歌曲") : QString());
-    if (!problems.isEmpty())
-        note += tr("；") + problems.join(tr("；"));
+    QStringList parts;
+    if (m_venueCodes)
+        parts << tr("%1 个文件，%2 个编码").arg(kept.size()).arg(m_venueCodes->size());
+    parts << problems;
+    const QString note
+        = paths.isEmpty() ? tr("　不再标记已有歌曲") : tr("　已有歌曲：") + parts.join(tr("；"));
     emit noted(note);
 }
 

@@ -193,16 +193,29 @@ TEST_F(VenueFiltersTest, SongsTheVenueHasFromACodeListAndASearchFileAreHiddenAnd
     ScriptedDialogs dialogs;
     MainWindow window(
         dialogs, [this]() -> PlaybackEngine & { return m_engine; }, state);
+    auto *newStatus = window.findChild<QLabel *>(u"查找状态"_qs);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return newStatus->text().contains(u"无法读取“last_month.txt”"_qs);
+    })) << newStatus->text().toStdString();
     dialogs.openAnswers.push_back(m_dir.filePath(u"songs.txt"_qs));
     window.findChild<QPushButton *>(u"按钮2"_qs)->click();
     auto *job = window.findChild<FileLoadJob *>();
     ASSERT_TRUE(QTest::qWaitFor([job] { return !job->isRunning(); }));
     window.findChild<QPushButton *>(u"按钮1"_qs)->click();
-    auto *newStatus = window.findChild<QLabel *>(u"查找状态"_qs);
     EXPECT_TRUE(QTest::qWaitFor([&] { return newStatus->text().contains(u"已有 2 首"_qs); }))
         << newStatus->text().toStdString();
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_TRUE(state.venueSongFiles() == QStringList { list }) << "the gone file is forgotten";
+
+    ASSERT_TRUE(QFile::remove(list));
+    AppState lastState(m_state.path());
+    lastState.load();
+    MainWindow last(
+        dialogs, [this]() -> PlaybackEngine & { return m_engine; }, lastState);
+    auto *lastStatus = last.findChild<QLabel *>(u"查找状态"_qs);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return lastStatus->text().contains(u"已选 0 首　已有歌曲：无法读取“installed.txt”"_qs);
+    })) << lastStatus->text().toStdString();
 }
 
 TEST_F(VenueFiltersTest, ImportTicksOneUndoStepAndCopiesTheCodesNotFound)
