@@ -65,6 +65,7 @@ FindBar::FindBar(QWidget *parent)
     m_layout->place(m_status, parts.status, Rule().movesRight(0.25).growsWide(0.75));
 
     m_field->installEventFilter(this);
+    m_filterButton->installEventFilter(this);
     connect(m_field, &QLineEdit::textEdited, this, &FindBar::queryEdited);
     connect(m_onlyTicked, &QCheckBox::toggled, this, &FindBar::onlyTickedToggled);
 }
@@ -121,9 +122,18 @@ void FindBar::focusField()
 
 bool FindBar::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_field || event->type() != QEvent::KeyPress)
+    if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();
+    // A tool button opens its menu on Space only; Down and Enter open it as a menu button does.
+    if (watched == m_filterButton) {
+        if (key != Qt::Key_Down && key != Qt::Key_Return && key != Qt::Key_Enter)
+            return QWidget::eventFilter(watched, event);
+        m_filterButton->showMenu();
+        return true;
+    }
+    if (watched != m_field)
+        return QWidget::eventFilter(watched, event);
     // Escape in the field clears it.
     if (key == Qt::Key_Escape && !m_field->text().isEmpty()) {
         m_field->clear();

@@ -282,14 +282,17 @@ TEST_F(VenueFiltersTest, TheCommandsAreReachedByKeyboardAndFromThePopUpMenu)
     findField()->setFocus();
     QTest::keyClick(findField(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), filterButton) << "Tab goes from the field to 筛选";
-    QWidget *opened = nullptr;
-    QTimer::singleShot(0, [&opened] {
-        opened = QApplication::activePopupWidget();
-        if (opened)
-            opened->close();
-    });
-    QTest::keyClick(filterButton, Qt::Key_Space);
-    EXPECT_EQ(opened, menu("筛选菜单")) << "Space opens the menu";
+    for (const Qt::Key key : { Qt::Key_Space, Qt::Key_Down, Qt::Key_Return }) {
+        QWidget *opened = nullptr;
+        QTimer::singleShot(0, [&opened] {
+            opened = QApplication::activePopupWidget();
+            if (opened)
+                opened->close();
+        });
+        QTest::keyClick(filterButton, key);
+        EXPECT_EQ(opened, menu("筛选菜单")) << "key " << key << " opens the menu";
+        QApplication::processEvents();
+    }
 
     const QList<QAction *> popUp = menu("菜单")->actions();
     ASSERT_GE(popUp.size(), 2);
