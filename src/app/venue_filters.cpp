@@ -98,6 +98,7 @@ void VenueFilters::onSongsChanged()
     // languages and categories and no duplicates chosen, and keeps hiding what the venue has.
     m_facetsJob.cancel();
     m_duplicatesJob.cancel();
+    m_importJob.cancel();
     m_facets.reset();
     m_duplicates.reset();
     m_missingCodes.clear();
@@ -341,14 +342,27 @@ void VenueFilters::onImportCodesTriggered()
     const std::optional<QString> path = m_dialogs.askOpenFile(m_window, codeListFilter);
     if (!path)
         return;
-    const CodeList list = readCodeList(*path);
+    // Read and matched beside the window; a new table cancels it, its rows being another's.
+    m_importJob.start(
+        [path = *path, table = m_songs->table()](
+            QPromise<std::pair<CodeList, CodeMatch>> &promise, const std::atomic<bool> &) {
+            CodeList list = readCodeList(path);
+            CodeMatch match = table && list.ok() ? matchCodes(*table, list.codes)
+                                                 : CodeMatch { {}, list.codes };
+            promise.addResult(std::pair { std::move(list), std::move(match) });
+        },
+        [this, path = *path](std::pair<CodeList, CodeMatch> imported) {
+            onCodesImported(path, imported.first, std::move(imported.second));
+        });
+}
+
+void VenueFilters::onCodesImported(const QString &path, const CodeList &list, CodeMatch match)
+{
     if (!list.ok()) {
-        m_dialogs.showMessage(m_window,
-            tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(*path), list.error));
+        m_dialogs.showMessage(
+            m_window, tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), list.error));
         return;
     }
-    const std::shared_ptr<const SongTable> table = m_songs->table();
-    CodeMatch match = table ? matchCodes(*table, list.codes) : CodeMatch { {}, list.codes };
     const qsizetype tickedBefore = m_songs->tickedSongCount();
     m_songs->setRowsTicked(match.rows, true);
     m_missingCodes = std::move(match.missing);

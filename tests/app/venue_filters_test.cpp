@@ -110,6 +110,7 @@ protected:
     {
         m_dialogs.openAnswers.push_back(writeFile(u"import.txt"_qs, list));
         action("导入编码")->trigger();
+        waitForStatus(u"导入编码："_qs);
     }
 
     void pick(int count)
