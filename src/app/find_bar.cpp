@@ -17,6 +17,7 @@ using Rule = PlacedLayout::Rule;
 
 constexpr int barHeight = 17;
 constexpr int statusWidth = 241;
+constexpr int noteRoom = 59;
 
 // Where the parts sit at the window's default width, the status widened by what its counts
 // lack, which the find field gives up.
@@ -55,7 +56,7 @@ FindBar::FindBar(QWidget *parent)
     m_onlyTicked->setObjectName(QStringLiteral("只看已选"));
     m_status->setObjectName(QStringLiteral("查找状态"));
     // At the window's default width; a wider band spreads its parts, the status taking most.
-    const Parts parts = partsAtDefaultWidth(0);
+    const Parts parts = partsAtDefaultWidth(noteRoom);
     m_layout = new PlacedLayout(this, QSize(601, barHeight));
     m_layout->place(m_caption, parts.caption);
     m_layout->place(m_field, parts.field, Rule().growsWide(0.25));
@@ -64,6 +65,7 @@ FindBar::FindBar(QWidget *parent)
     m_layout->place(m_status, parts.status, Rule().movesRight(0.25).growsWide(0.75));
 
     m_field->installEventFilter(this);
+    m_filterButton->installEventFilter(this);
     connect(m_field, &QLineEdit::textEdited, this, &FindBar::queryEdited);
     connect(m_onlyTicked, &QCheckBox::toggled, this, &FindBar::onlyTickedToggled);
 }
@@ -92,11 +94,13 @@ void FindBar::setCounts(qsizetype shown, qsizetype songs, qsizetype ticked, cons
 {
     m_counts = tr("显示 %1 / 共 %2 首　已选 %3 首").arg(shown).arg(songs).arg(ticked) + more;
     m_status->setParts(m_counts, m_note);
-    // Counts of a million songs need more than the default width leaves them (287 pixels of
-    // 241 in a 9-point font): the find field gives up what they lack, down to a third of its
-    // width.
-    const int lacking
-        = std::clamp(m_status->fontMetrics().horizontalAdvance(m_counts) + 2 - statusWidth, 0, 112);
+    // The status takes 59 pixels from the find field, which keeps 111 to type, so that a note
+    // such as what a pick added shows beside the counts without the controls moving at every
+    // note. Counts of a million songs need more (287 pixels of 241 in a 9-point font): the field
+    // gives up what they lack, down to a third of its width. A note still too long is cut and
+    // shows whole in the tooltip.
+    const int lacking = std::clamp(
+        m_status->fontMetrics().horizontalAdvance(m_counts) + 2 - statusWidth, noteRoom, 112);
     const Parts parts = partsAtDefaultWidth(lacking);
     m_layout->setBase(m_field, parts.field);
     m_layout->setBase(m_filterButton, parts.filter);
@@ -118,9 +122,18 @@ void FindBar::focusField()
 
 bool FindBar::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_field || event->type() != QEvent::KeyPress)
+    if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();
+    // A tool button opens its menu on Space only; Down and Enter open it as a menu button does.
+    if (watched == m_filterButton) {
+        if (key != Qt::Key_Down && key != Qt::Key_Return && key != Qt::Key_Enter)
+            return QWidget::eventFilter(watched, event);
+        m_filterButton->showMenu();
+        return true;
+    }
+    if (watched != m_field)
+        return QWidget::eventFilter(watched, event);
     // Escape in the field clears it.
     if (key == Qt::Key_Escape && !m_field->text().isEmpty()) {
         m_field->clear();

@@ -98,6 +98,7 @@ void VenueFilters::onSongsChanged()
     // languages and categories and no duplicates chosen, and keeps hiding what the venue has.
     m_facetsJob.cancel();
     m_duplicatesJob.cancel();
+    m_importJob.cancel();
     m_facets.reset();
     m_duplicates.reset();
     m_missingCodes.clear();
@@ -231,7 +232,8 @@ void VenueFilters::onShownSongsChanged()
 QString VenueFilters::counts() const
 {
     QString counts;
-    if (m_venueCodes && m_songs->hasSongs())
+    // No count until the rows are marked: a 0 meanwhile would be wrong.
+    if (m_venueRows && m_songs->hasSongs())
         counts += tr("　已有 %1 首").arg(m_shownVenueSongs);
     if (m_duplicatesOnly->isChecked() && m_duplicates)
         counts += tr("　重复 %1 组").arg(m_duplicates->groupCount());
@@ -289,6 +291,9 @@ void VenueFilters::onVenueFilesRead(
     }
     if (!remembered && !problems.isEmpty() && kept.size() < paths.size())
         m_dialogs.showMessage(m_window, problems.join(u'\n'));
+    // Files that all fail to read take nothing away from the ones chosen before.
+    if (!remembered && kept.isEmpty() && !paths.isEmpty())
+        return;
 
     m_venueFiles = kept;
     m_venueCodes = kept.isEmpty() ? nullptr : std::make_shared<const CodeSet>(lists);
@@ -300,11 +305,12 @@ void VenueFilters::onVenueFilesRead(
         m_newSongsOnly->setChecked(false);
     markVenueRows();
 
-    QString note = m_venueCodes
-        ? tr("　已有歌曲：%1 个文件，%2 个编码").arg(kept.size()).arg(m_venueCodes->size())
-        : (paths.isEmpty() ? tr("　不再标记已有歌曲") : QString());
-    if (!problems.isEmpty())
-        note += tr("；") + problems.join(tr("；"));
+    QStringList parts;
+    if (m_venueCodes)
+        parts << tr("%1 个文件，%2 个编码").arg(kept.size()).arg(m_venueCodes->size());
+    parts << problems;
+    const QString note
+        = paths.isEmpty() ? tr("　不再标记已有歌曲") : tr("　已有歌曲：") + parts.join(tr("；"));
     emit noted(note);
 }
 
@@ -336,14 +342,27 @@ void VenueFilters::onImportCodesTriggered()
     const std::optional<QString> path = m_dialogs.askOpenFile(m_window, codeListFilter);
     if (!path)
         return;
-    const CodeList list = readCodeList(*path);
+    // Read and matched beside the window; a new table cancels it, its rows being another's.
+    m_importJob.start(
+        [path = *path, table = m_songs->table()](
+            QPromise<std::pair<CodeList, CodeMatch>> &promise, const std::atomic<bool> &) {
+            CodeList list = readCodeList(path);
+            CodeMatch match = table && list.ok() ? matchCodes(*table, list.codes)
+                                                 : CodeMatch { {}, list.codes };
+            promise.addResult(std::pair { std::move(list), std::move(match) });
+        },
+        [this, path = *path](std::pair<CodeList, CodeMatch> imported) {
+            onCodesImported(path, imported.first, std::move(imported.second));
+        });
+}
+
+void VenueFilters::onCodesImported(const QString &path, const CodeList &list, CodeMatch match)
+{
     if (!list.ok()) {
-        m_dialogs.showMessage(m_window,
-            tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(*path), list.error));
+        m_dialogs.showMessage(
+            m_window, tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), list.error));
         return;
     }
-    const std::shared_ptr<const SongTable> table = m_songs->table();
-    CodeMatch match = table ? matchCodes(*table, list.codes) : CodeMatch { {}, list.codes };
     const qsizetype tickedBefore = m_songs->tickedSongCount();
     m_songs->setRowsTicked(match.rows, true);
     m_missingCodes = std::move(match.missing);

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 class AppState;
@@ -60,6 +61,7 @@ private:
         const QStringList &paths, bool remembered, const std::vector<CodeList> &lists);
     void markVenueRows();
     void onImportCodesTriggered();
+    void onCodesImported(const QString &path, const CodeList &list, CodeMatch match);
     void onCopyMissingCodesTriggered();
 
     Dialogs &m_dialogs;
@@ -91,6 +93,7 @@ private:
     LatestJob<std::shared_ptr<const std::vector<bool>>> m_venueRowsJob { this };
     qsizetype m_shownVenueSongs = 0;
 
+    LatestJob<std::pair<CodeList, CodeMatch>> m_importJob { this };
     // The codes of the last imported list that no song has.
     std::vector<CodeKey> m_missingCodes;
 };

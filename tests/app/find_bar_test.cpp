@@ -36,9 +36,7 @@ class FindingSongs : public MainWindowTest
 protected:
     void SetUp() override
     {
-        m_window.show();
-        m_window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_window)) << "shortcuts need an active window";
+        ASSERT_TRUE(showActive());
         browseAndAnalyse(venueSongs());
     }
 

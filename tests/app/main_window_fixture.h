@@ -58,6 +58,14 @@ protected:
     QAction *copyDetailsAction() const { return control<QAction>("按钮7"); }
     QAction *exportWorkbookAction() const { return control<QAction>("按钮4"); }
 
+    // Shortcuts need an active window.
+    bool showActive()
+    {
+        m_window.show();
+        m_window.activateWindow();
+        return QTest::qWaitForWindowActive(&m_window);
+    }
+
     QString writeFile(const QString &name, const QByteArray &bytes) const
     {
         const QString path = m_dir.filePath(name);

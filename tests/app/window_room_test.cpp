@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QToolButton>
 #include <QToolTip>
 
 namespace {
@@ -191,6 +192,27 @@ TEST(FindBarStatus, CountsOfAMillionSongsShowWholeAtTheDefaultWidth)
         status->contentsRect().width());
     EXPECT_EQ(controlsCutOff(bar), "");
     EXPECT_GE(bar.findChild<QLineEdit *>()->width(), 111) << "the field keeps room to type";
+}
+
+TEST(FindBarStatus, ANoteBesideTheCountsShowsWithoutMovingTheControls)
+{
+    FindBar bar;
+    bar.resize(601, 17);
+    bar.setCounts(53, 300, 10);
+    auto *filterButton = bar.findChild<QToolButton *>();
+    const QRect filterBefore = filterButton->geometry();
+    bar.setNote(u"　随机选中 10 首"_qs);
+    auto *status = bar.findChild<StatusLine *>();
+    EXPECT_EQ(status->shownText(), u"显示 53 / 共 300 首　已选 10 首　随机选中 10 首"_qs);
+    EXPECT_EQ(filterButton->geometry(), filterBefore);
+    EXPECT_EQ(controlsCutOff(bar), "");
+    EXPECT_GE(bar.findChild<QLineEdit *>()->width(), 111) << "the field keeps room to type";
+
+    bar.setCounts(113, 300, 18, u"　已有 0 首"_qs);
+    bar.setNote(u"　导入编码：勾选 3 首，0 个编码未找到"_qs);
+    EXPECT_TRUE(
+        status->shownText().startsWith(u"显示 113 / 共 300 首　已选 18 首　已有 0 首　导入"_qs))
+        << "a long note shows its start: " << status->shownText().toStdString();
 }
 
 TEST(PlacedLayoutDeathTest, ARuleForAWidgetOutsideTheWindowIsAProgrammingError)
