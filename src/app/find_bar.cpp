@@ -90,6 +90,17 @@ void FindBar::setFilterMenu(QMenu *menu)
     m_filterButton->setMenu(menu);
 }
 
+void FindBar::setActiveFilterCount(int count)
+{
+    QFont font = m_filterButton->font();
+    font.setBold(count > 0);
+    m_filterButton->setFont(font);
+    const QString state = count > 0 ? tr("%1 项筛选起作用").arg(count) : tr("没有筛选");
+    m_filterButton->setToolTip(state);
+    m_filterButton->setAccessibleName(
+        count > 0 ? tr("筛选（%1 项起作用）").arg(count) : tr("筛选"));
+}
+
 void FindBar::setCounts(qsizetype shown, qsizetype songs, qsizetype ticked, const QString &more)
 {
     m_counts = tr("显示 %1 / 共 %2 首　已选 %3 首").arg(shown).arg(songs).arg(ticked) + more;

@@ -29,8 +29,10 @@ public:
     // `more`: counts of the venue's filters, after the three.
     void setCounts(qsizetype shown, qsizetype songs, qsizetype ticked, const QString &more = {});
     void setNote(const QString &note);
-    // The menu the 筛选 button opens.
+    // The menu the 筛选 button opens, and how many of its filters hide songs (the button then
+    // shows in bold and says so).
     void setFilterMenu(QMenu *menu);
+    void setActiveFilterCount(int count);
     // Ctrl+F: the field takes the focus with its text selected.
     void focusField();
 

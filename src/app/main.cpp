@@ -59,7 +59,8 @@ int main(int argc, char *argv[])
     // Inside the event loop, so that a quit signal while the notice shows ends the program.
     showFirstUseNoticeOver(window, settingsFiles(), dialogs);
     const int exitCode = QApplication::exec();
-    state.setWindowSize(window.size());
+    // A maximised window is remembered by the size it returns to.
+    state.setWindowSize(window.isMaximized() ? window.normalGeometry().size() : window.size());
     state.setOpenFolder(dialogs.openFolder());
     state.setSaveFolder(dialogs.saveFolder());
     state.save();

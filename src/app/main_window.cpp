@@ -390,6 +390,7 @@ void MainWindow::updateStatus()
     m_controls.findBar->setCounts(m_shownModel->shownSongCount(), table ? table->rowCount() : 0,
         m_songModel->tickedSongCount(), m_venueFilters->counts());
     m_controls.findBar->setNote(m_statusNote);
+    m_controls.findBar->setActiveFilterCount(m_venueFilters->activeFilterCount());
 }
 
 void MainWindow::onHeaderClicked(int column)

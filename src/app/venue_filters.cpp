@@ -75,6 +75,8 @@ void VenueFilters::buildMenu(QWidget *window)
     m_duplicatesOnly = addAction(tr("只看重复"), "只看重复", Qt::CTRL | Qt::Key_R);
     m_duplicatesOnly->setCheckable(true);
     connect(m_duplicatesOnly, &QAction::toggled, this, &VenueFilters::onDuplicatesOnlyToggled);
+    connect(addAction(tr("清除筛选（显示全部）"), "清除筛选", Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+        &QAction::triggered, this, &VenueFilters::clearFilters);
     m_menu->addSeparator();
     connect(addAction(tr("已有歌曲…"), "已有歌曲", Qt::CTRL | Qt::Key_H), &QAction::triggered, this,
         &VenueFilters::onVenueSongsTriggered);
@@ -226,6 +228,28 @@ void VenueFilters::onShownSongsChanged()
                 m_shownVenueSongs += venueRows[row] ? 1 : 0;
         }
     }
+    emit countsChanged();
+}
+
+int VenueFilters::activeFilterCount() const
+{
+    const auto chosen = [](const QActionGroup *choices) {
+        return choices->checkedAction()
+            && choices->checkedAction()->data().toInt() != SongFacets::all;
+    };
+    return int(chosen(m_languageChoices)) + int(chosen(m_categoryChoices))
+        + int(m_newSongsOnly->isChecked()) + int(m_duplicatesOnly->isChecked());
+}
+
+void VenueFilters::clearFilters()
+{
+    for (QActionGroup *choices : { m_languageChoices, m_categoryChoices }) {
+        if (!choices->actions().isEmpty())
+            choices->actions().constFirst()->setChecked(true);
+    }
+    applyFacetFilter();
+    m_newSongsOnly->setChecked(false);
+    m_duplicatesOnly->setChecked(false);
     emit countsChanged();
 }
 

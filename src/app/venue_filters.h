@@ -36,6 +36,10 @@ public:
     QMenu *menu() const { return m_menu; }
     // What the status adds to its counts: the shown songs the venue has, the duplicate groups.
     QString counts() const;
+    // 语种, 类别, 只看新歌 and 只看重复: how many of them hide songs now.
+    int activeFilterCount() const;
+    // Every song again, as far as these filters go.
+    void clearFilters();
     // Reads the files of the songs the venue has that were chosen in an earlier run.
     void readRememberedVenueFiles();
 

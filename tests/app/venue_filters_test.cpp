@@ -305,3 +305,26 @@ TEST_F(VenueFiltersTest, TheCommandsAreReachedByKeyboardAndFromThePopUpMenu)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(VenueFiltersTest, TheButtonSaysHowManyFiltersHideSongsAndOneCommandClearsThem)
+{
+    auto *button = control<QToolButton>("筛选");
+    EXPECT_FALSE(button->font().bold());
+    choose("语种", u"粵語"_qs);
+    toggle("只看重复");
+    waitForStatus(u"重复 "_qs);
+    EXPECT_TRUE(button->font().bold());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name),
+        u"筛选（2 项起作用）"_qs);
+
+    toggle("清除筛选");
+    EXPECT_EQ(shownCodes().size(), 6u);
+    EXPECT_FALSE(action("只看重复")->isChecked());
+    EXPECT_TRUE(menu("语种")->actions().constFirst()->isChecked()) << "全部 chosen again";
+    EXPECT_FALSE(button->font().bold());
+    EXPECT_EQ(button->accessibleName(), u"筛选"_qs);
+}
+
+} // namespace
