@@ -92,6 +92,10 @@ void FindBar::setFilterMenu(QMenu *menu)
 
 void FindBar::setActiveFilterCount(int count)
 {
+    // Told at every change of ticks; a font change relays the button out.
+    if (count == m_activeFilterCount)
+        return;
+    m_activeFilterCount = count;
     QFont font = m_filterButton->font();
     font.setBold(count > 0);
     m_filterButton->setFont(font);

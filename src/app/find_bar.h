@@ -52,6 +52,7 @@ private:
     QCheckBox *m_onlyTicked;
     StatusLine *m_status;
     PlacedLayout *m_layout;
+    int m_activeFilterCount = 0;
     QString m_counts;
     QString m_note;
 };

@@ -297,7 +297,6 @@ void VenueFilters::onVenueFilesRead(
     // message at every start.
     QStringList problems;
     QStringList kept;
-    qsizetype skipped = 0;
     for (std::size_t index = 0; index < lists.size(); ++index) {
         const CodeList &list = lists[index];
         const QString name = QFileInfo(paths[qsizetype(index)]).fileName();
@@ -306,7 +305,6 @@ void VenueFilters::onVenueFilesRead(
             continue;
         }
         kept << paths[qsizetype(index)];
-        skipped += list.skippedLineCount;
         if (list.skippedLineCount > 0)
             problems << tr("“%1”跳过 %2 行不是编码（%3）")
                             .arg(name)

@@ -1,5 +1,6 @@
 #include "songs/code_list.h"
 
+#include "songs/line_reader.h"
 #include "ui/file_io.h"
 #include "ui/gbk_text.h"
 #include "ui/text_encoding.h"
@@ -92,14 +93,10 @@ CodeList parseCodeList(QByteArrayView bytes)
     const TextEncoding encoding = detectTextEncoding(bytes);
     CodeList list;
     qsizetype lineNumber = 0;
-    for (qsizetype start = 0; start < bytes.size();) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        QByteArrayView line = bytes.sliced(start, end - start);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        start = end + 1;
+    LineReader lines(bytes.begin(), bytes.end());
+    while (!lines.atEnd()) {
+        const LineReader::Line read = lines.next();
+        const QByteArrayView line(read.begin, read.end);
         ++lineNumber;
         const std::optional<QByteArrayView> field = secondField(line, encoding);
         const CodeKey key = codeKey(field ? *field : line);

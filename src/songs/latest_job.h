@@ -59,8 +59,6 @@ public:
     }
 
     bool isRunning() const { return m_watcher != nullptr; }
-    // The running job's future, for progress signals.
-    QFutureWatcher<Result> *watcher() const { return m_watcher.get(); }
 
 private:
     // The watcher is the sender of the signal being handled: it goes once that returns.

@@ -107,7 +107,9 @@ void ShownSongsModel::startSearch(FindQuery query)
         [this, query](RowList rows) {
             m_shownQuery = query;
             m_matched = std::move(rows);
-            showSongs();
+            // A sort still running shows both when it is done: no view of a half-made state.
+            if (!m_sortJob.isRunning())
+                showSongs();
         });
 }
 
@@ -170,7 +172,9 @@ void ShownSongsModel::startSort(int column)
         },
         [this](RowList rows) {
             m_sortedRows = std::move(rows);
-            showSongs();
+            // Likewise a search still running or waiting for the finder.
+            if (!m_searchJob.isRunning() && !m_waitingQuery)
+                showSongs();
         });
 }
 

@@ -50,6 +50,8 @@ void PlacedLayout::setBase(QWidget *widget, const QRect &inWindow)
         [widget](const Entry &placed) { return placed.widget == widget; });
     if (entry == m_entries.end())
         qFatal("PlacedLayout: a new rectangle for a widget that was never placed");
+    if (entry->base == inWindow)
+        return;
     entry->base = inWindow;
     setGeometry(QRect(QPoint(0, 0), m_window->size()));
 }
