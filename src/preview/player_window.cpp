@@ -42,19 +42,15 @@ PlayerWindow::PlayerWindow(PlaybackEngine &engine, QWidget *parent)
     m_songLine->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     exposeAsWindow(*this);
     // The player keeps its margin to the window as it grows; the path line sits below it and the
-    // singer and the code at its right end.
-    const QSize base = PlacedLayout::clientAreaOf(outerSize);
-    auto *layout = new PlacedLayout(this, base);
-    const QSize view = base - playerMargin;
-    layout->place(m_view, QRect(QPoint(0, 0), view),
+    // singer and the code at its right end (placed for their text by placeLines).
+    m_layout = new PlacedLayout(this, PlacedLayout::clientAreaOf(outerSize));
+    m_layout->place(m_view, QRect(QPoint(0, 0), m_layout->baseSize() - playerMargin),
         PlacedLayout::Rule().growsWide(1).growsTall(PlacedLayout::both));
-    const int lineTop = view.height() + 2;
-    const int lineHeight = playerMargin.height() - 4;
-    const int songLeft = base.width() * 3 / 5;
-    layout->place(m_pathLine, QRect(4, lineTop, songLeft - 12, lineHeight),
-        PlacedLayout::Rule().growsWide(1).movesDown(PlacedLayout::both));
-    layout->place(m_songLine, QRect(songLeft, lineTop, base.width() - 4 - songLeft, lineHeight),
-        PlacedLayout::Rule().movesRight(1).movesDown(PlacedLayout::both));
+    m_layout->place(
+        m_pathLine, {}, PlacedLayout::Rule().growsWide(1).movesDown(PlacedLayout::both));
+    m_layout->place(
+        m_songLine, {}, PlacedLayout::Rule().movesRight(1).movesDown(PlacedLayout::both));
+    placeLines();
     new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
 }
 
@@ -70,6 +66,8 @@ void PlayerWindow::play(
         song << tr("编码：%1").arg(withoutLineBreak(code));
     m_songLine->setText(song.join(u"　"_qs));
     m_songLine->setAccessibleName(m_songLine->text());
+    m_songLine->setToolTip(m_songLine->text());
+    placeLines();
     m_resolvedPath = MediaPathResolver::resolve(address);
     if (!m_resolvedPath.isEmpty()) {
         showPath(QDir::toNativeSeparators(m_resolvedPath));
@@ -93,6 +91,23 @@ void PlayerWindow::closeEvent(QCloseEvent *event)
 void PlayerWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    showElidedPath();
+}
+
+void PlayerWindow::placeLines()
+{
+    // The singer and the code take the room their text needs, up to half the line; the path the
+    // rest, and all that a larger window adds.
+    const QSize base = m_layout->baseSize();
+    const int top = base.height() - playerMargin.height() + 2;
+    const int height = playerMargin.height() - 4;
+    const int songWidth = m_songLine->text().isEmpty()
+        ? 0
+        : std::min(m_songLine->fontMetrics().horizontalAdvance(m_songLine->text()) + 2,
+            (base.width() - 8) / 2);
+    m_layout->setBase(m_songLine, QRect(base.width() - 4 - songWidth, top, songWidth, height));
+    m_layout->setBase(
+        m_pathLine, QRect(4, top, base.width() - 8 - songWidth - (songWidth > 0 ? 12 : 0), height));
     showElidedPath();
 }
 

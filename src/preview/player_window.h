@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class PlacedLayout;
 class QLabel;
 
 // The preview window: plays one song at a time in its player 播放器1. A top-level, modeless
@@ -34,11 +35,13 @@ protected:
 
 private:
     void showPath(const QString &path);
+    void placeLines();
     void showElidedPath();
 
     PlayerView *m_view = nullptr;
     QLabel *m_pathLine = nullptr;
     QLabel *m_songLine = nullptr;
+    PlacedLayout *m_layout = nullptr;
     QString m_path;
     QString m_requestedAddress;
     QString m_resolvedPath;

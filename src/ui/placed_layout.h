@@ -71,6 +71,8 @@ public:
     void moveDivider(int pixels);
     int dividerOffset() const { return m_dividerOffset; }
 
+    // The window's size that every rectangle is given for.
+    QSize baseSize() const { return m_baseSize; }
     QSize sizeHint() const override { return m_baseSize; }
     QSize minimumSize() const override { return m_baseSize; }
     void setGeometry(const QRect &rect) override;

@@ -134,6 +134,14 @@ TEST_F(PreviewWindow, TheSingerAndTheCodeShowBesideThePathWhichIsCutInTheMiddleT
         EXPECT_LE(pathLine->fontMetrics().horizontalAdvance(pathLine->text()), pathLine->width());
     }
     EXPECT_EQ(pathLine->text(), path) << "the whole path where it fits";
+
+    m_window->play(address, u"Dream"_qs, u"Sunshine Forever"_qs, u"10000002"_qs);
+    for (const int width : { 1200, 400 }) {
+        m_window->resize(width, m_window->height());
+        EXPECT_EQ(controlsCutOff(*m_window), "");
+        EXPECT_GE(songLine->width(), songLine->fontMetrics().horizontalAdvance(songLine->text()));
+        EXPECT_LT(pathLine->geometry().right(), songLine->x());
+    }
 }
 
 TEST_F(PreviewWindow, AMissingFileShowsWhereItWasLookedFor)
