@@ -4,7 +4,7 @@
 #include "songs/search_file_analysis.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
-#include "ui/file_io.h"
+#include "ui/core/file_io.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

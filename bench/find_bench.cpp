@@ -14,8 +14,8 @@
 #include "songs/search_file_analysis.h"
 #include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
-#include "ui/file_io.h"
-#include "ui/gbk_text.h"
+#include "ui/core/file_io.h"
+#include "ui/core/gbk_text.h"
 #include "venue_filters_bench.h"
 
 #include <QCoreApplication>

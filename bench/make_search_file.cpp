@@ -1,6 +1,6 @@
 #include "bench/search_file_generator.h"
 
-#include "ui/file_io.h"
+#include "ui/core/file_io.h"
 
 #include <QCoreApplication>
 #include <QStringList>

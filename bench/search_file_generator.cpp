@@ -1,7 +1,7 @@
 #include "bench/search_file_generator.h"
 
 #include "songs/pinyin_readings.h"
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 
 #include <QStringList>
 

@@ -4,7 +4,7 @@
 #include "songs/code_list.h"
 #include "songs/duplicate_songs.h"
 #include "songs/song_facets.h"
-#include "ui/file_io.h"
+#include "ui/core/file_io.h"
 
 #include <QTemporaryDir>
 

@@ -10,9 +10,9 @@
 #include "preview/scripted_engine.h"
 #include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
-#include "ui/app_state.h"
-#include "ui/file_load_job.h"
-#include "ui/scripted_dialogs.h"
+#include "ui/core/app_state.h"
+#include "ui/core/file_load_job.h"
+#include "ui/widgets/scripted_dialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -6,7 +6,7 @@
 #include "export/song_workbook.h"
 #include "search_file_generator.h"
 #include "songs/search_file_analysis.h"
-#include "ui/file_io.h"
+#include "ui/core/file_io.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "songs/search_file_analysis.h"
 
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 
 #include <algorithm>
 #include <cstdio>

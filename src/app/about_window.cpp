@@ -1,8 +1,8 @@
 #include "app/about_window.h"
 
 #include "app/app_resources.h"
-#include "ui/placed_layout.h"
-#include "ui/window_frame.h"
+#include "ui/widgets/placed_layout.h"
+#include "ui/widgets/window_frame.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>

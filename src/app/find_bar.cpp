@@ -1,7 +1,7 @@
 #include "app/find_bar.h"
 
 #include "app/status_line.h"
-#include "ui/placed_layout.h"
+#include "ui/widgets/placed_layout.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>

@@ -2,8 +2,8 @@
 
 #include "app/about_window.h"
 #include "app/settings_files.h"
-#include "ui/dialogs.h"
-#include "ui/profile_file.h"
+#include "ui/core/profile_file.h"
+#include "ui/widgets/dialogs.h"
 
 #include <QDir>
 #include <QFileInfo>

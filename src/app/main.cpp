@@ -4,9 +4,9 @@
 #include "app/quit_signals.h"
 #include "app/settings_files.h"
 #include "preview/mpv_engine_loader.h"
-#include "ui/app_state.h"
-#include "ui/enter_presses_button.h"
-#include "ui/qt_dialogs.h"
+#include "ui/core/app_state.h"
+#include "ui/widgets/enter_presses_button.h"
+#include "ui/widgets/qt_dialogs.h"
 
 #include <QApplication>
 #include <QFont>

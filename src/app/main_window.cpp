@@ -18,12 +18,12 @@
 #include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
-#include "ui/accessibility.h"
-#include "ui/dialogs.h"
-#include "ui/file_load_job.h"
-#include "ui/gbk_text.h"
-#include "ui/native_path.h"
-#include "ui/number_text.h"
+#include "ui/core/file_load_job.h"
+#include "ui/core/gbk_text.h"
+#include "ui/core/native_path.h"
+#include "ui/core/number_text.h"
+#include "ui/widgets/accessibility.h"
+#include "ui/widgets/dialogs.h"
 
 #include <QAction>
 #include <QCheckBox>

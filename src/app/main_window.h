@@ -2,7 +2,7 @@
 
 #include "app/main_window_controls.h"
 #include "songs/song_table.h"
-#include "ui/text_encoding.h"
+#include "ui/core/text_encoding.h"
 
 #include <QPointer>
 #include <QRandomGenerator>

@@ -5,8 +5,8 @@
 #include "app/progress_strip.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
-#include "ui/height_divider.h"
-#include "ui/placed_layout.h"
+#include "ui/widgets/height_divider.h"
+#include "ui/widgets/placed_layout.h"
 
 #include <QAction>
 #include <QCheckBox>

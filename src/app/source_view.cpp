@@ -3,7 +3,7 @@
 #include "app/fixed_row_table.h"
 
 #include "songs/source_text_model.h"
-#include "ui/accessibility.h"
+#include "ui/widgets/accessibility.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>

@@ -2,8 +2,8 @@
 
 #include "export/ticked_rows_writer.h"
 #include "songs/song_table_model.h"
-#include "ui/dialogs.h"
-#include "ui/file_io.h"
+#include "ui/core/file_io.h"
+#include "ui/widgets/dialogs.h"
 
 #include <QBuffer>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 #include "app/venue_filters.h"
 
 #include "songs/shown_songs_model.h"
-#include "ui/app_state.h"
-#include "ui/dialogs.h"
+#include "ui/core/app_state.h"
+#include "ui/widgets/dialogs.h"
 
 #include <QAction>
 #include <QActionGroup>

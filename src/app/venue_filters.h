@@ -2,8 +2,8 @@
 
 #include "songs/code_list.h"
 #include "songs/duplicate_songs.h"
-#include "songs/latest_job.h"
 #include "songs/song_facets.h"
+#include "ui/core/latest_job.h"
 
 #include <QObject>
 #include <QStringList>

@@ -3,7 +3,7 @@
 #include "app/progress_strip.h"
 #include "export/workbook_export_job.h"
 #include "songs/song_table_model.h"
-#include "ui/dialogs.h"
+#include "ui/widgets/dialogs.h"
 
 #include <QDir>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "export/workbook_writer.h"
 
 #include "export/workbook_check.h"
-#include "ui/file_io.h"
+#include "ui/core/file_io.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "preview/seek_slider.h"
 #include "preview/video_surface.h"
-#include "ui/accessibility.h"
+#include "ui/widgets/accessibility.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #include "preview/player_window.h"
 
 #include "preview/media_path_resolver.h"
-#include "ui/accessibility.h"
-#include "ui/placed_layout.h"
+#include "ui/widgets/accessibility.h"
+#include "ui/widgets/placed_layout.h"
 
 #include <QCloseEvent>
 #include <QDir>

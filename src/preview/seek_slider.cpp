@@ -1,6 +1,6 @@
 #include "preview/seek_slider.h"
 
-#include "ui/accessibility.h"
+#include "ui/widgets/accessibility.h"
 
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>

@@ -1,9 +1,9 @@
 #include "preview/song_dir_window.h"
 
-#include "ui/accessibility.h"
-#include "ui/native_path.h"
-#include "ui/placed_layout.h"
-#include "ui/window_frame.h"
+#include "ui/core/native_path.h"
+#include "ui/widgets/accessibility.h"
+#include "ui/widgets/placed_layout.h"
+#include "ui/widgets/window_frame.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "songs/code_list.h"
 
 #include "songs/line_reader.h"
-#include "ui/file_io.h"
-#include "ui/gbk_text.h"
-#include "ui/text_encoding.h"
+#include "ui/core/file_io.h"
+#include "ui/core/gbk_text.h"
+#include "ui/core/text_encoding.h"
 
 #include <array>
 #include <bit>

@@ -1,7 +1,7 @@
 #include "songs/gbk_folding.h"
 
 #include "songs/unihan_data.h"
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 
 #include <unicode/translit.h>
 #include <unicode/unistr.h>

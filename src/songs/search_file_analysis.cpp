@@ -1,7 +1,7 @@
 #include "songs/search_file_analysis.h"
 
 #include "songs/line_reader.h"
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 
 #include <QCoreApplication>
 #include <QtConcurrent/QtConcurrentRun>

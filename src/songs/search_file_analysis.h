@@ -2,7 +2,7 @@
 
 #include "songs/song_finder.h"
 #include "songs/song_table.h"
-#include "ui/text_encoding.h"
+#include "ui/core/text_encoding.h"
 
 #include <QByteArray>
 #include <QString>

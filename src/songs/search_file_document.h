@@ -1,7 +1,7 @@
 #pragma once
 
-#include "songs/latest_job.h"
 #include "songs/search_file_analysis.h"
+#include "ui/core/latest_job.h"
 
 #include <QObject>
 #include <QString>

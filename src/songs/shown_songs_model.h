@@ -1,8 +1,8 @@
 #pragma once
 
-#include "songs/latest_job.h"
 #include "songs/song_finder.h"
 #include "songs/song_table_model.h"
+#include "ui/core/latest_job.h"
 
 #include <QAbstractProxyModel>
 

@@ -1,7 +1,7 @@
 #include "songs/song_facets.h"
 
 #include "songs/gbk_folding.h"
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 
 #include <QHash>
 

@@ -3,8 +3,8 @@
 #include "songs/gbk_folding.h"
 #include "songs/pinyin_readings.h"
 #include "songs/search_file_analysis.h"
-#include "ui/gbk_text.h"
-#include "ui/text_encoding.h"
+#include "ui/core/gbk_text.h"
+#include "ui/core/text_encoding.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,8 +1,8 @@
 #include "songs/song_order.h"
 
 #include "songs/gbk_folding.h"
-#include "ui/gbk_text.h"
-#include "ui/text_encoding.h"
+#include "ui/core/gbk_text.h"
+#include "ui/core/text_encoding.h"
 
 #include <unicode/ucol.h>
 

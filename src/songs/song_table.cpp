@@ -1,6 +1,6 @@
 #include "songs/song_table.h"
 
-#include "ui/memory_advice.h"
+#include "ui/core/memory_advice.h"
 
 #include <algorithm>
 

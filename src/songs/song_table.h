@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/text_encoding.h"
+#include "ui/core/text_encoding.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -2,7 +2,7 @@
 
 #include "preview/player_window.h"
 #include "songs/song_order.h"
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 
 #include <QAccessible>
 #include <QCheckBox>

@@ -2,9 +2,9 @@
 #include "app/first_use_notice.h"
 #include "app/settings_files.h"
 #include "support/window_layout.h"
-#include "ui/enter_presses_button.h"
-#include "ui/file_io.h"
-#include "ui/scripted_dialogs.h"
+#include "ui/core/file_io.h"
+#include "ui/widgets/enter_presses_button.h"
+#include "ui/widgets/scripted_dialogs.h"
 
 #include <QApplication>
 #include <QDialog>

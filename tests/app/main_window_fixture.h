@@ -6,10 +6,10 @@
 #include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
-#include "ui/app_state.h"
-#include "ui/file_io.h"
-#include "ui/file_load_job.h"
-#include "ui/scripted_dialogs.h"
+#include "ui/core/app_state.h"
+#include "ui/core/file_io.h"
+#include "ui/core/file_load_job.h"
+#include "ui/widgets/scripted_dialogs.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -4,7 +4,7 @@
 
 #include "preview/player_window.h"
 #include "preview/song_dir_window.h"
-#include "ui/enter_presses_button.h"
+#include "ui/widgets/enter_presses_button.h"
 
 #include <QApplication>
 #include <QCheckBox>

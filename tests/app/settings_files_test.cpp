@@ -1,7 +1,7 @@
 #include "app/first_use_notice.h"
 #include "app/settings_files.h"
-#include "ui/file_io.h"
-#include "ui/scripted_dialogs.h"
+#include "ui/core/file_io.h"
+#include "ui/widgets/scripted_dialogs.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "main_window_fixture.h"
 
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 
 #include <QAccessible>
 #include <QApplication>

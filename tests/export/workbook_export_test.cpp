@@ -1,7 +1,7 @@
 #include "export/song_workbook.h"
 
 #include "test_song_tables.h"
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 #include "workbook_reading.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "songs/code_list.h"
 #include "venue_songs.h"
 
-#include "ui/file_io.h"
-#include "ui/gbk_text.h"
+#include "ui/core/file_io.h"
+#include "ui/core/gbk_text.h"
 
 #include <QFile>
 #include <QTemporaryDir>

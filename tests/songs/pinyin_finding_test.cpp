@@ -1,8 +1,8 @@
 #include "songs/pinyin_readings.h"
 #include "songs/search_file_analysis.h"
 #include "songs/song_finder.h"
-#include "ui/file_io.h"
-#include "ui/gbk_text.h"
+#include "ui/core/file_io.h"
+#include "ui/core/gbk_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "songs/search_file_analysis.h"
 
-#include "ui/file_io.h"
-#include "ui/gbk_text.h"
+#include "ui/core/file_io.h"
+#include "ui/core/gbk_text.h"
 
 #include <QByteArrayList>
 

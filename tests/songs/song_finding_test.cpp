@@ -2,7 +2,7 @@
 #include "songs/song_finder.h"
 #include "songs/song_order.h"
 
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 
 #include <QStringList>
 

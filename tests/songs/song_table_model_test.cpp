@@ -2,7 +2,7 @@
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
 
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "venue_songs.h"
 
 #include "songs/search_file_analysis.h"
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "ui/placed_layout.h"
+#include "ui/widgets/placed_layout.h"
 
 #include <QHash>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/dialogs.h"
+#include "ui/widgets/dialogs.h"
 
 // The real dialogs. Remembers the folders last used, so the save dialog opens where the search
 // file came from, and the open dialog where the last file was opened.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/dialogs.h"
+#include "ui/widgets/dialogs.h"
 
 #include <QStringList>
 

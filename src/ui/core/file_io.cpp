@@ -1,6 +1,6 @@
-#include "ui/file_io.h"
+#include "ui/core/file_io.h"
 
-#include "ui/memory_advice.h"
+#include "ui/core/memory_advice.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "ui/dialogs.h"
-#include "ui/qt_dialogs.h"
-#include "ui/window_frame.h"
+#include "ui/widgets/dialogs.h"
+#include "ui/widgets/qt_dialogs.h"
+#include "ui/widgets/window_frame.h"
 
 #include <QAbstractButton>
 #include <QApplication>

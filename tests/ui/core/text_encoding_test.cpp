@@ -1,5 +1,5 @@
-#include "ui/gbk_text.h"
-#include "ui/text_encoding.h"
+#include "ui/core/gbk_text.h"
+#include "ui/core/text_encoding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/file_io.h"
-#include "ui/text_encoding.h"
+#include "ui/core/file_io.h"
+#include "ui/core/text_encoding.h"
 
 #include <QElapsedTimer>
 #include <QObject>

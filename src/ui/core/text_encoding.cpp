@@ -1,6 +1,6 @@
-#include "ui/text_encoding.h"
+#include "ui/core/text_encoding.h"
 
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 
 #include <QCoreApplication>
 #include <QLocale>

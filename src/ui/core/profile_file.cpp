@@ -1,6 +1,6 @@
-#include "ui/profile_file.h"
+#include "ui/core/profile_file.h"
 
-#include "ui/file_io.h"
+#include "ui/core/file_io.h"
 
 #include <QFile>
 

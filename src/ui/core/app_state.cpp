@@ -1,6 +1,6 @@
-#include "ui/app_state.h"
+#include "ui/core/app_state.h"
 
-#include "ui/file_io.h"
+#include "ui/core/file_io.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "ui/memory_advice.h"
+#include "ui/core/memory_advice.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "ui/native_path.h"
+#include "ui/core/native_path.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "ui/accessibility.h"
+#include "ui/widgets/accessibility.h"
 
 #include <QAccessibleWidget>
 #include <QSet>

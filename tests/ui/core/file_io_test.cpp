@@ -1,4 +1,4 @@
-#include "ui/file_io.h"
+#include "ui/core/file_io.h"
 
 #include <QDir>
 #include <QFile>

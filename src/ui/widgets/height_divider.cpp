@@ -1,6 +1,6 @@
-#include "ui/height_divider.h"
+#include "ui/widgets/height_divider.h"
 
-#include "ui/accessibility.h"
+#include "ui/widgets/accessibility.h"
 
 #include <QAccessibleWidget>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "ui/window_frame.h"
+#include "ui/widgets/window_frame.h"
 
 #include <QScreen>
 #include <QWidget>

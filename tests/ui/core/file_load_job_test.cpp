@@ -1,4 +1,4 @@
-#include "ui/file_load_job.h"
+#include "ui/core/file_load_job.h"
 
 #include <QFile>
 #include <QSignalSpy>

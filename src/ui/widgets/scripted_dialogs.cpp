@@ -1,4 +1,4 @@
-#include "ui/scripted_dialogs.h"
+#include "ui/widgets/scripted_dialogs.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "ui/enter_presses_button.h"
+#include "ui/widgets/enter_presses_button.h"
 
 #include <QApplication>
 #include <QDialog>

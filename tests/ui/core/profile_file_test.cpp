@@ -1,5 +1,5 @@
-#include "ui/file_io.h"
-#include "ui/profile_file.h"
+#include "ui/core/file_io.h"
+#include "ui/core/profile_file.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "ui/gbk_text.h"
+#include "ui/core/gbk_text.h"
 
 #include <gtest/gtest.h>
 

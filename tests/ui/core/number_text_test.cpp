@@ -1,4 +1,4 @@
-#include "ui/number_text.h"
+#include "ui/core/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/qt_dialogs.h"
+#include "ui/widgets/qt_dialogs.h"
 
 #include <QDialog>
 #include <QDir>
