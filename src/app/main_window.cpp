@@ -4,14 +4,13 @@
 #include "app/find_bar.h"
 #include "app/progress_strip.h"
 #include "app/quit_signals.h"
+#include "app/song_preview.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
 #include "app/tick_undo.h"
 #include "app/ticked_songs_export.h"
 #include "app/venue_menus.h"
 #include "app/workbook_export_command.h"
-#include "preview/player_window.h"
-#include "preview/song_dir_window.h"
 #include "selection/random_selection.h"
 #include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
@@ -20,7 +19,6 @@
 #include "songs/source_text_model.h"
 #include "ui/core/app_state.h"
 #include "ui/core/gbk_text.h"
-#include "ui/core/native_path.h"
 #include "ui/core/number_text.h"
 #include "ui/widgets/accessibility.h"
 #include "ui/widgets/dialogs.h"
@@ -30,8 +28,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
-#include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -50,19 +46,11 @@ QString droppedFile(const QMimeData *mime)
                                                                : QString();
 }
 
-// A path longer than its label still shows whole in the tooltip.
-void showPath(QLabel *label, const QString &path)
-{
-    label->setText(path);
-    label->setToolTip(path);
-}
-
 } // namespace
 
 MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_dialogs(dialogs)
-    , m_engine(std::move(engine))
     , m_random(QRandomGenerator::securelySeeded())
     , m_state(state)
     , m_document(new SearchFileDocument(this))
@@ -81,6 +69,7 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
     m_workbookExport
         = new WorkbookExportCommand(dialogs, this, m_songModel, m_controls.workbookProgress);
     m_tickedExport = new TickedSongsExport(dialogs, this, m_songModel);
+    m_preview = new SongPreview(dialogs, this, std::move(engine), m_controls.songFolderLabel);
     m_sourceModel->setBytes(Gbk::encode(tr("无数据，请点击右边选择搜歌文件按钮导入搜歌文件")));
     m_controls.sourceView->setSourceModel(m_sourceModel);
     m_controls.songTable->setSongModel(m_shownModel);
@@ -97,18 +86,14 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
         m_filters->readVenueFiles(m_state.venueSongFiles(), true);
 }
 
-MainWindow::~MainWindow()
-{
-    if (m_player)
-        m_player->close();
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::connectControls()
 {
     const MainWindowControls &c = m_controls;
     connect(c.browseButton, &QPushButton::clicked, this, &MainWindow::onBrowseClicked);
     connect(c.analyseButton, &QPushButton::clicked, this, &MainWindow::onAnalyseClicked);
-    connect(c.songFolderButton, &QPushButton::clicked, this, &MainWindow::onSongFolderClicked);
+    connect(c.songFolderButton, &QPushButton::clicked, m_preview, &SongPreview::chooseFolder);
     connect(c.checkAllBox, &QCheckBox::clicked, this, &MainWindow::onCheckAllClicked);
     connect(c.randomCountField, &QLineEdit::returnPressed, this, &MainWindow::onRandomPickClicked);
     connect(c.randomPickButton, &QPushButton::clicked, this, &MainWindow::onRandomPickClicked);
@@ -119,10 +104,6 @@ void MainWindow::connectControls()
         [menu = c.menu](const QPoint &position) { menu->popup(position); });
     connect(
         c.songTable, &SongTableView::songDoubleClicked, c.playSelectedAction, &QAction::trigger);
-    connect(c.songTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
-        &MainWindow::onHeaderClicked);
-    c.songTable->horizontalHeader()->setSortIndicatorShown(true);
-    c.songTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
 
     connect(c.playSelectedAction, &QAction::triggered, this, &MainWindow::onPlaySelectedTriggered);
     connect(c.aboutAction, &QAction::triggered, this, &MainWindow::onAboutClicked);
@@ -145,11 +126,8 @@ void MainWindow::connectControls()
     connect(m_venueMenus, &VenueMenus::noted, this, &MainWindow::showNote);
 
     connect(c.loadProgress, &ProgressStrip::cancelRequested, this, &MainWindow::onCancelTriggered);
-    connect(m_document, &SearchFileDocument::loadProgress, c.loadProgress, [c](int percent) {
-        if (c.loadProgress->isHidden())
-            c.loadProgress->begin();
-        c.loadProgress->setValue(percent);
-    });
+    connect(m_document, &SearchFileDocument::loadProgress, c.loadProgress,
+        &ProgressStrip::showProgress);
     connect(m_document, &SearchFileDocument::firstScreenRead, m_sourceModel,
         &SourceTextModel::showFirstScreen);
     connect(m_document, &SearchFileDocument::firstScreenWithdrawn, m_sourceModel,
@@ -193,27 +171,29 @@ void MainWindow::loadSearchFile(const QString &path)
     updateCancelCommand();
 }
 
-void MainWindow::onSearchFileLoadFailed(const QString &path, const QString &reason)
+void MainWindow::onSearchFileLoadEnded()
 {
     m_controls.loadProgress->hide();
     m_controls.analyseButton->setEnabled(!m_document->isEmpty());
     updateCancelCommand();
+}
+
+void MainWindow::onSearchFileLoadFailed(const QString &path, const QString &reason)
+{
+    onSearchFileLoadEnded();
     m_dialogs.showMessage(
         this, tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 void MainWindow::onSearchFileLoaded()
 {
-    m_controls.loadProgress->hide();
-    updateCancelCommand();
+    onSearchFileLoadEnded();
     const QString &path = m_document->path();
     const bool empty = m_document->isEmpty();
     m_sourceModel->setBytes(m_document->bytes(), m_document->encoding());
-    showPath(m_controls.searchFilePathLabel, QDir::toNativeSeparators(path));
-    // An empty file shows its own path there, yet it is no folder to play songs from.
-    m_songFolderPath = empty ? QString() : folderWithSeparator(QFileInfo(path).absolutePath());
-    showPath(m_controls.songFolderLabel, empty ? QDir::toNativeSeparators(path) : m_songFolderPath);
-    m_controls.analyseButton->setEnabled(!empty);
+    m_controls.searchFilePathLabel->setText(QDir::toNativeSeparators(path));
+    m_controls.searchFilePathLabel->setToolTip(QDir::toNativeSeparators(path));
+    m_preview->followSearchFile(path, empty);
     m_controls.playSelectedAction->setEnabled(!empty);
 }
 
@@ -230,21 +210,14 @@ void MainWindow::onTableReplaced(const std::shared_ptr<SearchFileAnalysis> &anal
     const TicksCarried carried = m_songModel->setTable(m_document->table());
     m_filters->setSongLines(std::move(analysis->lines), std::move(analysis->findForms));
     m_controls.findBar->setEnabled(true);
-    m_controls.songTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_controls.randomCountField->setText(NumberText::fromReal(static_cast<double>(songCount) / 2));
     if (carried.keptRows > 0 || carried.droppedRows > 0) {
         showNote(tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
                      .arg(carried.keptRows)
                      .arg(carried.droppedRows));
     }
-    if (analysis->skippedLineCount > 0) {
-        const bool more
-            = analysis->skippedLineCount > qsizetype(analysis->firstSkippedLines.size());
-        m_dialogs.showMessage(this,
-            tr("有 %1 行字段不足九个，不是完整的歌曲记录，已跳过。\n行号：%2%3")
-                .arg(analysis->skippedLineCount)
-                .arg(NumberText::list(analysis->firstSkippedLines), more ? tr(" 等") : QString()));
-    }
+    if (analysis->skippedLineCount > 0)
+        m_dialogs.showMessage(this, skippedLinesMessage(*analysis));
 }
 
 void MainWindow::onCheckAllClicked()
@@ -282,12 +255,11 @@ void MainWindow::onCancelTriggered()
     // The read first: it is what the user started last, and it leaves the window as it was.
     if (m_document->isLoading()) {
         m_document->cancelLoad();
-        m_controls.loadProgress->hide();
-        m_controls.analyseButton->setEnabled(!m_document->isEmpty());
+        onSearchFileLoadEnded();
     } else {
         m_workbookExport->cancel();
+        updateCancelCommand();
     }
-    updateCancelCommand();
 }
 
 void MainWindow::updateCancelCommand()
@@ -295,31 +267,11 @@ void MainWindow::updateCancelCommand()
     m_controls.cancelAction->setEnabled(m_document->isLoading() || m_workbookExport->isRunning());
 }
 
-void MainWindow::onSongFolderClicked()
-{
-    SongDirWindow chooser(QDir::currentPath(), this);
-    if (m_dialogs.showModal(chooser) == QDialog::Accepted) {
-        m_songFolderPath = chooser.chosenFolder();
-        showPath(m_controls.songFolderLabel, m_songFolderPath);
-    }
-}
-
 void MainWindow::onPlaySelectedTriggered()
 {
     const int shownRow = m_controls.songTable->selectedRow();
-    const std::shared_ptr<const SongTable> &table = m_songModel->table();
-    if (shownRow < 0 || !table)
-        return;
-    const auto row = static_cast<qsizetype>(m_shownModel->tableRow(shownRow));
-    const QString address = m_songFolderPath + table->text(row, SongColumn::FilePath);
-    if (!m_player) {
-        m_player = new PlayerWindow(m_engine(), this);
-        m_player->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    m_player->show();
-    m_player->raise();
-    m_player->play(address, table->text(row, SongColumn::Name),
-        table->text(row, SongColumn::Singer), table->text(row, SongColumn::Code));
+    if (shownRow >= 0 && m_songModel->hasSongs())
+        m_preview->play(*m_songModel->table(), m_shownModel->tableRow(shownRow));
 }
 
 void MainWindow::onAboutClicked()
@@ -333,6 +285,8 @@ void MainWindow::onShownSongsChanged()
     const qsizetype shown = m_shownModel->shownSongCount();
     m_controls.songCountLabel->setText(
         m_songModel->hasSongs() ? QString::number(shown) : QString());
+    // Counted once a change of the shown songs, not at every tick.
+    m_filterCounts = m_venueMenus->counts(*m_shownModel);
     updateStatus();
     showCheckAllState();
 }
@@ -373,22 +327,6 @@ void MainWindow::updateStatus()
 {
     const std::shared_ptr<const SongTable> &table = m_songModel->table();
     m_controls.findBar->setCounts(m_shownModel->shownSongCount(), table ? table->rowCount() : 0,
-        m_songModel->tickedSongCount(), m_venueMenus->counts(*m_shownModel));
+        m_songModel->tickedSongCount(), m_filterCounts);
     m_controls.findBar->setNote(m_statusNote);
-}
-
-void MainWindow::onHeaderClicked(int column)
-{
-    if (!m_songModel->hasSongs())
-        return;
-    // Ascending, descending, then file order again.
-    Qt::SortOrder order = Qt::AscendingOrder;
-    if (column == m_shownModel->sortColumn()) {
-        if (m_shownModel->sortOrder() == Qt::AscendingOrder)
-            order = Qt::DescendingOrder;
-        else
-            column = -1;
-    }
-    m_shownModel->sortBy(column, order);
-    m_controls.songTable->horizontalHeader()->setSortIndicator(column, order);
 }

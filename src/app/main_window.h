@@ -3,7 +3,6 @@
 #include "app/main_window_controls.h"
 #include "songs/song_table.h"
 
-#include <QPointer>
 #include <QRandomGenerator>
 #include <QWidget>
 
@@ -13,9 +12,9 @@
 class AppState;
 class Dialogs;
 class PlaybackEngine;
-class PlayerWindow;
 class SearchFileDocument;
 class ShownSongsModel;
+class SongPreview;
 class SongFilters;
 class SongTableModel;
 class SourceTextModel;
@@ -55,16 +54,16 @@ private:
     // Reads in the background; the first screen of text shows while the rest is read.
     void loadSearchFile(const QString &path);
     void onSearchFileLoaded();
+    // Loaded, failed or cancelled: the window as it is without a read.
+    void onSearchFileLoadEnded();
     void onSearchFileLoadFailed(const QString &path, const QString &reason);
     void onAnalyseClicked();
     void onTableReplaced(const std::shared_ptr<SearchFileAnalysis> &analysis);
     void onCheckAllClicked();
     void onRandomPickClicked();
     void onCancelTriggered();
-    void onSongFolderClicked();
     void onPlaySelectedTriggered();
     void onAboutClicked();
-    void onHeaderClicked(int column);
     void onShownSongsChanged();
     void onTicksChanged();
     void onFiltersChanged();
@@ -78,7 +77,6 @@ private:
     void updateCancelCommand();
 
     Dialogs &m_dialogs;
-    EngineSource m_engine;
     QRandomGenerator m_random;
     AppState &m_state;
 
@@ -92,10 +90,10 @@ private:
     VenueMenus *m_venueMenus;
     WorkbookExportCommand *m_workbookExport;
     TickedSongsExport *m_tickedExport;
+    SongPreview *m_preview;
 
-    // The folder the player prefixes to a song's path, as its label shows it.
-    QString m_songFolderPath;
+    // What the status adds of the filters to its counts.
+    QString m_filterCounts;
     // What the last command did (a re-analysis, an export, a copy), until the next change.
     QString m_statusNote;
-    QPointer<PlayerWindow> m_player;
 };

@@ -129,18 +129,19 @@ void SongFilters::onFacetsMade(std::shared_ptr<const SongFacets> facets)
 
 void SongFilters::setLanguage(int choice)
 {
-    if (choice == m_language)
-        return;
-    m_language = choice;
-    applyFacetChoice();
-    emit changed();
+    setFacetChoice(m_language, choice);
 }
 
 void SongFilters::setCategory(int choice)
 {
-    if (choice == m_category)
+    setFacetChoice(m_category, choice);
+}
+
+void SongFilters::setFacetChoice(int &field, int choice)
+{
+    if (choice == field)
         return;
-    m_category = choice;
+    field = choice;
     applyFacetChoice();
     emit changed();
 }

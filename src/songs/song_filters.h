@@ -114,6 +114,7 @@ private:
     void onTableReplaced();
     void startSearch(FindQuery query);
     void onFacetsMade(std::shared_ptr<const SongFacets> facets);
+    void setFacetChoice(int &field, int choice);
     void applyFacetChoice();
     void onVenueFilesRead(
         const QStringList &paths, bool remembered, const std::vector<CodeList> &lists);
