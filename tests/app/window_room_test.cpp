@@ -247,8 +247,9 @@ TEST(PlacedLayoutItems, APlacedWidgetIsAnItemOfTheLayoutAndStaysInItsGroup)
     added->setGeometry(40, 60, 10, 10);
     layout->addWidget(added);
     EXPECT_EQ(layout->count(), 3);
+    // As a resize of the shown window does.
     window.resize(150, 120);
-    layout->activate();
+    layout->setGeometry(window.rect());
     EXPECT_EQ(inGroup->geometry(), QRect(60, 10, 20, 20)) << "moved right by the extra 50";
     EXPECT_EQ(added->geometry(), QRect(40, 60, 10, 10));
 
@@ -256,7 +257,7 @@ TEST(PlacedLayoutItems, APlacedWidgetIsAnItemOfTheLayoutAndStaysInItsGroup)
     EXPECT_EQ(taken->widget(), inGroup);
     EXPECT_EQ(layout->count(), 2);
     window.resize(200, 120);
-    layout->activate();
+    layout->setGeometry(window.rect());
     EXPECT_EQ(inGroup->geometry(), QRect(60, 10, 20, 20)) << "no longer placed";
     EXPECT_EQ(group->width(), 200);
 
