@@ -87,9 +87,12 @@ public:
     {
         if (!m_watcher)
             return;
-        QFuture<Result> future = m_watcher->future();
-        cancel();
-        future.waitForFinished();
+        // Stopped by its flag, not by cancelling the future, which would not be waited for.
+        m_stop->store(true);
+        m_watcher->disconnect();
+        m_watcher->future().waitForFinished();
+        m_watcher.reset();
+        m_stop.reset();
     }
 
     // Asks the running job to stop at its next check, yet still delivers what it ends with: for
