@@ -20,6 +20,7 @@ class SearchFileDocument;
 class ShownSongsModel;
 class SongTableModel;
 class SourceTextModel;
+class TickRecovery;
 class TickUndo;
 class TickedSongsExport;
 class VenueFilters;
@@ -89,6 +90,7 @@ private:
     VenueFilters *m_venueFilters;
     WorkbookExportCommand *m_workbookExport;
     TickedSongsExport *m_tickedExport;
+    TickRecovery *m_tickRecovery;
 
     // The folder the player prefixes to a song's path, as its label shows it.
     QString m_songFolderPath;
