@@ -21,7 +21,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -186,22 +185,6 @@ int offer(const QString &stateFolder, const QString &searchFile)
     return 0;
 }
 
-std::map<QString, double> runChild(const QString &flag, const QString &folder, const QString &file)
-{
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), { flag, folder, file });
-    std::map<QString, double> values;
-    if (!child.waitForFinished(-1) || child.exitCode() != 0)
-        return values;
-    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> parts = line.split('\t');
-        if (parts.size() == 2)
-            values[QString::fromUtf8(parts[0])] = parts[1].toDouble();
-    }
-    return values;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -224,7 +207,7 @@ int main(int argc, char **argv)
     for (int run = 0; run < arguments->runs; ++run) {
         QTemporaryDir state;
         for (const QString &flag : { tickFlag, offerFlag }) {
-            const std::map<QString, double> values = runChild(flag, state.path(), file);
+            const std::map<QString, double> values = stepsOfChildRun({ flag, state.path(), file });
             if (values.empty()) {
                 std::fprintf(stderr, "the %s run failed\n", qPrintable(flag));
                 return 1;
