@@ -7,6 +7,7 @@
 #include "ui/core/app_state.h"
 #include "ui/widgets/enter_presses_button.h"
 #include "ui/widgets/qt_dialogs.h"
+#include "ui/widgets/window_frame.h"
 
 #include <QApplication>
 #include <QFont>
@@ -52,8 +53,7 @@ int main(int argc, char *argv[])
             return *engine;
         },
         state);
-    if (state.windowSize().isValid())
-        window.resize(state.windowSize().expandedTo(window.minimumSize()));
+    resizeWithinScreen(window, state.windowSize());
     const QuitSignals quitSignals;
     window.show();
     // Inside the event loop, so that a quit signal while the notice shows ends the program.

@@ -7,6 +7,7 @@
 #include "app/song_preview.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
+#include "app/tick_recovery.h"
 #include "app/tick_undo.h"
 #include "app/ticked_songs_export.h"
 #include "app/venue_menus.h"
@@ -70,6 +71,8 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
         = new WorkbookExportCommand(dialogs, this, m_songModel, m_controls.workbookProgress);
     m_tickedExport = new TickedSongsExport(dialogs, this, m_songModel);
     m_preview = new SongPreview(dialogs, this, std::move(engine), m_controls.songFolderLabel);
+    m_tickRecovery = new TickRecovery(dialogs, this, m_document, m_songModel, m_tickedExport,
+        TickRecovery::pathBeside(state.path()));
     m_sourceModel->setBytes(Gbk::encode(tr("无数据，请点击右边选择搜歌文件按钮导入搜歌文件")));
     m_controls.sourceView->setSourceModel(m_sourceModel);
     m_controls.songTable->setSongModel(m_shownModel);
@@ -111,6 +114,7 @@ void MainWindow::connectControls()
     connect(
         c.copyDetailsAction, &QAction::triggered, m_tickedExport, &TickedSongsExport::copyDetails);
     connect(m_tickedExport, &TickedSongsExport::noted, this, &MainWindow::showNote);
+    connect(m_tickRecovery, &TickRecovery::noted, this, &MainWindow::showNote);
     connect(c.exportWorkbookAction, &QAction::triggered, m_workbookExport,
         &WorkbookExportCommand::start);
     connect(c.findAction, &QAction::triggered, c.findBar, &FindBar::focusField);
@@ -247,7 +251,7 @@ void MainWindow::onRandomPickClicked()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // A quit signal closes as the close box did before, without a question.
-    event->setAccepted(QuitSignals::isClosingWindows() || m_tickedExport->mayClose());
+    event->setAccepted(QuitSignals::isQuitting() || m_tickedExport->mayClose());
 }
 
 void MainWindow::onCancelTriggered()

@@ -18,6 +18,7 @@ class SongPreview;
 class SongFilters;
 class SongTableModel;
 class SourceTextModel;
+class TickRecovery;
 class TickUndo;
 class TickedSongsExport;
 class VenueMenus;
@@ -91,6 +92,7 @@ private:
     WorkbookExportCommand *m_workbookExport;
     TickedSongsExport *m_tickedExport;
     SongPreview *m_preview;
+    TickRecovery *m_tickRecovery;
 
     // What the status adds of the filters to its counts.
     QString m_filterCounts;

@@ -196,6 +196,11 @@ void PlayerView::seekBy(double seconds)
 void PlayerView::playFile(const QString &path)
 {
     m_path = path;
+    // Without its engine nothing plays: the reason stays where the picture would be.
+    if (!m_engine->isReady()) {
+        onPlaybackFailed(m_engine->startupError());
+        return;
+    }
     m_vocalSwitch.reset({});
     m_vocalSwitched = false;
     showVocalSwitch();
@@ -209,7 +214,7 @@ void PlayerView::playFile(const QString &path)
 void PlayerView::showNotFound(const QString &message)
 {
     stop();
-    showMessage(message);
+    showMessage(m_engine->isReady() ? message : message + u"\n\n"_qs + m_engine->startupError());
     setStatus(Status::NotFound);
 }
 
@@ -239,6 +244,7 @@ void PlayerView::setStatus(Status status)
     m_playPause->setEnabled(hasFile);
     m_stop->setEnabled(hasFile || status == Status::Loading);
     m_seek->setEnabled(hasFile);
+    m_volume->setEnabled(m_engine->isReady());
     if (status == m_status)
         return;
     m_status = status;
