@@ -116,7 +116,11 @@ void MainWindow::connectControls()
         &TickedSongsExport::exportCodes);
     connect(c.aboutButton, &QPushButton::clicked, this, &MainWindow::onAboutClicked);
     connect(c.songTable, &SongTableView::contextMenuRequested, c.menu,
-        [menu = c.menu](const QPoint &position) { menu->popup(position); });
+        [menu = c.menu](const QPoint &position, bool byKeyboard) {
+            if (byKeyboard)
+                selectFirstItemWhenShown(*menu);
+            menu->popup(position);
+        });
     connect(
         c.songTable, &SongTableView::songDoubleClicked, c.playSelectedAction, &QAction::trigger);
     connect(c.songTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
@@ -344,6 +348,8 @@ void MainWindow::onPlaySelectedTriggered()
     }
     m_player->show();
     m_player->raise();
+    // Escape then closes it, and a screen reader follows it.
+    m_player->activateWindow();
     m_player->play(address, table->text(row, SongColumn::Name),
         table->text(row, SongColumn::Singer), table->text(row, SongColumn::Code));
 }

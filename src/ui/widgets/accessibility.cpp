@@ -1,6 +1,8 @@
 #include "ui/widgets/accessibility.h"
 
 #include <QAccessibleWidget>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QSet>
 
 namespace {
@@ -43,6 +45,38 @@ private:
     QComboBox *comboBox() const { return static_cast<QComboBox *>(widget()); }
 };
 
+class ValueLabelAccessible : public QAccessibleWidget
+{
+public:
+    explicit ValueLabelAccessible(ValueLabel *label)
+        : QAccessibleWidget(label, QAccessible::StaticText)
+    {
+    }
+
+    QString text(QAccessible::Text text) const override
+    {
+        if (text == QAccessible::Name)
+            return static_cast<const ValueLabel *>(widget())->spokenText();
+        return QAccessibleWidget::text(text);
+    }
+};
+
+class AlertLabelAccessible : public QAccessibleWidget
+{
+public:
+    explicit AlertLabelAccessible(AlertLabel *label)
+        : QAccessibleWidget(label, QAccessible::AlertMessage)
+    {
+    }
+
+    QString text(QAccessible::Text text) const override
+    {
+        if (text == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<const QLabel *>(widget())->text();
+        return QAccessibleWidget::text(text);
+    }
+};
+
 QAccessibleInterface *windowFor(const QString &className, QObject *object)
 {
     auto *widget = qobject_cast<QWidget *>(object);
@@ -51,7 +85,74 @@ QAccessibleInterface *windowFor(const QString &className, QObject *object)
     return nullptr;
 }
 
+// Selects the first item once the menu shows, by the Down key a user would press: the menu's own
+// keyboard selection skips separators and disabled items and opens no submenu.
+class FirstItemOnShow : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            // After the menu has finished showing, which would reset what is selected.
+            QMetaObject::invokeMethod(
+                watched,
+                [menu = static_cast<QMenu *>(watched)] {
+                    if (menu->isVisible() && !menu->activeAction()) {
+                        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+                        QCoreApplication::sendEvent(menu, &down);
+                    }
+                },
+                Qt::QueuedConnection);
+            deleteLater();
+        }
+        return false;
+    }
+};
+
 } // namespace
+
+ValueLabel::ValueLabel(const QString &what, QWidget *parent)
+    : QLabel(parent)
+    , m_what(what)
+{
+    useAccessibleInterface<ValueLabel, ValueLabelAccessible>();
+}
+
+QString ValueLabel::spokenText() const
+{
+    return text().isEmpty() ? m_what : tr("%1：%2").arg(m_what, text());
+}
+
+AlertLabel::AlertLabel(QWidget *parent)
+    : QLabel(parent)
+{
+    useAccessibleInterface<AlertLabel, AlertLabelAccessible>();
+}
+
+void AlertLabel::showAlert(const QString &text)
+{
+    const bool inSight = isVisible();
+    setText(text);
+    if (inSight) {
+        QAccessibleEvent shown(this, QAccessible::ObjectShow);
+        QAccessible::updateAccessibility(&shown);
+    }
+}
+
+void selectFirstItemWhenShown(QMenu &menu)
+{
+    // One request at a time: a second before the menu shows replaces the first.
+    for (QObject *child : menu.children()) {
+        if (dynamic_cast<FirstItemOnShow *>(child)) {
+            menu.removeEventFilter(child);
+            child->deleteLater();
+        }
+    }
+    menu.installEventFilter(new FirstItemOnShow(&menu));
+}
 
 void exposeAsWindow(const QWidget &window)
 {
