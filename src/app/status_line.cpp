@@ -2,33 +2,12 @@
 
 #include "ui/widgets/accessibility.h"
 
-#include <QAccessibleWidget>
 #include <QPainter>
-
-namespace {
-
-class StatusLineAccessible : public QAccessibleWidget
-{
-public:
-    explicit StatusLineAccessible(StatusLine *line)
-        : QAccessibleWidget(line, QAccessible::StatusBar)
-    {
-    }
-
-    QString text(QAccessible::Text text) const override
-    {
-        if (text == QAccessible::Name)
-            return static_cast<const StatusLine *>(widget())->spokenText();
-        return QAccessibleWidget::text(text);
-    }
-};
-
-} // namespace
 
 StatusLine::StatusLine(QWidget *parent)
     : QLabel(parent)
 {
-    useAccessibleInterface<StatusLine, StatusLineAccessible>();
+    useAccessibleInterface<StatusLine, SpokenTextAccessible<StatusLine, QAccessible::StatusBar>>();
     // A name of its own keeps QLabel from telling of every text it is given.
     setAccessibleName(spokenText());
 }

@@ -45,38 +45,6 @@ private:
     QComboBox *comboBox() const { return static_cast<QComboBox *>(widget()); }
 };
 
-class ValueLabelAccessible : public QAccessibleWidget
-{
-public:
-    explicit ValueLabelAccessible(ValueLabel *label)
-        : QAccessibleWidget(label, QAccessible::StaticText)
-    {
-    }
-
-    QString text(QAccessible::Text text) const override
-    {
-        if (text == QAccessible::Name)
-            return static_cast<const ValueLabel *>(widget())->spokenText();
-        return QAccessibleWidget::text(text);
-    }
-};
-
-class AlertLabelAccessible : public QAccessibleWidget
-{
-public:
-    explicit AlertLabelAccessible(AlertLabel *label)
-        : QAccessibleWidget(label, QAccessible::AlertMessage)
-    {
-    }
-
-    QString text(QAccessible::Text text) const override
-    {
-        if (text == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return static_cast<const QLabel *>(widget())->text();
-        return QAccessibleWidget::text(text);
-    }
-};
-
 QAccessibleInterface *windowFor(const QString &className, QObject *object)
 {
     auto *widget = qobject_cast<QWidget *>(object);
@@ -118,7 +86,7 @@ ValueLabel::ValueLabel(const QString &what, QWidget *parent)
     : QLabel(parent)
     , m_what(what)
 {
-    useAccessibleInterface<ValueLabel, ValueLabelAccessible>();
+    useAccessibleInterface<ValueLabel, SpokenTextAccessible<ValueLabel, QAccessible::StaticText>>();
 }
 
 QString ValueLabel::spokenText() const
@@ -129,7 +97,8 @@ QString ValueLabel::spokenText() const
 AlertLabel::AlertLabel(QWidget *parent)
     : QLabel(parent)
 {
-    useAccessibleInterface<AlertLabel, AlertLabelAccessible>();
+    useAccessibleInterface<AlertLabel,
+        SpokenTextAccessible<AlertLabel, QAccessible::AlertMessage>>();
 }
 
 void AlertLabel::showAlert(const QString &text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLabel>
 
@@ -22,6 +23,25 @@ template <typename Widget, typename Interface> void useAccessibleInterface()
     }();
     Q_UNUSED(installed);
 }
+
+// Reports a Widget with a role of its own, named by its spokenText(): what it is with what it
+// shows, where the plain text alone would say too little.
+template <typename Widget, QAccessible::Role reportedRole>
+class SpokenTextAccessible : public QAccessibleWidget
+{
+public:
+    explicit SpokenTextAccessible(Widget *widget)
+        : QAccessibleWidget(widget, reportedRole)
+    {
+    }
+
+    QString text(QAccessible::Text text) const override
+    {
+        if (text == QAccessible::Name)
+            return static_cast<const Widget *>(widget())->spokenText();
+        return QAccessibleWidget::text(text);
+    }
+};
 
 // Reports a top-level window with the role of a window (a frame on the accessibility bus);
 // Qt gives a plain QWidget window the role of a client area ("filler"). Call from the window's
@@ -63,6 +83,7 @@ public:
     explicit AlertLabel(QWidget *parent = nullptr);
 
     void showAlert(const QString &text);
+    QString spokenText() const { return text(); }
 };
 
 // Has the next showing of `menu` start on its first item, as a menu opened from the keyboard does
