@@ -104,7 +104,11 @@ void MainWindow::connectControls()
         &TickedSongsExport::exportCodes);
     connect(c.aboutButton, &QPushButton::clicked, this, &MainWindow::onAboutClicked);
     connect(c.songTable, &SongTableView::contextMenuRequested, c.menu,
-        [menu = c.menu](const QPoint &position) { menu->popup(position); });
+        [menu = c.menu](const QPoint &position, bool byKeyboard) {
+            if (byKeyboard)
+                selectFirstItemWhenShown(*menu);
+            menu->popup(position);
+        });
     connect(
         c.songTable, &SongTableView::songDoubleClicked, c.playSelectedAction, &QAction::trigger);
 

@@ -55,6 +55,8 @@ void SongPreview::play(const SongTable &table, qsizetype row)
     }
     m_player->show();
     m_player->raise();
+    // Escape then closes it, and a screen reader follows it.
+    m_player->activateWindow();
     m_player->play(m_folder + table.text(row, SongColumn::FilePath),
         table.text(row, SongColumn::Name), table.text(row, SongColumn::Singer),
         table.text(row, SongColumn::Code));

@@ -172,7 +172,8 @@ TEST_F(StatusLineTest, ALongNoteLeavesTheCountsWholeAtTheDefaultSizeAndGoesWithT
     EXPECT_TRUE(shown.endsWith(u"…"_qs)) << shown.toStdString();
     EXPECT_LE(status->fontMetrics().horizontalAdvance(shown), status->contentsRect().width());
     EXPECT_EQ(status->toolTip(), full);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name), full);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name),
+        u"状态："_qs + full);
 
     setChecked(2, true);
     EXPECT_EQ(status->shownText(), u"显示 3 / 共 3 首　已选 2 首"_qs);
