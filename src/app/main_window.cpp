@@ -243,6 +243,7 @@ void MainWindow::onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis)
     m_controls.findBar->clearQuery();
     m_songModel->setTable(table, std::move(carried.ticks));
     m_shownModel->setSongLines(std::move(analysis->lines), std::move(analysis->findForms));
+    m_shownModel->setSongOrders(m_document->songOrders());
     m_controls.songTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_controls.randomCountField->setText(
         NumberText::fromReal(static_cast<double>(table->rowCount()) / 2));

@@ -2,6 +2,7 @@
 
 #include "songs/gbk_folding.h"
 #include "songs/pinyin_readings.h"
+#include "songs/song_orders.h"
 
 SearchFileDocument::SearchFileDocument(QObject *parent)
     : QObject(parent)
@@ -32,6 +33,8 @@ void SearchFileDocument::cancelAnalysis()
 {
     m_analysis.cancel();
     m_ready.reset();
+    m_readyTable.reset();
+    m_readyOrders.reset();
     m_wanted = false;
 }
 
@@ -56,6 +59,14 @@ void SearchFileDocument::startAnalysis()
                 promise.addResult(std::make_shared<SearchFileAnalysis>(std::move(*analysis)));
         },
         [this](std::shared_ptr<SearchFileAnalysis> analysis) {
+            if (analysis->error.isEmpty()) {
+                m_readyTable = std::make_shared<const SongTable>(std::move(analysis->table));
+                // Begun while the user still looks at the text or the table, so the first click
+                // on 歌名 or 歌手 only shows an order already made (1M songs: 0.2-0.3 s of work
+                // each, which the click waited for before).
+                m_readyOrders = std::make_shared<const SongOrders>(
+                    m_readyTable, std::vector { SongColumn::Name, SongColumn::Singer });
+            }
             if (m_wanted)
                 deliver(std::move(analysis));
             else
@@ -66,7 +77,9 @@ void SearchFileDocument::startAnalysis()
 void SearchFileDocument::deliver(std::shared_ptr<SearchFileAnalysis> analysis)
 {
     m_wanted = false;
-    if (analysis->error.isEmpty())
-        m_table = std::make_shared<const SongTable>(std::move(analysis->table));
+    if (analysis->error.isEmpty()) {
+        m_table = std::exchange(m_readyTable, nullptr);
+        m_orders = std::exchange(m_readyOrders, nullptr);
+    }
     emit analysed(analysis);
 }

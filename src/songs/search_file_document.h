@@ -8,6 +8,8 @@
 
 #include <memory>
 
+class SongOrders;
+
 // The search file the user loaded: its path, its bytes and their encoding, and its analysis. The
 // analysis can start in the background before the user asks for it, so the user's Analyse
 // usually only takes the finished result; nothing of it shows before that. The analysed table never
@@ -37,6 +39,8 @@ public:
     bool isAnalysing() const { return m_wanted; }
     // The table of the last analysis delivered; nothing before one.
     const std::shared_ptr<const SongTable> &table() const { return m_table; }
+    // The orders of that table's name and singer columns, made in the background.
+    const std::shared_ptr<const SongOrders> &songOrders() const { return m_orders; }
 
 signals:
     // The songs are table(); `analysis` holds the rest (its table moved out): the whole line of
@@ -51,11 +55,14 @@ private:
     QByteArray m_bytes;
     TextEncoding m_encoding = TextEncoding::Gbk;
     std::shared_ptr<const SongTable> m_table;
+    std::shared_ptr<const SongOrders> m_orders;
 
     QFuture<void> m_tablesMade;
     LatestJob<std::shared_ptr<SearchFileAnalysis>> m_analysis { this };
-    // The analysis of the present text, finished and not yet asked for.
+    // The analysis of the present text, finished and not yet asked for, its table and orders.
     std::shared_ptr<SearchFileAnalysis> m_ready;
+    std::shared_ptr<const SongTable> m_readyTable;
+    std::shared_ptr<const SongOrders> m_readyOrders;
     // Analyse was asked for and its result has not come yet.
     bool m_wanted = false;
 };

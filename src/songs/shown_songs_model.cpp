@@ -3,6 +3,7 @@
 #include "songs/gbk_folding.h"
 #include "songs/pinyin_readings.h"
 #include "songs/song_order.h"
+#include "songs/song_orders.h"
 
 #include <algorithm>
 #include <numeric>
@@ -38,6 +39,7 @@ void ShownSongsModel::onSongsReset()
     m_sortColumn = -1;
     m_sortOrder = Qt::AscendingOrder;
     m_sortedRows.reset();
+    m_orders.reset();
     m_rows = {};
     m_showsAll = true;
     endResetModel();
@@ -153,29 +155,34 @@ void ShownSongsModel::sortBy(int column, Qt::SortOrder order)
     showSongs();
 }
 
+void ShownSongsModel::setSongOrders(std::shared_ptr<const SongOrders> orders)
+{
+    m_orders = std::move(orders);
+}
+
 void ShownSongsModel::startSort(int column)
 {
+    const auto sorted = [this](RowList rows) {
+        m_sortedRows = std::move(rows);
+        // Likewise a search still running or waiting for the finder.
+        if (!m_searchJob.isRunning() && !m_waitingQuery)
+            showSongs();
+    };
+    const std::shared_ptr<const SongTable> &table = m_songs->table();
+    if (m_orders && m_orders->table() == table.get()) {
+        if (std::optional<QFuture<RowList>> ahead = m_orders->order(SongColumn(column))) {
+            m_sortJob.follow(*ahead, sorted);
+            return;
+        }
+    }
     m_sortJob.start(
-        [table = m_songs->table(), column](
-            QPromise<RowList> &promise, const std::atomic<bool> &stop) {
-            std::vector<ByteSpan> cells(static_cast<std::size_t>(table->rowCount()));
-            const char *const text = table->bytes().constData();
-            for (qsizetype row = 0; row < table->rowCount(); ++row) {
-                const QByteArrayView cell = table->field(row, static_cast<SongColumn>(column));
-                cells[std::size_t(row)] = { static_cast<std::uint32_t>(cell.data() - text),
-                    static_cast<std::uint32_t>(cell.size()) };
-            }
+        [table, column](QPromise<RowList> &promise, const std::atomic<bool> &stop) {
             if (std::optional<std::vector<std::uint32_t>> rows
-                = sortedRows(table->bytes(), std::move(cells), stop, table->encoding()))
+                = sortedRows(*table, SongColumn(column), stop))
                 promise.addResult(
                     std::make_shared<const std::vector<std::uint32_t>>(std::move(*rows)));
         },
-        [this](RowList rows) {
-            m_sortedRows = std::move(rows);
-            // Likewise a search still running or waiting for the finder.
-            if (!m_searchJob.isRunning() && !m_waitingQuery)
-                showSongs();
-        });
+        sorted);
 }
 
 bool ShownSongsModel::isBusy() const

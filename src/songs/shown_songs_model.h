@@ -12,6 +12,8 @@
 #include <span>
 #include <vector>
 
+class SongOrders;
+
 // The songs a view shows, in the order it shows them: those that match the query and pass every
 // filter (all combined by AND), only the ticked ones when asked, sorted by a column or in file
 // order. The window hands it the values of its widgets; finding and sorting run in the
@@ -42,6 +44,8 @@ public:
     void setFilter(const QString &name, RowFilter filter);
     // Shows only these rows, in this order unless a column sort is chosen; null lifts the limit.
     void setOnlyRows(RowList rowsInOrder);
+    // After the song model took a new table: its orders made ahead, which sortBy then uses.
+    void setSongOrders(std::shared_ptr<const SongOrders> orders);
     // By a column, or in file order for -1.
     void sortBy(int column, Qt::SortOrder order);
     int sortColumn() const { return m_sortColumn; }
@@ -99,5 +103,6 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     // Every row in the ascending order of m_sortColumn, once sorted.
     RowList m_sortedRows;
+    std::shared_ptr<const SongOrders> m_orders;
     LatestJob<RowList> m_sortJob { this };
 };

@@ -13,8 +13,11 @@
 // cells keep file order. Each cell's collation key is made once, not a collator
 // compare per comparison. Nothing when `stop` was set meanwhile.
 std::optional<std::vector<std::uint32_t>> sortedRows(const QByteArray &text,
-    std::vector<ByteSpan> cells, const std::atomic<bool> &stop,
+    const std::vector<ByteSpan> &cells, const std::atomic<bool> &stop,
     TextEncoding encoding = TextEncoding::Gbk);
+// The same for a column of `table`.
+std::optional<std::vector<std::uint32_t>> sortedRows(
+    const SongTable &table, SongColumn column, const std::atomic<bool> &stop);
 
 // `rows` (any order) in the order of `sortedAll` (every row of the table, as sortedRows gives
 // them), or its reverse: one pass over every row, whatever is shown.

@@ -1,4 +1,5 @@
 #include "songs/search_file_document.h"
+#include "songs/song_orders.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -47,6 +48,29 @@ TEST(SearchFileDocument, AnalyseDeliversTheLoadedTextsSongsSharingItsBytes)
     ASSERT_TRUE(QTest::qWaitFor([&] { return delivered.sizes.size() == 2; }))
         << "a second Analyse analyses afresh";
     EXPECT_FALSE(document.isAnalysing());
+}
+
+TEST(SearchFileDocument, TheNameAndSingerOrdersOfTheDeliveredTableAreMadeAhead)
+{
+    SearchFileDocument document;
+    Delivered delivered;
+    record(document, delivered);
+    document.setText(u"/a.txt"_qs, "x||2||p||b||x||x||c||l||z\r\nx||1||p||a||x||x||c||l||y\r\n",
+        TextEncoding::Gbk);
+    document.analyseInAdvance();
+    document.analyse();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !delivered.sizes.isEmpty(); }));
+    ASSERT_TRUE(document.songOrders());
+    EXPECT_EQ(document.songOrders()->table(), document.table().get());
+    QFuture<SongOrders::RowList> names = *document.songOrders()->order(SongColumn::Name);
+    names.waitForFinished();
+    EXPECT_EQ(*names.result(), (std::vector<std::uint32_t> { 1, 0 }));
+    EXPECT_FALSE(document.songOrders()->order(SongColumn::Code)) << "made when clicked";
+
+    document.setText(u"/b.txt"_qs, songs("b", 3), TextEncoding::Gbk);
+    document.analyse();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delivered.sizes.size() == 2; }));
+    EXPECT_EQ(document.songOrders()->table(), document.table().get()) << "the new table's";
 }
 
 TEST(SearchFileDocument, ANewFileCancelsTheRunningAnalysisAndOnlyItsOwnSongsArrive)

@@ -173,6 +173,8 @@ TEST(SongFindingInOtherFiles, Utf8SongsAreFoundByEitherFormAndSortInPinyinOrder)
     // 爱 (ài) before 稻 (dào); read as GBK the UTF-8 bytes would sort otherwise.
     EXPECT_EQ(
         sortedRows(songs.table.bytes(), names, stop, TextEncoding::Utf8).value(), (Rows { 1, 0 }));
+    EXPECT_EQ(sortedRows(songs.table, SongColumn::Name, stop).value(), (Rows { 1, 0 }))
+        << "straight from the table, in its encoding";
 }
 
 TEST(SongFindingInOtherFiles, ALoneCarriageReturnEndsASongsLine)

@@ -30,6 +30,36 @@ public:
     {
         cancel();
         m_stop = std::make_shared<std::atomic<bool>>(false);
+        watch(QtConcurrent::run([work = std::move(work), stop = m_stop](
+                                    QPromise<Result> &promise) { work(promise, *stop); }),
+            std::move(done));
+    }
+
+    // Waits for work someone else started and owns: cancelling this only forgets its result.
+    void follow(QFuture<Result> future, Done done)
+    {
+        cancel();
+        watch(std::move(future), std::move(done));
+    }
+
+    void cancel()
+    {
+        if (!m_watcher)
+            return;
+        if (m_stop) {
+            m_stop->store(true);
+            m_watcher->future().cancel();
+        }
+        m_watcher->disconnect();
+        m_watcher.reset();
+        m_stop.reset();
+    }
+
+    bool isRunning() const { return m_watcher != nullptr; }
+
+private:
+    void watch(QFuture<Result> future, Done done)
+    {
         m_watcher = std::make_unique<QFutureWatcher<Result>>();
         QFutureWatcher<Result> *watcher = m_watcher.get();
         QObject::connect(watcher, &QFutureWatcherBase::finished, m_context,
@@ -42,25 +72,9 @@ public:
                 if (delivered)
                     done(future.result());
             });
-        watcher->setFuture(
-            QtConcurrent::run([work = std::move(work), stop = m_stop](
-                                  QPromise<Result> &promise) { work(promise, *stop); }));
+        watcher->setFuture(std::move(future));
     }
 
-    void cancel()
-    {
-        if (!m_watcher)
-            return;
-        m_stop->store(true);
-        m_watcher->future().cancel();
-        m_watcher->disconnect();
-        m_watcher.reset();
-        m_stop.reset();
-    }
-
-    bool isRunning() const { return m_watcher != nullptr; }
-
-private:
     // The watcher is the sender of the signal being handled: it goes once that returns.
     void drop()
     {
