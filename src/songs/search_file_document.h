@@ -39,7 +39,7 @@ public:
     bool isAnalysing() const { return m_wanted; }
     // The table of the last analysis delivered; nothing before one.
     const std::shared_ptr<const SongTable> &table() const { return m_table; }
-    // The orders of that table's name and singer columns, made in the background.
+    // What sorting that table's columns needs, made in the background.
     const std::shared_ptr<const SongOrders> &songOrders() const { return m_orders; }
 
 signals:

@@ -68,7 +68,7 @@ void appendKey(QByteArrayView cell, TextEncoding encoding, UCollator *collator,
 
 // `cellAt(row)` gives each row's cell, for rows 0 to `rowCount` - 1.
 template <typename CellAt>
-std::optional<std::vector<std::uint32_t>> sortedRowsOf(std::size_t rowCount, const CellAt &cellAt,
+std::optional<RowRanks> rowRanksOf(std::size_t rowCount, const CellAt &cellAt,
     const std::atomic<bool> &stop, TextEncoding encoding)
 {
     UErrorCode status = U_ZERO_ERROR;
@@ -77,7 +77,7 @@ std::optional<std::vector<std::uint32_t>> sortedRowsOf(std::size_t rowCount, con
         return std::nullopt;
 
     // One key per distinct text: names repeat, and a text seen before costs a hash lookup
-    // instead of a collation. The distinct keys are sorted, then the rows are placed by their
+    // instead of a collation. The distinct keys are sorted, then the rows can be placed by their
     // key's rank in one counting pass, which keeps file order among equal cells (1M names,
     // 240,000 distinct: 0.55 s processor time sorting every row by its key instead).
     std::vector<std::uint8_t> keys;
@@ -167,35 +167,18 @@ std::optional<std::vector<std::uint32_t>> sortedRowsOf(std::size_t rowCount, con
     entries = {};
     keys = {};
     keyStarts = {};
-    std::vector<std::uint32_t> firstPlace(std::size_t(rank) + 2);
-    for (const std::uint32_t key : keyOfRow)
-        ++firstPlace[rankOfKey[key] + 1];
-    for (std::size_t at = 1; at < firstPlace.size(); ++at)
-        firstPlace[at] += firstPlace[at - 1];
-    std::vector<std::uint32_t> rows(rowCount);
-    for (std::size_t row = 0; row < rowCount; ++row)
-        rows[firstPlace[rankOfKey[keyOfRow[row]]]++] = static_cast<std::uint32_t>(row);
-    return rows;
+    for (std::uint32_t &key : keyOfRow)
+        key = rankOfKey[key];
+    return RowRanks { std::move(keyOfRow), keyCount == 0 ? 0 : rank + 1 };
 }
 
 } // namespace
 
-std::optional<std::vector<std::uint32_t>> sortedRows(const QByteArray &text,
-    const std::vector<ByteSpan> &cells, const std::atomic<bool> &stop, TextEncoding encoding)
-{
-    return sortedRowsOf(
-        cells.size(),
-        [&](std::uint32_t row) {
-            return std::string_view(text.constData() + cells[row].offset, cells[row].length);
-        },
-        stop, encoding);
-}
-
-std::optional<std::vector<std::uint32_t>> sortedRows(
+std::optional<RowRanks> rowRanks(
     const SongTable &table, SongColumn column, const std::atomic<bool> &stop)
 {
     // The cells straight from the table: a list of them would add 8 bytes a song to the peak.
-    return sortedRowsOf(
+    return rowRanksOf(
         std::size_t(table.rowCount()),
         [&](std::uint32_t row) {
             const QByteArrayView cell = table.field(row, column);
@@ -204,9 +187,47 @@ std::optional<std::vector<std::uint32_t>> sortedRows(
         stop, table.encoding());
 }
 
+namespace {
+
+std::optional<std::vector<std::uint32_t>> inRankOrder(std::optional<RowRanks> ranks)
+{
+    if (!ranks)
+        return std::nullopt;
+    return rowsByRank(
+        ranks->ofRow.size(), [&](std::size_t row) { return ranks->ofRow[row]; }, ranks->count);
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint32_t>> sortedRows(const QByteArray &text,
+    const std::vector<ByteSpan> &cells, const std::atomic<bool> &stop, TextEncoding encoding)
+{
+    return inRankOrder(rowRanksOf(
+        cells.size(),
+        [&](std::uint32_t row) {
+            return std::string_view(text.constData() + cells[row].offset, cells[row].length);
+        },
+        stop, encoding));
+}
+
+std::optional<std::vector<std::uint32_t>> sortedRows(
+    const SongTable &table, SongColumn column, const std::atomic<bool> &stop)
+{
+    return inRankOrder(rowRanks(table, column, stop));
+}
+
 std::vector<std::uint32_t> inSortedOrder(
     std::vector<std::uint32_t> rows, std::span<const std::uint32_t> sortedAll, bool descending)
 {
+    if (rows.size() == sortedAll.size()) {
+        // Every row: the order itself, without marking and walking them (1M songs, a shuffled
+        // order: 0.3 ms against 1.7 ms, medians of 9 in a separate test program).
+        if (descending)
+            std::reverse_copy(sortedAll.begin(), sortedAll.end(), rows.begin());
+        else
+            std::copy(sortedAll.begin(), sortedAll.end(), rows.begin());
+        return rows;
+    }
     std::vector<bool> wanted(sortedAll.size());
     for (const std::uint32_t row : rows)
         wanted[row] = true;

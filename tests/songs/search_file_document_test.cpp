@@ -50,7 +50,7 @@ TEST(SearchFileDocument, AnalyseDeliversTheLoadedTextsSongsSharingItsBytes)
     EXPECT_FALSE(document.isAnalysing());
 }
 
-TEST(SearchFileDocument, TheNameAndSingerOrdersOfTheDeliveredTableAreMadeAhead)
+TEST(SearchFileDocument, WhatSortingTheDeliveredTableNeedsIsMadeAhead)
 {
     SearchFileDocument document;
     Delivered delivered;

@@ -110,11 +110,10 @@ TEST_F(ShownSongs, ANewerQueryOrSortSupersedesAnOlderOneStillRunning)
     }
 }
 
-TEST_F(ShownSongs, ASortUsesTheOrderMadeAheadForItsColumnAndSortsOthersWhenClicked)
+TEST_F(ShownSongs, ASortUsesTheRanksMadeAheadForItsColumnAndSortsOthersWhenClicked)
 {
     load({ "c", "a", "b", "a" }, { "y", "z", "x", "x" });
-    const auto orders = std::make_shared<const SongOrders>(
-        m_songs.table(), std::vector { SongColumn::Name, SongColumn::Singer });
+    const auto orders = std::make_shared<const SongOrders>(m_songs.table());
     m_shown.setSongOrders(orders);
     waitUntilIdle();
     m_shown.sortBy(1, Qt::AscendingOrder);
@@ -131,8 +130,7 @@ TEST_F(ShownSongs, ASortUsesTheOrderMadeAheadForItsColumnAndSortsOthersWhenClick
 TEST_F(ShownSongs, OrdersMadeForAnotherTableAreNotUsed)
 {
     load({ "b", "a" });
-    const auto orders
-        = std::make_shared<const SongOrders>(m_songs.table(), std::vector { SongColumn::Name });
+    const auto orders = std::make_shared<const SongOrders>(m_songs.table());
     load({ "a", "c", "b" });
     m_shown.setSongOrders(orders);
     waitUntilIdle();
