@@ -85,7 +85,9 @@ SongOrders::RowList placedRows(const SongTable &table, SongColumn column, const 
 void place(std::shared_ptr<const SongTable> table, SongColumn column,
     std::shared_ptr<const Ranks> ranks, std::shared_ptr<QPromise<SongOrders::RowList>> promise)
 {
-    QThreadPool::globalInstance()->start([table, column, ranks, promise] {
+    // In the ranks' own thread, idle by then: in Qt's pool a click's rows could wait behind the
+    // finder still being built for the table just shown.
+    rankPool().start([table, column, ranks, promise] {
         promise->start();
         if (SongOrders::RowList rows = placedRows(*table, column, ranks.get()))
             promise->addResult(std::move(rows));
