@@ -12,6 +12,7 @@
 #include "songs/shown_songs_model.h"
 #include "ui/core/app_state.h"
 #include "ui/core/file_load_job.h"
+#include "ui/core/memory_advice.h"
 #include "ui/widgets/scripted_dialogs.h"
 
 #include <QApplication>
@@ -140,6 +141,7 @@ double mawkAndShufSeconds(const QString &searchFile, qint64 half)
 
 int main(int argc, char **argv)
 {
+    returnLargeBuffersWhenFreed(); // as the program does
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);

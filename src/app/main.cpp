@@ -5,6 +5,7 @@
 #include "app/settings_files.h"
 #include "preview/mpv_engine_loader.h"
 #include "ui/core/app_state.h"
+#include "ui/core/memory_advice.h"
 #include "ui/widgets/enter_presses_button.h"
 #include "ui/widgets/qt_dialogs.h"
 #include "ui/widgets/window_frame.h"
@@ -19,6 +20,7 @@
 
 int main(int argc, char *argv[])
 {
+    returnLargeBuffersWhenFreed();
     QApplication application(argc, argv);
     loadAppResources();
     QApplication::setApplicationName(QStringLiteral("lanshan"));

@@ -218,6 +218,7 @@ void MainWindow::onTableReplaced(const std::shared_ptr<SearchFileAnalysis> &anal
     const TicksCarried carried = m_songModel->setTable(m_document->table());
     m_filters->setSongLines(std::move(analysis->lines), std::move(analysis->findForms));
     m_controls.findBar->setEnabled(true);
+    m_shownModel->setSongOrders(m_document->songOrders());
     m_controls.randomCountField->setText(NumberText::fromReal(static_cast<double>(songCount) / 2));
     if (carried.keptRows > 0 || carried.droppedRows > 0) {
         showNote(tr("　重新分析：保留已选 %1 首，舍弃 %2 首")

@@ -2,6 +2,7 @@
 
 #include "songs/gbk_folding.h"
 #include "songs/pinyin_readings.h"
+#include "songs/song_orders.h"
 #include "ui/core/file_load_job.h"
 
 SearchFileDocument::SearchFileDocument(QObject *parent)
@@ -57,6 +58,8 @@ void SearchFileDocument::cancelAnalysis()
 {
     m_analysis.cancel();
     m_ready.reset();
+    m_readyTable.reset();
+    m_readyOrders.reset();
     m_wanted = false;
 }
 
@@ -81,6 +84,13 @@ void SearchFileDocument::startAnalysis()
                 promise.addResult(std::make_shared<SearchFileAnalysis>(std::move(*analysis)));
         },
         [this](std::shared_ptr<SearchFileAnalysis> analysis) {
+            if (analysis->error.isEmpty()) {
+                m_readyTable = std::make_shared<const SongTable>(std::move(analysis->table));
+                // Begun while the user still looks at the text or the table, so the first click
+                // on a header finds its ranks made (1M songs: the sort by 歌名 took 1.0-1.2 s
+                // from the click in the real window).
+                m_readyOrders = std::make_shared<const SongOrders>(m_readyTable);
+            }
             if (m_wanted)
                 deliver(std::move(analysis));
             else
@@ -95,6 +105,7 @@ void SearchFileDocument::deliver(std::shared_ptr<SearchFileAnalysis> analysis)
         emit analysisFailed(analysis->error);
         return;
     }
-    m_table = std::make_shared<const SongTable>(std::move(analysis->table));
+    m_table = std::exchange(m_readyTable, nullptr);
+    m_orders = std::exchange(m_readyOrders, nullptr);
     emit tableReplaced(analysis);
 }

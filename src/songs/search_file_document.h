@@ -9,6 +9,7 @@
 #include <memory>
 
 class FileLoadJob;
+class SongOrders;
 
 // The search file the user loaded: its path, its bytes and their encoding, and its analysis. It
 // reads the file in the background, and says what changed: the first lines of a file being read,
@@ -41,6 +42,8 @@ public:
     bool isAnalysing() const { return m_wanted; }
     // The table of the last analysis delivered; nothing before one.
     const std::shared_ptr<const SongTable> &table() const { return m_table; }
+    // What sorting that table's columns needs, made in the background.
+    const std::shared_ptr<const SongOrders> &songOrders() const { return m_orders; }
 
 signals:
     // 0 to 100, once a read takes long enough to show it.
@@ -68,11 +71,14 @@ private:
     QByteArray m_bytes;
     TextEncoding m_encoding = TextEncoding::Gbk;
     std::shared_ptr<const SongTable> m_table;
+    std::shared_ptr<const SongOrders> m_orders;
 
     QFuture<void> m_tablesMade;
     LatestJob<std::shared_ptr<SearchFileAnalysis>> m_analysis { this };
-    // The analysis of the present text, finished and not yet asked for.
+    // The analysis of the present text, finished and not yet asked for, its table and orders.
     std::shared_ptr<SearchFileAnalysis> m_ready;
+    std::shared_ptr<const SongTable> m_readyTable;
+    std::shared_ptr<const SongOrders> m_readyOrders;
     // Analyse was asked for and its result has not come yet.
     bool m_wanted = false;
 };

@@ -2,6 +2,7 @@
 
 #include "songs/song_filters.h"
 #include "songs/song_order.h"
+#include "songs/song_orders.h"
 
 #include <algorithm>
 #include <numeric>
@@ -31,6 +32,7 @@ void ShownSongsModel::onSongsReset()
     m_sortColumn = -1;
     m_sortOrder = Qt::AscendingOrder;
     m_sortedRows.reset();
+    m_orders.reset();
     m_rows = {};
     m_showsAll = true;
     endResetModel();
@@ -64,28 +66,34 @@ void ShownSongsModel::sortBy(int column, Qt::SortOrder order)
         showSongs();
 }
 
+void ShownSongsModel::setSongOrders(std::shared_ptr<const SongOrders> orders)
+{
+    m_orders = std::move(orders);
+}
+
 void ShownSongsModel::startSort(int column)
 {
+    const auto sorted = [this](SongTableModel::RowList rows) {
+        m_sortedRows = std::move(rows);
+        if (!m_filters->hasPendingRows())
+            showSongs();
+    };
+    const std::shared_ptr<const SongTable> &table = m_songs->table();
+    if (m_orders && m_orders->table() == table.get()) {
+        if (std::optional<QFuture<SongTableModel::RowList>> ahead = m_orders->order(SongColumn(column))) {
+            m_sortJob.follow(*ahead, sorted);
+            return;
+        }
+    }
     m_sortJob.start(
-        [table = m_songs->table(), column](
+        [table, column](
             QPromise<SongTableModel::RowList> &promise, const std::atomic<bool> &stop) {
-            std::vector<ByteSpan> cells(static_cast<std::size_t>(table->rowCount()));
-            const char *const text = table->bytes().constData();
-            for (qsizetype row = 0; row < table->rowCount(); ++row) {
-                const QByteArrayView cell = table->field(row, static_cast<SongColumn>(column));
-                cells[std::size_t(row)] = { static_cast<std::uint32_t>(cell.data() - text),
-                    static_cast<std::uint32_t>(cell.size()) };
-            }
             if (std::optional<std::vector<std::uint32_t>> rows
-                = sortedRows(table->bytes(), std::move(cells), stop, table->encoding()))
+                = sortedRows(*table, SongColumn(column), stop))
                 promise.addResult(
                     std::make_shared<const std::vector<std::uint32_t>>(std::move(*rows)));
         },
-        [this](SongTableModel::RowList rows) {
-            m_sortedRows = std::move(rows);
-            if (!m_filters->hasPendingRows())
-                showSongs();
-        });
+        sorted);
 }
 
 bool ShownSongsModel::isBusy() const

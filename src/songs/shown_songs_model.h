@@ -9,6 +9,7 @@
 #include <vector>
 
 class SongFilters;
+class SongOrders;
 
 // The songs a view shows, in the order it shows them: the rows that pass every filter of the
 // filter state, sorted by a column or in their own order (file order, or duplicate groups
@@ -25,6 +26,8 @@ public:
 
     SongTableModel *songs() const { return m_songs; }
 
+    // After the song model took a new table: its orders made ahead, which sortBy then uses.
+    void setSongOrders(std::shared_ptr<const SongOrders> orders);
     // By a column, or in file order for -1; a new table shows in file order.
     void sortBy(int column, Qt::SortOrder order);
     int sortColumn() const { return m_sortColumn; }
@@ -79,5 +82,6 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     // Every row in the ascending order of m_sortColumn, once sorted.
     SongTableModel::RowList m_sortedRows;
+    std::shared_ptr<const SongOrders> m_orders;
     LatestJob<SongTableModel::RowList> m_sortJob { this };
 };

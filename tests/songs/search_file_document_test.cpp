@@ -1,4 +1,5 @@
 #include "songs/search_file_document.h"
+#include "songs/song_orders.h"
 #include "ui/core/file_io.h"
 
 #include <QSignalSpy>
@@ -62,6 +63,28 @@ TEST(SearchFileDocument, AnalyseDeliversTheLoadedTextsSongsSharingItsBytes)
     ASSERT_TRUE(QTest::qWaitFor([&] { return delivered.sizes.size() == 2; }))
         << "a second Analyse analyses afresh";
     EXPECT_FALSE(document.isAnalysing());
+}
+
+TEST(SearchFileDocument, WhatSortingTheDeliveredTableNeedsIsMadeAhead)
+{
+    QTemporaryDir dir;
+    SearchFileDocument document;
+    Delivered delivered;
+    record(document, delivered);
+    load(document, dir, "x||2||p||b||x||x||c||l||z\r\nx||1||p||a||x||x||c||l||y\r\n");
+    document.analyse();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !delivered.sizes.isEmpty(); }));
+    ASSERT_TRUE(document.songOrders());
+    EXPECT_EQ(document.songOrders()->table(), document.table().get());
+    QFuture<SongOrders::RowList> names = *document.songOrders()->order(SongColumn::Name);
+    names.waitForFinished();
+    EXPECT_EQ(*names.result(), (std::vector<std::uint32_t> { 1, 0 }));
+    EXPECT_FALSE(document.songOrders()->order(SongColumn::Code)) << "made when clicked";
+
+    load(document, dir, songs("b", 3));
+    document.analyse();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delivered.sizes.size() == 2; }));
+    EXPECT_EQ(document.songOrders()->table(), document.table().get()) << "the new table's";
 }
 
 TEST(SearchFileDocument, ANewFileCancelsTheRunningAnalysisAndOnlyItsOwnSongsArrive)

@@ -1,6 +1,7 @@
 #include "songs/search_file_analysis.h"
 #include "songs/shown_songs_model.h"
 #include "songs/song_filters.h"
+#include "songs/song_orders.h"
 
 #include <QAbstractItemModelTester>
 #include <QTest>
@@ -110,6 +111,35 @@ TEST_F(ShownSongs, ANewerQueryOrSortSupersedesAnOlderOneStillRunning)
         EXPECT_TRUE(shown.empty() || shown.front() % 2 == 0) << "an odd song was shown";
         EXPECT_NE(shown.size(), 50000u) << "a superseded query's set was shown";
     }
+}
+
+TEST_F(ShownSongs, ASortUsesTheRanksMadeAheadForItsColumnAndSortsOthersWhenClicked)
+{
+    load({ "c", "a", "b", "a" }, { "y", "z", "x", "x" });
+    const auto orders = std::make_shared<const SongOrders>(m_songs.table());
+    m_shown.setSongOrders(orders);
+    waitUntilIdle();
+    m_shown.sortBy(1, Qt::AscendingOrder);
+    waitUntilIdle();
+    EXPECT_EQ(shownRows(), (Rows { 1, 3, 2, 0 }));
+    m_shown.sortBy(2, Qt::DescendingOrder);
+    waitUntilIdle();
+    EXPECT_EQ(shownRows(), (Rows { 1, 0, 3, 2 })) << "equal singers reversed too";
+    m_shown.sortBy(0, Qt::DescendingOrder);
+    waitUntilIdle();
+    EXPECT_EQ(shownRows(), (Rows { 3, 2, 1, 0 })) << "a column not made ahead";
+}
+
+TEST_F(ShownSongs, OrdersMadeForAnotherTableAreNotUsed)
+{
+    load({ "b", "a" });
+    const auto orders = std::make_shared<const SongOrders>(m_songs.table());
+    load({ "a", "c", "b" });
+    m_shown.setSongOrders(orders);
+    waitUntilIdle();
+    m_shown.sortBy(1, Qt::AscendingOrder);
+    waitUntilIdle();
+    EXPECT_EQ(shownRows(), (Rows { 0, 2, 1 }));
 }
 
 TEST_F(ShownSongs, ResultsForAReplacedTableAreDropped)

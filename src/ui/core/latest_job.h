@@ -42,18 +42,7 @@ public:
     {
         cancel();
         m_stop = std::make_shared<std::atomic<bool>>(false);
-        m_watcher = std::make_unique<QFutureWatcher<Result>>();
-        QFutureWatcher<Result> *watcher = m_watcher.get();
-        QObject::connect(watcher, &QFutureWatcherBase::finished, m_context,
-            [this, watcher, done = std::move(done)] {
-                if (watcher != m_watcher.get())
-                    return;
-                const QFuture<Result> future = watcher->future();
-                const bool delivered = !future.isCanceled() && future.resultCount() > 0;
-                drop();
-                if (delivered)
-                    done(future.resultAt(future.resultCount() - 1));
-            });
+        QFutureWatcher<Result> *watcher = watch(std::move(done));
         if (reports.progress) {
             QObject::connect(watcher, &QFutureWatcherBase::progressValueChanged, m_context,
                 std::move(reports.progress));
@@ -69,13 +58,23 @@ public:
             }));
     }
 
+    // Waits for work someone else started and owns: cancelling this only forgets its result.
+    void follow(QFuture<Result> future, Done done)
+    {
+        cancel();
+        watch(std::move(done))->setFuture(std::move(future));
+    }
+
     // Drops the running job: none of its results arrives any more.
     void cancel()
     {
         if (!m_watcher)
             return;
-        m_stop->store(true);
-        m_watcher->future().cancel();
+        // Work that is followed belongs to another: it goes on.
+        if (m_stop) {
+            m_stop->store(true);
+            m_watcher->future().cancel();
+        }
         m_watcher->disconnect();
         m_watcher.reset();
         m_stop.reset();
@@ -88,7 +87,8 @@ public:
         if (!m_watcher)
             return;
         // Stopped by its flag, not by cancelling the future, which would not be waited for.
-        m_stop->store(true);
+        if (m_stop)
+            m_stop->store(true);
         m_watcher->disconnect();
         m_watcher->future().waitForFinished();
         m_watcher.reset();
@@ -107,6 +107,23 @@ public:
     int progressValue() const { return m_watcher ? m_watcher->progressValue() : 0; }
 
 private:
+    QFutureWatcher<Result> *watch(Done done)
+    {
+        m_watcher = std::make_unique<QFutureWatcher<Result>>();
+        QFutureWatcher<Result> *watcher = m_watcher.get();
+        QObject::connect(watcher, &QFutureWatcherBase::finished, m_context,
+            [this, watcher, done = std::move(done)] {
+                if (watcher != m_watcher.get())
+                    return;
+                const QFuture<Result> future = watcher->future();
+                const bool delivered = !future.isCanceled() && future.resultCount() > 0;
+                drop();
+                if (delivered)
+                    done(future.resultAt(future.resultCount() - 1));
+            });
+        return watcher;
+    }
+
     // The watcher is the sender of the signal being handled: it goes once that returns.
     void drop()
     {
