@@ -3,6 +3,7 @@
 #include "export/ticked_rows_writer.h"
 #include "songs/song_table_model.h"
 #include "ui/core/file_io.h"
+#include "ui/core/number_text.h"
 #include "ui/widgets/dialogs.h"
 
 #include <QBuffer>
@@ -42,8 +43,8 @@ bool TickedSongsExport::exportCodes()
         return false;
     }
     m_ticksChangedSinceExport = false;
-    emit noted(
-        tr("　已导出 %1 个编码到 %2").arg(songs.count()).arg(QDir::toNativeSeparators(*path)));
+    emit noted(tr("　已导出 %1 个编码到 %2")
+                   .arg(NumberText::grouped(songs.count()), QDir::toNativeSeparators(*path)));
     return true;
 }
 
@@ -54,7 +55,8 @@ bool TickedSongsExport::mayClose()
     if (!m_ticksChangedSinceExport || ticked == 0)
         return true;
     switch (m_dialogs.askYesNoCancel(m_window,
-        tr("已选 %1 首歌曲，勾选改动后还没有导出编码。\n关闭前导出所选编码吗？").arg(ticked),
+        tr("已选 %1 首歌曲，勾选改动后还没有导出编码。\n关闭前导出所选编码吗？")
+            .arg(NumberText::grouped(ticked)),
         tr("导出"), tr("不导出"), tr("取消"))) {
     case Dialogs::Answer::Yes:
         return exportCodes();
@@ -69,13 +71,13 @@ bool TickedSongsExport::mayClose()
 void TickedSongsExport::copyCodes()
 {
     copyTickedSongs(codeColumn);
-    emit noted(tr("　已复制 %1 个编码").arg(m_songs->tickedSongCount()));
+    emit noted(tr("　已复制 %1 个编码").arg(NumberText::grouped(m_songs->tickedSongCount())));
 }
 
 void TickedSongsExport::copyDetails()
 {
     copyTickedSongs(allColumns);
-    emit noted(tr("　已复制 %1 首歌曲的明细").arg(m_songs->tickedSongCount()));
+    emit noted(tr("　已复制 %1 首歌曲的明细").arg(NumberText::grouped(m_songs->tickedSongCount())));
 }
 
 void TickedSongsExport::copyTickedSongs(std::span<const SongColumn> columns)

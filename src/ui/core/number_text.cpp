@@ -26,4 +26,10 @@ QString fromReal(double value)
     return QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
 }
 
+QString grouped(qint64 count)
+{
+    static const QLocale chinese(QLocale::Chinese, QLocale::China);
+    return chinese.toString(count);
+}
+
 } // namespace NumberText

@@ -12,4 +12,8 @@ int toInteger(QStringView text);
 // Decimal without trailing zeros and without a point for whole values: 12 -> "12", 12.5 -> "12.5".
 QString fromReal(double value);
 
+// A count with the group separators of the Chinese locale: 999939 -> "999,939". For what people
+// read; codes, fields a number is read back from and exported files keep plain decimals.
+QString grouped(qint64 count);
+
 } // namespace NumberText
