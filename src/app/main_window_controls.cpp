@@ -38,7 +38,9 @@ Control *place(
 }
 
 // The source view above the divider takes the upper share of the extra height, the song table
-// below it the lower; what sits below both moves down by the whole.
+// below it the lower; what sits below both moves down by the whole. The table, where the work is
+// done, gets most of it.
+constexpr double sourceViewPart = 0.2;
 constexpr Rule stretchedAbove = Rule().growsWide(1).growsTall(PlacedLayout::upper);
 constexpr Rule belowSource = Rule().movesDown(PlacedLayout::upper);
 constexpr Rule stretchedBelow
@@ -52,6 +54,7 @@ constexpr Rule bottomRight = Rule().movesRight(1).movesDown(PlacedLayout::both);
 void MainWindowControls::build(QWidget *window)
 {
     m_layout = new PlacedLayout(window, defaultSize);
+    m_layout->setUpperPart(sourceViewPart);
     buildSourceGroup(window);
     buildAnalysisGroup(window);
 

@@ -120,6 +120,17 @@ TEST_F(WindowRoom, ACutCellShowsItsWholeTextInATooltip)
         u"Mandarin\\Jay Chou\\Qing Tian (live at the arena).mpg"_qs);
 }
 
+TEST_F(WindowRoom, MostOfTheExtraHeightGoesToTheSongTable)
+{
+    const int source = inWindow("编辑框1").height();
+    const int songs = inWindow("超级列表框1").height();
+    m_window.resize(maximised);
+    const int extra = maximised.height() - 630;
+    EXPECT_EQ(inWindow("编辑框1").height() - source, extra / 5);
+    EXPECT_EQ(inWindow("超级列表框1").height() - songs, extra - extra / 5);
+    EXPECT_EQ(controlsCutOff(m_window), "");
+}
+
 TEST_F(WindowRoom, TheDividerMovesHeightBetweenTheSourceAndTheTable)
 {
     m_window.resize(maximised);
@@ -134,7 +145,7 @@ TEST_F(WindowRoom, TheDividerMovesHeightBetweenTheSourceAndTheTable)
     QTest::mouseRelease(divider, Qt::LeftButton, {}, grip + QPoint(0, -80));
     EXPECT_EQ(inWindow("编辑框1").height(), sourceHeight - 80);
     EXPECT_EQ(inWindow("超级列表框1").height(), tableHeight + 80);
-    EXPECT_EQ(inWindow("标签1").top(), 252 + (maximised.height() - 630) / 2 - 80)
+    EXPECT_EQ(inWindow("标签1").top(), 252 + (maximised.height() - 630) / 5 - 80)
         << "the paths go along";
     EXPECT_EQ(inWindow("按钮3"), bottomRow) << "the bottom row stays at the bottom";
 
@@ -184,9 +195,9 @@ TEST(FindBarStatus, CountsOfAMillionSongsShowWholeAtTheDefaultWidth)
     FindBar bar;
     bar.resize(601, 17);
     bar.setCounts(1'000'000, 1'000'000, 1'000'000);
-    bar.setNote(u"　已导出 1000000 个编码到 /home/venue/新增歌曲编码.txt"_qs);
+    bar.setNote(u"　已导出 1,000,000 个编码到 /home/venue/新增歌曲编码.txt"_qs);
     auto *status = bar.findChild<StatusLine *>();
-    const QString counts = u"显示 1000000 / 共 1000000 首　已选 1000000 首"_qs;
+    const QString counts = u"显示 1,000,000 / 共 1,000,000 首　已选 1,000,000 首"_qs;
     EXPECT_TRUE(status->shownText().startsWith(counts)) << status->shownText().toStdString();
     EXPECT_LE(status->fontMetrics().horizontalAdvance(status->shownText()),
         status->contentsRect().width());
