@@ -2,6 +2,7 @@
 
 #include "songs/shown_songs_model.h"
 #include "ui/core/app_state.h"
+#include "ui/core/number_text.h"
 #include "ui/widgets/dialogs.h"
 
 #include <QAction>
@@ -152,8 +153,8 @@ void VenueFilters::fillFacetMenu(
     for (std::size_t index = 0; index < values.size(); ++index) {
         const QString spelling = decodeText(values[index].spelling, encoding);
         add(tr("%1（%2 首）")
-                .arg(spelling.isEmpty() ? tr("（空）") : spelling)
-                .arg(values[index].count),
+                .arg(spelling.isEmpty() ? tr("（空）") : spelling,
+                    NumberText::grouped(values[index].count)),
             int(index));
     }
 }
@@ -258,15 +259,16 @@ QString VenueFilters::counts() const
     QString counts;
     // No count until the rows are marked: a 0 meanwhile would be wrong.
     if (m_venueRows && m_songs->hasSongs())
-        counts += tr("　已有 %1 首").arg(m_shownVenueSongs);
+        counts += tr("　已有 %1 首").arg(NumberText::grouped(m_shownVenueSongs));
     if (m_duplicatesOnly->isChecked() && m_duplicates)
-        counts += tr("　重复 %1 组").arg(m_duplicates->groupCount());
+        counts += tr("　重复 %1 组").arg(NumberText::grouped(m_duplicates->groupCount()));
     return counts;
 }
 
 void VenueFilters::onVenueSongsTriggered()
 {
-    const QStringList paths = m_dialogs.askOpenFiles(m_window, codeListFilter);
+    const QStringList paths
+        = m_dialogs.askOpenFiles(m_window, codeListFilter, tr("已有歌曲：选择编码列表或搜歌文件"));
     if (!paths.isEmpty())
         readVenueFiles(paths, false);
 }
@@ -308,7 +310,7 @@ void VenueFilters::onVenueFilesRead(
         if (list.skippedLineCount > 0)
             problems << tr("“%1”跳过 %2 行不是编码（%3）")
                             .arg(name)
-                            .arg(list.skippedLineCount)
+                            .arg(NumberText::grouped(list.skippedLineCount))
                             .arg(skippedLinesText(list));
     }
     if (!remembered && !problems.isEmpty() && kept.size() < paths.size())
@@ -329,7 +331,9 @@ void VenueFilters::onVenueFilesRead(
 
     QStringList parts;
     if (m_venueCodes)
-        parts << tr("%1 个文件，%2 个编码").arg(kept.size()).arg(m_venueCodes->size());
+        parts << tr("%1 个文件，%2 个编码")
+                     .arg(NumberText::grouped(kept.size()),
+                         NumberText::grouped(qint64(m_venueCodes->size())));
     parts << problems;
     const QString note
         = paths.isEmpty() ? tr("　不再标记已有歌曲") : tr("　已有歌曲：") + parts.join(tr("；"));
@@ -342,6 +346,7 @@ void VenueFilters::markVenueRows()
     m_venueRows.reset();
     const std::shared_ptr<const SongTable> table = m_songs->table();
     if (!m_venueCodes || !table) {
+        m_songs->setVenueRows(nullptr);
         applyNewSongsFilter();
         onShownSongsChanged();
         return;
@@ -354,6 +359,7 @@ void VenueFilters::markVenueRows()
         },
         [this](std::shared_ptr<const std::vector<bool>> rows) {
             m_venueRows = std::move(rows);
+            m_songs->setVenueRows(m_venueRows);
             applyNewSongsFilter();
             onShownSongsChanged();
         });
@@ -361,7 +367,8 @@ void VenueFilters::markVenueRows()
 
 void VenueFilters::onImportCodesTriggered()
 {
-    const std::optional<QString> path = m_dialogs.askOpenFile(m_window, codeListFilter);
+    const std::optional<QString> path
+        = m_dialogs.askOpenFile(m_window, codeListFilter, tr("导入编码：选择编码列表"));
     if (!path)
         return;
     // Read and matched beside the window; a new table cancels it, its rows being another's.
@@ -390,10 +397,11 @@ void VenueFilters::onCodesImported(const QString &path, const CodeList &list, Co
     m_missingCodes = std::move(match.missing);
     m_copyMissingCodes->setEnabled(!m_missingCodes.empty());
     QString note = tr("　导入编码：勾选 %1 首，%2 个编码未找到")
-                       .arg(m_songs->tickedSongCount() - tickedBefore)
-                       .arg(m_missingCodes.size());
+                       .arg(NumberText::grouped(m_songs->tickedSongCount() - tickedBefore),
+                           NumberText::grouped(qint64(m_missingCodes.size())));
     if (list.skippedLineCount > 0)
-        note += tr("，%1 行不是编码（%2）").arg(list.skippedLineCount).arg(skippedLinesText(list));
+        note += tr("，%1 行不是编码（%2）")
+                    .arg(NumberText::grouped(list.skippedLineCount), skippedLinesText(list));
     emit noted(note);
 }
 
@@ -403,5 +411,6 @@ void VenueFilters::onCopyMissingCodesTriggered()
     for (const CodeKey key : m_missingCodes)
         codes += QString::fromLatin1(codeText(key)) + u"\r\n"_qs;
     QGuiApplication::clipboard()->setText(codes);
-    emit noted(tr("　已复制 %1 个未找到的编码").arg(m_missingCodes.size()));
+    emit noted(
+        tr("　已复制 %1 个未找到的编码").arg(NumberText::grouped(qint64(m_missingCodes.size()))));
 }

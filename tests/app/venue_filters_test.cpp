@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QSet>
 #include <QTimer>
 #include <QToolButton>
 
@@ -217,6 +218,63 @@ TEST_F(VenueFiltersTest, SongsTheVenueHasFromACodeListAndASearchFileAreHiddenAnd
     EXPECT_TRUE(QTest::qWaitFor([&] {
         return lastStatus->text().contains(u"已选 0 首　已有歌曲：无法读取“installed.txt”"_qs);
     })) << lastStatus->text().toStdString();
+}
+
+TEST_F(VenueFiltersTest, EachFileDialogSaysWhatItChooses)
+{
+    m_dialogs.openTitles.clear();
+    action("已有歌曲")->trigger();
+    action("导入编码")->trigger();
+    browseButton()->click();
+    EXPECT_EQ(m_dialogs.openTitles,
+        (QStringList {
+            u"已有歌曲：选择编码列表或搜歌文件"_qs, u"导入编码：选择编码列表"_qs, QString() }))
+        << "the search file's dialog keeps its own title";
+    EXPECT_EQ(m_dialogs.unscripted.size(), 3) << "all three were cancelled";
+}
+
+TEST_F(VenueFiltersTest, SongsTheVenueHasShowGreyedWithAMarkAndReadersHearIt)
+{
+    chooseVenueFiles({ writeFile(u"installed.txt"_qs, "10000002\r\n10000006\r\n") });
+    songTable()->clearSelection();
+    songTable()->setCurrentIndex({});
+    const QImage drawn = songTable()->viewport()->grab().toImage();
+    // The darkest ink of a name cell, and how many colours its last 30 pixels hold.
+    const auto nameCell = [&](int row) {
+        const QRect cell = songTable()->visualRect(songTable()->model()->index(row, 1));
+        int darkest = 255;
+        for (int x = cell.left(); x < cell.right() - 40; ++x)
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                darkest = std::min(darkest, qGray(drawn.pixel(x, y)));
+        QSet<QRgb> endColours;
+        for (int x = cell.right() - 30; x < cell.right() - 2; ++x)
+            for (int y = cell.top() + 1; y < cell.bottom(); ++y)
+                endColours.insert(drawn.pixel(x, y));
+        return std::pair { darkest, endColours.size() };
+    };
+    const auto [newInk, newEnd] = nameCell(0);
+    const auto [hadInk, hadEnd] = nameCell(1);
+    EXPECT_GT(hadInk, newInk + 40) << "a song the venue has is drawn lighter";
+    EXPECT_EQ(newEnd, 1) << "a new song's short name leaves the cell's end blank";
+    EXPECT_GT(hadEnd, 2) << "a song the venue has carries a mark there";
+    EXPECT_TRUE(nameCell(5).first > newInk + 40);
+
+    QAbstractItemModel *shown = songTable()->model();
+    EXPECT_TRUE(
+        shown->index(1, 0).data(Qt::AccessibleDescriptionRole).toString().contains(u"已有"_qs));
+    EXPECT_FALSE(
+        shown->index(0, 0).data(Qt::AccessibleDescriptionRole).toString().contains(u"已有"_qs));
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(songTable());
+    ASSERT_NE(table, nullptr);
+    ASSERT_NE(table->tableInterface(), nullptr);
+    QAccessibleInterface *cell = table->tableInterface()->cellAt(5, 2);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Description), u"已有"_qs);
+
+    // Once the venue's songs are forgotten, nothing is marked.
+    action("清除已有歌曲")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !shown->index(1, 0).data(SongTableModel::VenueSongRole).toBool(); }));
 }
 
 TEST_F(VenueFiltersTest, ImportTicksOneUndoStepAndCopiesTheCodesNotFound)
