@@ -16,6 +16,7 @@
 #include "songs/carried_ticks.h"
 #include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
+#include "songs/skipped_lines.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
 #include "ui/core/file_load_job.h"
@@ -136,7 +137,7 @@ void MainWindow::connectControls()
     connect(c.cancelAction, &QAction::triggered, this, &MainWindow::onCancelTriggered);
 
     connect(c.findBar, &FindBar::queryEdited, m_shownModel, &ShownSongsModel::setQuery);
-    connect(c.findBar, &FindBar::onlyTickedToggled, m_shownModel, &ShownSongsModel::setOnlyTicked);
+    connect(c.findBar, &FindBar::onlyTickedToggled, this, &MainWindow::onOnlyTickedToggled);
     connect(c.findBar, &FindBar::songsRequested, c.songTable, &SongTableView::focusFirstSong);
     connect(m_shownModel, &QAbstractItemModel::modelReset, this, &MainWindow::onShownSongsChanged);
     connect(m_songModel, &SongTableModel::ticksChanged, this, &MainWindow::onTicksChanged);
@@ -248,19 +249,11 @@ void MainWindow::onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis)
         NumberText::fromReal(static_cast<double>(table->rowCount()) / 2));
     if (carried.keptRows > 0 || carried.droppedRows > 0) {
         showNote(tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
-                     .arg(carried.keptRows)
-                     .arg(carried.droppedRows));
+                     .arg(NumberText::grouped(carried.keptRows),
+                         NumberText::grouped(carried.droppedRows)));
     }
-    if (analysis->skippedLineCount > 0) {
-        QStringList lines;
-        for (qsizetype line : analysis->firstSkippedLines)
-            lines << QString::number(line);
-        const QString more = analysis->skippedLineCount > lines.size() ? tr(" 等") : QString();
-        m_dialogs.showMessage(this,
-            tr("有 %1 行字段不足九个，不是完整的歌曲记录，已跳过。\n行号：%2%3")
-                .arg(analysis->skippedLineCount)
-                .arg(lines.join(tr("、")), more));
-    }
+    if (analysis->skippedLineCount() > 0)
+        m_dialogs.showMessage(this, skippedLinesReport(analysis->skippedLines));
 }
 
 void MainWindow::onCheckAllClicked()
@@ -391,6 +384,14 @@ void MainWindow::updateStatus()
         m_songModel->tickedSongCount(), m_venueFilters->counts());
     m_controls.findBar->setNote(m_statusNote);
     m_controls.findBar->setActiveFilterCount(m_venueFilters->activeFilterCount());
+}
+
+void MainWindow::onOnlyTickedToggled(bool onlyTicked)
+{
+    m_shownModel->setOnlyTicked(onlyTicked);
+    // Reviewing a pick starts at its first song, wherever the whole list was scrolled to.
+    if (onlyTicked)
+        m_controls.songTable->showFirstSong();
 }
 
 void MainWindow::onHeaderClicked(int column)

@@ -65,6 +65,7 @@ private:
     void onPlaySelectedTriggered();
     void onAboutClicked();
     void onHeaderClicked(int column);
+    void onOnlyTickedToggled(bool onlyTicked);
     void onShownSongsChanged();
     void onTicksChanged();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "songs/song_table.h"
+#include "songs/tick_marks.h"
 
 #include <QByteArray>
 
@@ -52,6 +53,9 @@ public:
     // Valid while these facets live; a choice out of range counts as 全部.
     Filter filter(int language, int category) const;
 
+    // How many of the ticked rows have each language, by the index of languages().
+    std::vector<qsizetype> languageCounts(const TickMarks &ticks) const;
+
     // Bytes kept per row of the table.
     std::size_t bytesPerRow() const { return m_wideRowPairs.empty() ? 2 : 4; }
 
@@ -65,3 +69,8 @@ private:
     std::vector<std::uint16_t> m_rowPairs;
     std::vector<std::uint32_t> m_wideRowPairs;
 };
+
+// The ticked songs by language, for checking a pick before it is written: "粵語 100　國語 208",
+// languages in the order of the facets (the table's most common first), those with none left out.
+QString tickedLanguageSplit(
+    const SongFacets &facets, const TickMarks &ticks, TextEncoding encoding);
