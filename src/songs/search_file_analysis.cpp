@@ -65,8 +65,7 @@ struct AnalysedPart
     std::vector<ByteSpan> lines;
     std::vector<SongFindForm> findForms;
     qsizetype lineCount = 0;
-    qsizetype skippedLineCount = 0;
-    std::vector<qsizetype> firstSkippedLines;
+    std::vector<std::uint32_t> skippedLines;
 };
 
 // How many lines go between two looks at the stop flag.
@@ -95,8 +94,7 @@ AnalysedPart analysePart(
         if (line.end == line.begin)
             continue;
         if (!splitLine<encoding>(line.begin, line.end, fields)) {
-            if (part.skippedLineCount++ < SearchFileAnalysis::maxListedSkippedLines)
-                part.firstSkippedLines.push_back(part.lineCount);
+            part.skippedLines.push_back(std::uint32_t(part.lineCount));
             continue;
         }
         for (int column = 0; column < songColumnCount; ++column) {
@@ -170,20 +168,20 @@ std::optional<SearchFileAnalysis> analyse(const QByteArray &text, TextEncoding e
         return std::nullopt;
     SongTable table(text, {}, encoding);
     std::size_t songCount = 0;
-    for (const AnalysedPart &part : parts)
+    std::size_t skippedCount = 0;
+    for (const AnalysedPart &part : parts) {
         songCount += part.lines.size();
+        skippedCount += part.skippedLines.size();
+    }
     analysis.lines.reserve(songCount);
+    analysis.skippedLines.reserve(skippedCount);
     qsizetype linesBefore = 0;
     for (AnalysedPart &part : parts) {
         analysis.lines.insert(analysis.lines.end(), part.lines.begin(), part.lines.end());
         if (findForms == FindForms::Made && encoding == TextEncoding::Gbk)
             analysis.findForms.push_back(std::move(part.findForms));
-        for (const qsizetype line : part.firstSkippedLines) {
-            if (qsizetype(analysis.firstSkippedLines.size())
-                < SearchFileAnalysis::maxListedSkippedLines)
-                analysis.firstSkippedLines.push_back(linesBefore + line);
-        }
-        analysis.skippedLineCount += part.skippedLineCount;
+        for (const std::uint32_t line : part.skippedLines)
+            analysis.skippedLines.push_back(std::uint32_t(linesBefore + line));
         linesBefore += part.lineCount;
         table.appendChunk(std::move(part.rows));
     }
