@@ -132,8 +132,12 @@ void MessageBar::showMessage(Kind kind, const QString &text, std::vector<Action>
     // Shown without activation: the focus stays with what the user was working in.
     setAttribute(Qt::WA_ShowWithoutActivating);
     show();
+    // Laid out now, not at the next pass of the event loop: a window placing the bar asks for
+    // its height at once.
+    layout()->activate();
     if (!wasVisible)
         emit visibilityChanged(true);
+    reportHeight();
     // A new message is a new alert, whether the bar was showing or not; showing it reported
     // the first.
     if (wasVisible) {
@@ -175,6 +179,22 @@ QSize MessageBar::sizeHint() const
 {
     const QSize hint = QFrame::sizeHint();
     return { hint.width(), heightForWidth(hint.width()) };
+}
+
+void MessageBar::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    // Once this resize is done: placing the bar again from inside it leaves the text unlaid.
+    QMetaObject::invokeMethod(this, &MessageBar::reportHeight, Qt::QueuedConnection);
+}
+
+void MessageBar::reportHeight()
+{
+    const int wanted = heightForWidth(width());
+    if (wanted == m_reportedHeight)
+        return;
+    m_reportedHeight = wanted;
+    emit heightWanted();
 }
 
 void MessageBar::showIcon()

@@ -47,17 +47,23 @@ public:
 signals:
     // Shown or hidden: whoever places the bar gives it room or takes it back.
     void visibilityChanged(bool visible);
+    // The height the message needs at the bar's width changed: a new text, or, once the event
+    // loop has run, a new width.
+    void heightWanted();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void showIcon();
+    void reportHeight();
 
     Kind m_kind = Kind::Information;
     QLabel *m_icon;
     QLabel *m_text;
     QHBoxLayout *m_actions;
     QToolButton *m_closeButton;
+    int m_reportedHeight = -1;
 };
