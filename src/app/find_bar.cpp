@@ -71,19 +71,11 @@ FindBar::FindBar(QWidget *parent)
     connect(m_onlyTicked, &QCheckBox::toggled, this, &FindBar::onlyTickedToggled);
 }
 
-QString FindBar::query() const
+void FindBar::showQuery(const QString &query)
 {
-    return m_field->text();
-}
-
-bool FindBar::onlyTicked() const
-{
-    return m_onlyTicked->isChecked();
-}
-
-void FindBar::clearQuery()
-{
-    m_field->clear();
+    // Typing is shown already: setting it again would move the cursor.
+    if (m_field->text() != query)
+        m_field->setText(query);
 }
 
 void FindBar::setFilterMenu(QMenu *menu)

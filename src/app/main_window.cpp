@@ -4,24 +4,22 @@
 #include "app/find_bar.h"
 #include "app/progress_strip.h"
 #include "app/quit_signals.h"
+#include "app/song_preview.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
 #include "app/tick_undo.h"
 #include "app/ticked_songs_export.h"
-#include "app/venue_filters.h"
+#include "app/venue_menus.h"
 #include "app/workbook_export_command.h"
-#include "preview/player_window.h"
-#include "preview/song_dir_window.h"
 #include "selection/random_selection.h"
-#include "songs/carried_ticks.h"
 #include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
 #include "songs/skipped_lines.h"
+#include "songs/song_filters.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
-#include "ui/core/file_load_job.h"
+#include "ui/core/app_state.h"
 #include "ui/core/gbk_text.h"
-#include "ui/core/native_path.h"
 #include "ui/core/number_text.h"
 #include "ui/widgets/accessibility.h"
 #include "ui/widgets/dialogs.h"
@@ -31,15 +29,11 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
-#include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
-
-#include <numeric>
 
 namespace {
 
@@ -53,25 +47,18 @@ QString droppedFile(const QMimeData *mime)
                                                                : QString();
 }
 
-// A path longer than its label still shows whole in the tooltip.
-void showPath(QLabel *label, const QString &path)
-{
-    label->setText(path);
-    label->setToolTip(path);
-}
-
 } // namespace
 
 MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_dialogs(dialogs)
-    , m_engine(std::move(engine))
     , m_random(QRandomGenerator::securelySeeded())
+    , m_state(state)
     , m_document(new SearchFileDocument(this))
-    , m_loadJob(new FileLoadJob(maxSearchFileSize, this))
     , m_sourceModel(new SourceTextModel(this))
     , m_songModel(new SongTableModel(this))
-    , m_shownModel(new ShownSongsModel(m_songModel, this))
+    , m_filters(new SongFilters(m_songModel, this))
+    , m_shownModel(new ShownSongsModel(m_songModel, m_filters, this))
     , m_tickUndo(new TickUndo(m_songModel, this))
 {
     setObjectName(QStringLiteral("MainWindow"));
@@ -79,37 +66,35 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
     setAcceptDrops(true);
     exposeAsWindow(*this);
     m_controls.build(this);
-    m_venueFilters = new VenueFilters(dialogs, this, m_songModel, m_shownModel, state);
+    m_venueMenus = new VenueMenus(dialogs, this, m_songModel, m_filters);
     m_workbookExport
         = new WorkbookExportCommand(dialogs, this, m_songModel, m_controls.workbookProgress);
     m_tickedExport = new TickedSongsExport(dialogs, this, m_songModel);
+    m_preview = new SongPreview(dialogs, this, std::move(engine), m_controls.songFolderLabel);
     m_sourceModel->setBytes(Gbk::encode(tr("无数据，请点击右边选择搜歌文件按钮导入搜歌文件")));
     m_controls.sourceView->setSourceModel(m_sourceModel);
     m_controls.songTable->setSongModel(m_shownModel);
-    m_controls.findBar->setFilterMenu(m_venueFilters->menu());
+    m_controls.findBar->setFilterMenu(m_venueMenus->menu());
     m_controls.menu->addSeparator();
-    m_controls.menu->addActions(m_venueFilters->menu()->actions());
+    m_controls.menu->addActions(m_venueMenus->menu()->actions());
     for (QAction *action : { m_tickUndo->undoAction(), m_tickUndo->redoAction() }) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }
     connectControls();
     updateStatus();
-    m_venueFilters->readRememberedVenueFiles();
+    if (!m_state.venueSongFiles().isEmpty())
+        m_filters->readVenueFiles(m_state.venueSongFiles(), true);
 }
 
-MainWindow::~MainWindow()
-{
-    if (m_player)
-        m_player->close();
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::connectControls()
 {
     const MainWindowControls &c = m_controls;
     connect(c.browseButton, &QPushButton::clicked, this, &MainWindow::onBrowseClicked);
     connect(c.analyseButton, &QPushButton::clicked, this, &MainWindow::onAnalyseClicked);
-    connect(c.songFolderButton, &QPushButton::clicked, this, &MainWindow::onSongFolderClicked);
+    connect(c.songFolderButton, &QPushButton::clicked, m_preview, &SongPreview::chooseFolder);
     connect(c.checkAllBox, &QCheckBox::clicked, this, &MainWindow::onCheckAllClicked);
     connect(c.randomCountField, &QLineEdit::returnPressed, this, &MainWindow::onRandomPickClicked);
     connect(c.randomPickButton, &QPushButton::clicked, this, &MainWindow::onRandomPickClicked);
@@ -120,10 +105,6 @@ void MainWindow::connectControls()
         [menu = c.menu](const QPoint &position) { menu->popup(position); });
     connect(
         c.songTable, &SongTableView::songDoubleClicked, c.playSelectedAction, &QAction::trigger);
-    connect(c.songTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
-        &MainWindow::onHeaderClicked);
-    c.songTable->horizontalHeader()->setSortIndicatorShown(true);
-    c.songTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
 
     connect(c.playSelectedAction, &QAction::triggered, this, &MainWindow::onPlaySelectedTriggered);
     connect(c.aboutAction, &QAction::triggered, this, &MainWindow::onAboutClicked);
@@ -136,29 +117,27 @@ void MainWindow::connectControls()
     connect(c.findAction, &QAction::triggered, c.findBar, &FindBar::focusField);
     connect(c.cancelAction, &QAction::triggered, this, &MainWindow::onCancelTriggered);
 
-    connect(c.findBar, &FindBar::queryEdited, m_shownModel, &ShownSongsModel::setQuery);
+    connect(c.findBar, &FindBar::queryEdited, m_filters, &SongFilters::setQuery);
     connect(c.findBar, &FindBar::onlyTickedToggled, this, &MainWindow::onOnlyTickedToggled);
     connect(c.findBar, &FindBar::songsRequested, c.songTable, &SongTableView::focusFirstSong);
+    connect(m_filters, &SongFilters::changed, this, &MainWindow::onFiltersChanged);
+    connect(m_filters, &SongFilters::venueFilesRead, this, &MainWindow::onVenueFilesRead);
     connect(m_shownModel, &QAbstractItemModel::modelReset, this, &MainWindow::onShownSongsChanged);
     connect(m_songModel, &SongTableModel::ticksChanged, this, &MainWindow::onTicksChanged);
-    connect(m_venueFilters, &VenueFilters::noted, this, &MainWindow::showNote);
-    connect(m_venueFilters, &VenueFilters::countsChanged, this, &MainWindow::updateStatus);
+    connect(m_venueMenus, &VenueMenus::noted, this, &MainWindow::showNote);
 
     connect(c.loadProgress, &ProgressStrip::cancelRequested, this, &MainWindow::onCancelTriggered);
-    connect(m_loadJob, &FileLoadJob::progressChanged, c.loadProgress, [c](int percent) {
-        if (c.loadProgress->isHidden())
-            c.loadProgress->begin();
-        c.loadProgress->setValue(percent);
-    });
-    // The first lines show while the rest is read: for 1M songs in the real window the text
-    // shows 0.02-0.05 s after the dialog's Enter, against 0.24-0.34 s once the file was read.
-    connect(
-        m_loadJob, &FileLoadJob::firstScreenRead, m_sourceModel, &SourceTextModel::showFirstScreen);
-    connect(m_loadJob, &FileLoadJob::firstScreenWithdrawn, m_sourceModel,
+    connect(m_document, &SearchFileDocument::loadProgress, c.loadProgress,
+        &ProgressStrip::showProgress);
+    connect(m_document, &SearchFileDocument::firstScreenRead, m_sourceModel,
+        &SourceTextModel::showFirstScreen);
+    connect(m_document, &SearchFileDocument::firstScreenWithdrawn, m_sourceModel,
         &SourceTextModel::withdrawFirstScreen);
-    connect(m_loadJob, &FileLoadJob::loaded, this, &MainWindow::onSearchFileLoaded);
-    connect(m_loadJob, &FileLoadJob::failed, this, &MainWindow::onSearchFileLoadFailed);
-    connect(m_document, &SearchFileDocument::analysed, this, &MainWindow::onAnalysed);
+    connect(m_document, &SearchFileDocument::textLoaded, this, &MainWindow::onSearchFileLoaded);
+    connect(m_document, &SearchFileDocument::loadFailed, this, &MainWindow::onSearchFileLoadFailed);
+    connect(m_document, &SearchFileDocument::tableReplaced, this, &MainWindow::onTableReplaced);
+    connect(m_document, &SearchFileDocument::analysisFailed, this,
+        [this](const QString &error) { m_dialogs.showMessage(this, error); });
     connect(m_workbookExport, &WorkbookExportCommand::noted, this, &MainWindow::showNote);
     connect(m_workbookExport, &WorkbookExportCommand::runningChanged, this,
         &MainWindow::updateCancelCommand);
@@ -187,38 +166,35 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::loadSearchFile(const QString &path)
 {
-    m_document->cancelAnalysis();
-    m_loadJob->start(path);
+    m_document->load(path);
     // The first lines of the new file may show while it is read: Analyse waits for the whole.
     m_controls.analyseButton->setEnabled(false);
     updateCancelCommand();
 }
 
-void MainWindow::onSearchFileLoadFailed(const QString &path, const QString &reason)
+void MainWindow::onSearchFileLoadEnded()
 {
     m_controls.loadProgress->hide();
     m_controls.analyseButton->setEnabled(!m_document->isEmpty());
     updateCancelCommand();
+}
+
+void MainWindow::onSearchFileLoadFailed(const QString &path, const QString &reason)
+{
+    onSearchFileLoadEnded();
     m_dialogs.showMessage(
         this, tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), reason));
 }
 
-void MainWindow::onSearchFileLoaded(
-    const QString &path, const QByteArray &bytes, TextEncoding encoding)
+void MainWindow::onSearchFileLoaded()
 {
-    m_controls.loadProgress->hide();
-    updateCancelCommand();
-    const bool empty = bytes.isEmpty();
-    m_document->setText(path, bytes, encoding);
+    onSearchFileLoadEnded();
+    const QString &path = m_document->path();
+    const bool empty = m_document->isEmpty();
     m_sourceModel->setBytes(m_document->bytes(), m_document->encoding());
-    // At once: held back until the text had painted, it gained nothing (40.5 against 40.7 ms
-    // from the text's arrival to its whole paint, 1M songs, medians of 5).
-    m_document->analyseInAdvance();
-    showPath(m_controls.searchFilePathLabel, QDir::toNativeSeparators(path));
-    // An empty file shows its own path there, yet it is no folder to play songs from.
-    m_songFolderPath = empty ? QString() : folderWithSeparator(QFileInfo(path).absolutePath());
-    showPath(m_controls.songFolderLabel, empty ? QDir::toNativeSeparators(path) : m_songFolderPath);
-    m_controls.analyseButton->setEnabled(!empty);
+    m_controls.searchFilePathLabel->setText(QDir::toNativeSeparators(path));
+    m_controls.searchFilePathLabel->setToolTip(QDir::toNativeSeparators(path));
+    m_preview->followSearchFile(path, empty);
     m_controls.playSelectedAction->setEnabled(!empty);
 }
 
@@ -229,24 +205,13 @@ void MainWindow::onAnalyseClicked()
     m_document->analyse();
 }
 
-void MainWindow::onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis)
+void MainWindow::onTableReplaced(const std::shared_ptr<SearchFileAnalysis> &analysis)
 {
-    if (!analysis->error.isEmpty()) {
-        m_dialogs.showMessage(this, analysis->error);
-        return;
-    }
-    // Ticks belong to songs: a song whose code is still there stays ticked.
-    const std::shared_ptr<const SongTable> &table = m_document->table();
-    const std::shared_ptr<const SongTable> before = m_songModel->table();
-    CarriedTicks carried
-        = before ? carryTicksByCode(*before, m_songModel->ticks(), *table) : CarriedTicks {};
+    const qsizetype songCount = m_document->table()->rowCount();
+    const TicksCarried carried = m_songModel->setTable(m_document->table());
+    m_filters->setSongLines(std::move(analysis->lines), std::move(analysis->findForms));
     m_controls.findBar->setEnabled(true);
-    m_controls.findBar->clearQuery();
-    m_songModel->setTable(table, std::move(carried.ticks));
-    m_shownModel->setSongLines(std::move(analysis->lines), std::move(analysis->findForms));
-    m_controls.songTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    m_controls.randomCountField->setText(
-        NumberText::fromReal(static_cast<double>(table->rowCount()) / 2));
+    m_controls.randomCountField->setText(NumberText::fromReal(static_cast<double>(songCount) / 2));
     if (carried.keptRows > 0 || carried.droppedRows > 0) {
         showNote(tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
                      .arg(NumberText::grouped(carried.keptRows),
@@ -258,13 +223,9 @@ void MainWindow::onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis)
 
 void MainWindow::onCheckAllClicked()
 {
-    // Ticks every shown song unless all of them are ticked; the placeholder row can be ticked as
+    // Ticks every shown row unless all of them are ticked; the placeholder row can be ticked as
     // well, though nothing writes it.
-    const bool ticked = m_shownModel->shownTickedCount() < m_shownModel->rowCount();
-    if (m_shownModel->showsAllRows())
-        m_songModel->setAllTicked(ticked);
-    else
-        m_songModel->setRowsTicked(m_shownModel->rows(), ticked);
+    m_shownModel->setShownTicked(m_shownModel->tickState() != Qt::Checked);
 }
 
 void MainWindow::onRandomPickClicked()
@@ -276,15 +237,9 @@ void MainWindow::onRandomPickClicked()
     }
     if (requested <= 0)
         return;
-    std::vector<std::uint32_t> everySong;
-    if (m_shownModel->showsAllRows()) {
-        everySong.resize(std::size_t(m_shownModel->rowCount()));
-        std::iota(everySong.begin(), everySong.end(), 0u);
-    }
     // Songs not ticked yet: a pick adds as many as it can.
     const UntickedPick pick = pickUntickedRows(
-        m_shownModel->showsAllRows() ? std::span<const std::uint32_t>(everySong)
-                                     : m_shownModel->rows(),
+        m_shownModel->shownSongs(),
         [this](std::uint32_t row) { return m_songModel->isTicked(row); }, requested, m_random);
     m_songModel->setRowsTicked(pick.rows, true);
     showNote(u"　"_qs + randomPickNote(pick, requested));
@@ -299,46 +254,25 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::onCancelTriggered()
 {
     // The read first: it is what the user started last, and it leaves the window as it was.
-    if (m_loadJob->isRunning()) {
-        m_loadJob->cancel();
-        m_controls.loadProgress->hide();
-        m_controls.analyseButton->setEnabled(!m_document->isEmpty());
+    if (m_document->isLoading()) {
+        m_document->cancelLoad();
+        onSearchFileLoadEnded();
     } else {
         m_workbookExport->cancel();
+        updateCancelCommand();
     }
-    updateCancelCommand();
 }
 
 void MainWindow::updateCancelCommand()
 {
-    m_controls.cancelAction->setEnabled(m_loadJob->isRunning() || m_workbookExport->isRunning());
-}
-
-void MainWindow::onSongFolderClicked()
-{
-    SongDirWindow chooser(QDir::currentPath(), this);
-    if (m_dialogs.showModal(chooser) == QDialog::Accepted) {
-        m_songFolderPath = chooser.chosenFolder();
-        showPath(m_controls.songFolderLabel, m_songFolderPath);
-    }
+    m_controls.cancelAction->setEnabled(m_document->isLoading() || m_workbookExport->isRunning());
 }
 
 void MainWindow::onPlaySelectedTriggered()
 {
     const int shownRow = m_controls.songTable->selectedRow();
-    const std::shared_ptr<const SongTable> &table = m_songModel->table();
-    if (shownRow < 0 || !table)
-        return;
-    const auto row = static_cast<qsizetype>(m_shownModel->tableRow(shownRow));
-    const QString address = m_songFolderPath + table->text(row, SongColumn::FilePath);
-    if (!m_player) {
-        m_player = new PlayerWindow(m_engine(), this);
-        m_player->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    m_player->show();
-    m_player->raise();
-    m_player->play(address, table->text(row, SongColumn::Name),
-        table->text(row, SongColumn::Singer), table->text(row, SongColumn::Code));
+    if (shownRow >= 0 && m_songModel->hasSongs())
+        m_preview->play(*m_songModel->table(), m_shownModel->tableRow(shownRow));
 }
 
 void MainWindow::onAboutClicked()
@@ -352,6 +286,8 @@ void MainWindow::onShownSongsChanged()
     const qsizetype shown = m_shownModel->shownSongCount();
     m_controls.songCountLabel->setText(
         m_songModel->hasSongs() ? QString::number(shown) : QString());
+    // Counted once a change of the shown songs, not at every tick.
+    m_filterCounts = m_venueMenus->counts(*m_shownModel);
     updateStatus();
     showCheckAllState();
 }
@@ -363,12 +299,23 @@ void MainWindow::onTicksChanged()
     showCheckAllState();
 }
 
+void MainWindow::onFiltersChanged()
+{
+    m_controls.findBar->showQuery(m_filters->query());
+    m_controls.findBar->setActiveFilterCount(m_filters->activeFilterCount());
+}
+
+void MainWindow::onVenueFilesRead(const VenueFilesRead &read)
+{
+    if (read.keptEarlierFiles())
+        return;
+    m_state.setVenueSongFiles(m_filters->venueFiles());
+    m_state.save();
+}
+
 void MainWindow::showCheckAllState()
 {
-    const qsizetype ticked = m_shownModel->shownTickedCount();
-    m_controls.checkAllBox->setCheckState(ticked == 0 ? Qt::Unchecked
-            : ticked == m_shownModel->rowCount()      ? Qt::Checked
-                                                      : Qt::PartiallyChecked);
+    m_controls.checkAllBox->setCheckState(m_shownModel->tickState());
 }
 
 void MainWindow::showNote(const QString &note)
@@ -381,31 +328,14 @@ void MainWindow::updateStatus()
 {
     const std::shared_ptr<const SongTable> &table = m_songModel->table();
     m_controls.findBar->setCounts(m_shownModel->shownSongCount(), table ? table->rowCount() : 0,
-        m_songModel->tickedSongCount(), m_venueFilters->counts());
+        m_songModel->tickedSongCount(), m_filterCounts);
     m_controls.findBar->setNote(m_statusNote);
-    m_controls.findBar->setActiveFilterCount(m_venueFilters->activeFilterCount());
 }
 
 void MainWindow::onOnlyTickedToggled(bool onlyTicked)
 {
-    m_shownModel->setOnlyTicked(onlyTicked);
+    m_filters->setOnlyTicked(onlyTicked);
     // Reviewing a pick starts at its first song, wherever the whole list was scrolled to.
     if (onlyTicked)
         m_controls.songTable->showFirstSong();
-}
-
-void MainWindow::onHeaderClicked(int column)
-{
-    if (!m_songModel->hasSongs())
-        return;
-    // Ascending, descending, then file order again.
-    Qt::SortOrder order = Qt::AscendingOrder;
-    if (column == m_shownModel->sortColumn()) {
-        if (m_shownModel->sortOrder() == Qt::AscendingOrder)
-            order = Qt::DescendingOrder;
-        else
-            column = -1;
-    }
-    m_shownModel->sortBy(column, order);
-    m_controls.songTable->horizontalHeader()->setSortIndicator(column, order);
 }

@@ -102,7 +102,32 @@ void SongTableView::setSongModel(ShownSongsModel *model)
     setModel(model);
     connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &SongTableView::rememberCurrent);
     connect(model, &QAbstractItemModel::modelReset, this, &SongTableView::restoreCurrent);
+    // A new table shows in file order.
+    connect(model, &QAbstractItemModel::modelReset, this, &SongTableView::showSortIndicator);
+    connect(
+        horizontalHeader(), &QHeaderView::sectionClicked, this, &SongTableView::onHeaderClicked);
+    horizontalHeader()->setSortIndicatorShown(true);
+    showSortIndicator();
     fitColumnsToWidth();
+}
+
+void SongTableView::onHeaderClicked(int column)
+{
+    // Ascending, descending, then file order again.
+    Qt::SortOrder order = Qt::AscendingOrder;
+    if (column == m_songs->sortColumn()) {
+        if (m_songs->sortOrder() == Qt::AscendingOrder)
+            order = Qt::DescendingOrder;
+        else
+            column = -1;
+    }
+    m_songs->sortBy(column, order);
+    showSortIndicator();
+}
+
+void SongTableView::showSortIndicator()
+{
+    horizontalHeader()->setSortIndicator(m_songs->sortColumn(), m_songs->sortOrder());
 }
 
 void SongTableView::resizeEvent(QResizeEvent *event)

@@ -9,7 +9,8 @@ class ShownSongsModel;
 
 // The song table (`超级列表框1`): a report list with a check box in front of each song. Rows have
 // one fixed height so a million songs show at once. Shift and Ctrl extend the selection; Space
-// ticks every selected song, or unticks them all when all were ticked.
+// ticks every selected song, or unticks them all when all were ticked. A click on a column's
+// header sorts by it, a second reverses, a third returns to file order.
 class SongTableView : public QTableView
 {
     Q_OBJECT
@@ -46,6 +47,8 @@ protected:
 
 private:
     void tickSelectedSongs();
+    void onHeaderClicked(int column);
+    void showSortIndicator();
     bool isOnCheckBox(const QModelIndex &index, const QPoint &position);
     void rememberCurrent();
     void restoreCurrent();

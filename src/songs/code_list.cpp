@@ -3,7 +3,10 @@
 #include "songs/line_reader.h"
 #include "ui/core/file_io.h"
 #include "ui/core/gbk_text.h"
+#include "ui/core/number_text.h"
 #include "ui/core/text_encoding.h"
+
+#include <QCoreApplication>
 
 #include <array>
 #include <bit>
@@ -189,4 +192,12 @@ CodeMatch matchCodes(const SongTable &table, std::span<const CodeKey> codes)
         }
     }
     return match;
+}
+
+QString skippedLinesText(const CodeList &list)
+{
+    const bool more = list.skippedLineCount > qsizetype(list.firstSkippedLines.size());
+    return QCoreApplication::translate("CodeList", "第 %1 行%2")
+        .arg(NumberText::list(list.firstSkippedLines),
+            more ? QCoreApplication::translate("CodeList", "等") : QString());
 }

@@ -35,6 +35,8 @@ struct CodeList
 };
 
 CodeList parseCodeList(QByteArrayView bytes);
+// "第 3、7 行" for the first skipped lines, with 等 when there were more.
+QString skippedLinesText(const CodeList &list);
 // Reads only an ordinary file: a FIFO or a device gives an error, not a wait.
 CodeList readCodeList(const QString &path);
 

@@ -1,5 +1,6 @@
 #include "main_window_fixture.h"
 
+#include "songs/song_filters.h"
 #include "ui/core/gbk_text.h"
 
 #include <QAccessible>
@@ -383,6 +384,31 @@ TEST_F(VenueFiltersTest, TheButtonSaysHowManyFiltersHideSongsAndOneCommandClears
     EXPECT_TRUE(menu("语种")->actions().constFirst()->isChecked()) << "全部 chosen again";
     EXPECT_FALSE(button->font().bold());
     EXPECT_EQ(button->accessibleName(), u"筛选"_qs);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(VenueFiltersTest, TheMenusShowTheFilterStateWhateverSetIt)
+{
+    auto *filters = m_window.findChild<SongFilters *>();
+    ASSERT_NE(filters, nullptr);
+    filters->setLanguage(1);
+    filters->setDuplicatesOnly(true);
+    const QList<QAction *> languages = menu("语种")->actions();
+    ASSERT_EQ(languages.size(), 3);
+    EXPECT_TRUE(languages[2]->isChecked()) << languages[2]->text().toStdString();
+    EXPECT_FALSE(languages[0]->isChecked());
+    EXPECT_TRUE(action("只看重复")->isChecked());
+    EXPECT_TRUE(control<QToolButton>("筛选")->font().bold());
+
+    filters->clearFilters();
+    EXPECT_TRUE(languages[0]->isChecked());
+    EXPECT_FALSE(action("只看重复")->isChecked());
+    EXPECT_FALSE(control<QToolButton>("筛选")->font().bold());
+    waitUntilShown();
+    EXPECT_EQ(shownCodes().size(), 6u);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "songs/search_file_analysis.h"
 #include "songs/shown_songs_model.h"
 #include "songs/skipped_lines.h"
+#include "songs/song_filters.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
 
@@ -61,7 +62,8 @@ TEST(SongTableViewInput, RightClickSelectsTheRowUnderTheMouseBeforeTheMenu)
         analyseSearchFile("x||1||p||A||x||x||c||l||s\r\nx||2||p||B||x||x||c||l||s\r\n"
                           "x||3||p||C||x||x||c||l||s\r\n")
             .table));
-    ShownSongsModel shown(&model);
+    SongFilters filters(&model);
+    ShownSongsModel shown(&model, &filters);
     SongTableView view;
     view.setSongModel(&shown);
     view.resize(400, 200);

@@ -1,6 +1,7 @@
 #include "ui/core/number_text.h"
 
 #include <QLocale>
+#include <QStringList>
 
 #include <cmath>
 #include <limits>
@@ -30,6 +31,14 @@ QString grouped(qint64 count)
 {
     static const QLocale chinese(QLocale::Chinese, QLocale::China);
     return chinese.toString(count);
+}
+
+QString list(std::span<const qsizetype> numbers)
+{
+    QStringList texts;
+    for (const qsizetype number : numbers)
+        texts << QString::number(number);
+    return texts.join(u'、');
 }
 
 } // namespace NumberText

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <span>
+
 namespace NumberText {
 
 // The text read as a decimal number and truncated towards zero ("12.5" gives 12). Text that is
@@ -15,5 +17,7 @@ QString fromReal(double value);
 // A count with the group separators of the Chinese locale: 999939 -> "999,939". For what people
 // read; codes, fields a number is read back from and exported files keep plain decimals.
 QString grouped(qint64 count);
+// Numbers joined by 、 as a list of line numbers reads: "1、4、5".
+QString list(std::span<const qsizetype> numbers);
 
 } // namespace NumberText
