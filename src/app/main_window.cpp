@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/about_window.h"
+#include "app/filter_chips.h"
 #include "app/find_bar.h"
 #include "app/progress_strip.h"
 #include "app/quit_signals.h"
@@ -121,6 +122,8 @@ void MainWindow::connectControls()
     connect(c.findBar, &FindBar::onlyTickedToggled, this, &MainWindow::onOnlyTickedToggled);
     connect(c.findBar, &FindBar::songsRequested, c.songTable, &SongTableView::focusFirstSong);
     connect(m_filters, &SongFilters::changed, this, &MainWindow::onFiltersChanged);
+    connect(c.filterChips, &FilterChips::removeRequested, m_filters,
+        [this](const QString &key) { m_filters->clear(SongFilters::Kind(key.toInt())); });
     connect(m_filters, &SongFilters::venueFilesRead, this, &MainWindow::onVenueFilesRead);
     connect(m_shownModel, &QAbstractItemModel::modelReset, this, &MainWindow::onShownSongsChanged);
     connect(m_songModel, &SongTableModel::ticksChanged, this, &MainWindow::onTicksChanged);
@@ -303,6 +306,23 @@ void MainWindow::onFiltersChanged()
 {
     m_controls.findBar->showQuery(m_filters->query());
     m_controls.findBar->setActiveFilterCount(m_filters->activeFilterCount());
+    showFilterChips();
+}
+
+void MainWindow::showFilterChips()
+{
+    using Kind = SongFilters::Kind;
+    // The filters that hide songs beyond the find field and 只看已选, each named as its menu is.
+    const std::pair<Kind, QString> named[] = { { Kind::Language, tr("语种：") },
+        { Kind::Category, tr("类别：") }, { Kind::NewSongsOnly, QString() },
+        { Kind::DuplicatesOnly, QString() }, { Kind::Singer, tr("歌手：") } };
+    std::vector<FilterChips::Chip> chips;
+    for (const auto &[kind, name] : named) {
+        const QString value = m_filters->displayValue(kind);
+        if (!value.isEmpty())
+            chips.push_back({ QString::number(int(kind)), name + value });
+    }
+    m_controls.filterChips->setChips(chips);
 }
 
 void MainWindow::onVenueFilesRead(const VenueFilesRead &read)

@@ -1,5 +1,7 @@
 #include "main_window_fixture.h"
 
+#include "app/filter_chips.h"
+
 #include "songs/song_filters.h"
 #include "ui/core/gbk_text.h"
 
@@ -276,6 +278,37 @@ TEST_F(VenueFiltersTest, SongsTheVenueHasShowGreyedWithAMarkAndReadersHearIt)
     action("清除已有歌曲")->trigger();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return !shown->index(1, 0).data(SongTableModel::VenueSongRole).toBool(); }));
+}
+
+TEST_F(VenueFiltersTest, EachFilterInForceShowsAsAChipThatRemovesIt)
+{
+    auto *chips = control<FilterChips>("筛选条件");
+    const auto chipTexts = [chips] {
+        QStringList texts;
+        for (FilterChip *chip : chips->chips())
+            texts << chip->label();
+        return texts;
+    };
+    EXPECT_TRUE(chipTexts().isEmpty());
+    choose("语种", u"粵語"_qs);
+    choose("类别", u"流行"_qs);
+    toggle("只看重复");
+    waitForStatus(u"重复 "_qs);
+    EXPECT_EQ(chipTexts(), (QStringList { u"语种：粵語"_qs, u"类别：流行"_qs, u"只看重复"_qs }));
+    EXPECT_EQ(shownCodes(), Codes { u"10000005"_qs });
+
+    // A click on the 类别 chip, Delete on the 语种 chip.
+    chips->chips()[1]->click();
+    waitUntilShown();
+    EXPECT_EQ(chipTexts(), (QStringList { u"语种：粵語"_qs, u"只看重复"_qs }));
+    EXPECT_TRUE(menu("类别")->actions().constFirst()->isChecked()) << "全部 again";
+    chips->chips()[0]->setFocus();
+    QTest::keyClick(chips->chips()[0], Qt::Key_Delete);
+    waitUntilShown();
+    EXPECT_EQ(chipTexts(), QStringList { u"只看重复"_qs });
+    EXPECT_EQ(shownCodes().size(), 4u) << "every duplicate again";
+    toggle("清除筛选");
+    EXPECT_TRUE(chipTexts().isEmpty());
 }
 
 TEST_F(VenueFiltersTest, ImportTicksOneUndoStepAndCopiesTheCodesNotFound)
