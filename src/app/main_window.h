@@ -65,9 +65,12 @@ private:
     void onCancelTriggered();
     void onPlaySelectedTriggered();
     void onAboutClicked();
+    void onOnlyTickedToggled(bool onlyTicked);
     void onShownSongsChanged();
     void onTicksChanged();
     void onFiltersChanged();
+    // A chip for each filter in force, outside any menu.
+    void showFilterChips();
     void onVenueFilesRead(const VenueFilesRead &read);
 
     // 全选 shows whether none, some or all of the shown songs are ticked.
