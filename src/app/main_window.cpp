@@ -254,7 +254,11 @@ void MainWindow::onRandomPickClicked()
         m_shownModel->shownSongs(),
         [this](std::uint32_t row) { return m_songModel->isTicked(row); }, requested, m_random);
     m_songModel->setRowsTicked(pick.rows, true);
-    showNote(u"　"_qs + randomPickNote(pick, requested));
+    // The way back one click away.
+    std::vector<MessageBar::Action> undo;
+    if (!pick.rows.empty())
+        undo.push_back({ tr("撤销"), [action = m_tickUndo->undoAction()] { action->trigger(); } });
+    showResult(u"　"_qs + randomPickNote(pick, requested), std::move(undo));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -349,8 +353,17 @@ void MainWindow::showCheckAllState()
 
 void MainWindow::showNote(const QString &note)
 {
+    showResult(note, {});
+}
+
+void MainWindow::showResult(const QString &note, std::vector<MessageBar::Action> actions)
+{
     m_statusNote = note;
     updateStatus();
+    // What a command did shows whole in the message bar, however narrow the status is, and a
+    // screen reader hears it as an alert.
+    m_controls.messageBar->showMessage(
+        MessageBar::Kind::Information, note.trimmed(), std::move(actions));
 }
 
 void MainWindow::updateStatus()

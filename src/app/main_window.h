@@ -2,6 +2,7 @@
 
 #include "app/main_window_controls.h"
 #include "songs/song_table.h"
+#include "ui/widgets/message_bar.h"
 
 #include <QRandomGenerator>
 #include <QWidget>
@@ -78,6 +79,8 @@ private:
     void updateStatus();
     // A word after the counts of what was just done; the next change of ticks clears it.
     void showNote(const QString &note);
+    // The same, with up to two actions beside the whole text in the message bar.
+    void showResult(const QString &note, std::vector<MessageBar::Action> actions);
     void updateCancelCommand();
 
     Dialogs &m_dialogs;

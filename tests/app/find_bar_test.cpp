@@ -3,6 +3,7 @@
 #include "preview/player_window.h"
 #include "songs/song_order.h"
 #include "ui/core/gbk_text.h"
+#include "ui/widgets/message_bar.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputMethodEvent>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 
@@ -326,4 +328,31 @@ TEST_F(CountText, CountsReadWithSeparatorsWhileTheRandomCountAndTheCodesStayPlai
     const QByteArray codes = written.readAll();
     EXPECT_EQ(codes.count("\r\n"), 1200);
     EXPECT_FALSE(codes.contains(','));
+}
+
+using CommandResults = MainWindowTest;
+
+TEST_F(CommandResults, APickShowsWholeInTheMessageBarAndItsUndoTakesItBack)
+{
+    QByteArray lines;
+    for (int song = 0; song < 40; ++song)
+        lines += songLine(QByteArray::number(10000000 + song)) + "\r\n";
+    browseAndAnalyse(lines);
+    auto *bar = control<MessageBar>("消息栏");
+    EXPECT_TRUE(bar->isHidden()) << "nothing done yet";
+
+    randomCountField()->setText(u"7"_qs);
+    randomPickButton()->click();
+    ASSERT_FALSE(bar->isHidden());
+    EXPECT_EQ(bar->text(), u"随机选中 7 首"_qs);
+    ASSERT_EQ(bar->actionButtons().size(), 1);
+    EXPECT_EQ(bar->actionButtons().constFirst()->text(), u"撤销"_qs);
+    EXPECT_EQ(songModel()->tickedSongCount(), 7);
+
+    bar->actionButtons().constFirst()->click();
+    EXPECT_EQ(songModel()->tickedSongCount(), 0) << "the whole pick, one step";
+
+    copyCodesAction()->trigger();
+    EXPECT_EQ(bar->text(), u"已复制 0 个编码"_qs) << "the next command's result replaces it";
+    EXPECT_TRUE(bar->actionButtons().isEmpty()) << "a copy has nothing to take back";
 }
