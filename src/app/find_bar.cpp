@@ -1,6 +1,7 @@
 #include "app/find_bar.h"
 
 #include "app/status_line.h"
+#include "app/suggestion_popup.h"
 #include "ui/widgets/placed_layout.h"
 
 #include <QCheckBox>
@@ -127,6 +128,16 @@ void FindBar::setNote(const QString &note)
 {
     m_note = note;
     m_status->setParts(m_counts, m_note);
+}
+
+void FindBar::setSingerSuggestions(QAbstractItemModel *model, int role)
+{
+    m_suggestions = new SuggestionPopup(m_field, model, role);
+    connect(m_suggestions, &SuggestionPopup::songsRequested, this, &FindBar::songsRequested);
+    connect(m_suggestions, &SuggestionPopup::chosen, this, [this](const QString &singer) {
+        emit queryEdited(QString());
+        emit singerChosen(singer);
+    });
 }
 
 void FindBar::focusField()

@@ -4,6 +4,7 @@
 #include "app/find_bar.h"
 #include "app/progress_strip.h"
 #include "app/quit_signals.h"
+#include "app/singer_menu_entries.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
 #include "app/tick_undo.h"
@@ -16,6 +17,7 @@
 #include "songs/carried_ticks.h"
 #include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
+#include "songs/singer_suggestions.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
 #include "ui/core/file_load_job.h"
@@ -43,6 +45,7 @@
 namespace {
 
 const QString searchFileFilter = QStringLiteral("文本文档(*.txt)|*.txt");
+const QString singerFilterName = QStringLiteral("歌手");
 
 // The one local file of a drag, or nothing.
 QString droppedFile(const QMimeData *mime)
@@ -72,6 +75,7 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
     , m_songModel(new SongTableModel(this))
     , m_shownModel(new ShownSongsModel(m_songModel, this))
     , m_tickUndo(new TickUndo(m_songModel, this))
+    , m_singerSuggestions(new SingerSuggestions(this))
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(tr("澜杉V1.1"));
@@ -88,6 +92,8 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
     m_controls.findBar->setFilterMenu(m_venueFilters->menu());
     m_controls.menu->addSeparator();
     m_controls.menu->addActions(m_venueFilters->menu()->actions());
+    m_singerEntries = new SingerMenuEntries(m_controls.menu, m_controls.aboutAction);
+    m_controls.findBar->setSingerSuggestions(m_singerSuggestions, SingerSuggestions::SingerRole);
     for (QAction *action : { m_tickUndo->undoAction(), m_tickUndo->redoAction() }) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
@@ -115,8 +121,8 @@ void MainWindow::connectControls()
     connect(c.exportCodesButton, &QPushButton::clicked, m_tickedExport,
         &TickedSongsExport::exportCodes);
     connect(c.aboutButton, &QPushButton::clicked, this, &MainWindow::onAboutClicked);
-    connect(c.songTable, &SongTableView::contextMenuRequested, c.menu,
-        [menu = c.menu](const QPoint &position) { menu->popup(position); });
+    connect(
+        c.songTable, &SongTableView::contextMenuRequested, this, &MainWindow::onSongMenuRequested);
     connect(
         c.songTable, &SongTableView::songDoubleClicked, c.playSelectedAction, &QAction::trigger);
     connect(c.songTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
@@ -136,6 +142,11 @@ void MainWindow::connectControls()
     connect(c.cancelAction, &QAction::triggered, this, &MainWindow::onCancelTriggered);
 
     connect(c.findBar, &FindBar::queryEdited, m_shownModel, &ShownSongsModel::setQuery);
+    connect(c.findBar, &FindBar::queryEdited, m_singerSuggestions, &SingerSuggestions::setQuery);
+    connect(c.findBar, &FindBar::singerChosen, this, &MainWindow::onSingerChosen);
+    connect(m_singerEntries, &SingerMenuEntries::singerChosen, this, &MainWindow::onSingerChosen);
+    if (auto *clear = m_venueFilters->menu()->findChild<QAction *>(u"清除筛选"_qs))
+        connect(clear, &QAction::triggered, this, [this] { onSingerChosen(QString()); });
     connect(c.findBar, &FindBar::onlyTickedToggled, m_shownModel, &ShownSongsModel::setOnlyTicked);
     connect(c.findBar, &FindBar::songsRequested, c.songTable, &SongTableView::focusFirstSong);
     connect(m_shownModel, &QAbstractItemModel::modelReset, this, &MainWindow::onShownSongsChanged);
@@ -242,6 +253,9 @@ void MainWindow::onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis)
     m_controls.findBar->setEnabled(true);
     m_controls.findBar->clearQuery();
     m_songModel->setTable(table, std::move(carried.ticks));
+    // The new table dropped every filter.
+    m_singer.clear();
+    m_singerSuggestions->setTable(table);
     m_shownModel->setSongLines(std::move(analysis->lines), std::move(analysis->findForms));
     m_controls.songTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_controls.randomCountField->setText(
@@ -363,6 +377,40 @@ void MainWindow::onShownSongsChanged()
     showCheckAllState();
 }
 
+void MainWindow::onSongMenuRequested(const QPoint &position)
+{
+    const int shownRow = m_controls.songTable->selectedRow();
+    const std::shared_ptr<const SongTable> &table = m_songModel->table();
+    QStringList singers;
+    if (shownRow >= 0 && table) {
+        singers = singersOfField(
+            table->field(m_shownModel->tableRow(shownRow), SongColumn::Singer), table->encoding());
+    }
+    m_singerEntries->showFor(singers);
+    m_controls.menu->popup(position);
+}
+
+void MainWindow::onSingerChosen(const QString &singer)
+{
+    const std::shared_ptr<const SingerIndex> &index = m_singerSuggestions->singers();
+    const std::optional<std::uint32_t> chosen
+        = index && !singer.isEmpty() ? index->singerNamed(singer) : std::nullopt;
+    if (!chosen) {
+        if (m_singer.isEmpty())
+            return;
+        m_singer.clear();
+        m_shownModel->setFilter(singerFilterName, {});
+        updateStatus();
+        return;
+    }
+    m_singer = index->singers()[*chosen].name;
+    m_shownModel->setFilter(
+        singerFilterName, [index, filter = index->filter(*chosen)](std::uint32_t row) {
+            return filter.accepts(row);
+        });
+    showNote(tr("　只看歌手“%1”").arg(m_singer));
+}
+
 void MainWindow::onTicksChanged()
 {
     m_statusNote.clear();
@@ -390,7 +438,8 @@ void MainWindow::updateStatus()
     m_controls.findBar->setCounts(m_shownModel->shownSongCount(), table ? table->rowCount() : 0,
         m_songModel->tickedSongCount(), m_venueFilters->counts());
     m_controls.findBar->setNote(m_statusNote);
-    m_controls.findBar->setActiveFilterCount(m_venueFilters->activeFilterCount());
+    m_controls.findBar->setActiveFilterCount(
+        m_venueFilters->activeFilterCount() + (m_singer.isEmpty() ? 0 : 1));
 }
 
 void MainWindow::onHeaderClicked(int column)

@@ -17,6 +17,8 @@ class FileLoadJob;
 class PlaybackEngine;
 class PlayerWindow;
 class SearchFileDocument;
+class SingerMenuEntries;
+class SingerSuggestions;
 class ShownSongsModel;
 class SongTableModel;
 class SourceTextModel;
@@ -67,6 +69,9 @@ private:
     void onHeaderClicked(int column);
     void onShownSongsChanged();
     void onTicksChanged();
+    void onSongMenuRequested(const QPoint &position);
+    // Only this singer's songs (any spelling, duets included), or every singer's for an empty one.
+    void onSingerChosen(const QString &singer);
 
     // 全选 shows whether none, some or all of the shown songs are ticked.
     void showCheckAllState();
@@ -89,6 +94,10 @@ private:
     VenueFilters *m_venueFilters;
     WorkbookExportCommand *m_workbookExport;
     TickedSongsExport *m_tickedExport;
+    SingerSuggestions *m_singerSuggestions;
+    SingerMenuEntries *m_singerEntries;
+    // The singer whose songs alone show, as the index names it; empty: every singer's.
+    QString m_singer;
 
     // The folder the player prefixes to a song's path, as its label shows it.
     QString m_songFolderPath;

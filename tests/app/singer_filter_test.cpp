@@ -1,0 +1,185 @@
+#include "main_window_fixture.h"
+
+#include "app/find_bar.h"
+#include "app/suggestion_popup.h"
+#include "songs/singer_suggestions.h"
+#include "ui/core/gbk_text.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QApplication>
+#include <QMenu>
+
+namespace {
+
+// Three singers whose initials are clz, one of them also in a duet, and one more singer.
+QByteArray singersSongs()
+{
+    QByteArray lines;
+    int code = 200;
+    const auto add = [&](const QString &name, const QString &singer) {
+        const QByteArray number = QByteArray::number(++code);
+        lines += "1||" + number + "||p\\" + number + ".mpg||" + Gbk::encode(name)
+            + "||X||4||流行||國語||" + Gbk::encode(singer) + "\r\n";
+    };
+    add(u"一"_qs, u"蔡蓮志"_qs);
+    add(u"二"_qs, u"曾磊志"_qs);
+    add(u"三"_qs, u"蔡莲志"_qs);
+    add(u"四"_qs, u"陳磊志"_qs);
+    add(u"五"_qs, u"周杰伦&蔡蓮志"_qs);
+    add(u"六"_qs, u"周杰伦"_qs);
+    add(u"七"_qs, u"蔡蓮志"_qs);
+    return lines;
+}
+
+class SingerFilter : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(showActive());
+        browseAndAnalyse(singersSongs());
+        auto *suggestions = m_window.findChild<SingerSuggestions *>();
+        ASSERT_TRUE(QTest::qWaitFor([suggestions] { return suggestions->singers() != nullptr; }));
+        findField()->setFocus();
+    }
+
+    SuggestionPopup *popup() const { return control<FindBar>("查找栏")->singerSuggestions(); }
+    QAbstractItemView *list() const { return static_cast<QAbstractItemView *>(popup()->list()); }
+
+    // A key as a user presses it: to the open list, which hands typing on to the field.
+    void press(Qt::Key key)
+    {
+        QWidget *target = QApplication::activePopupWidget();
+        QTest::keyClick(target ? target : findField(), key);
+    }
+    void type(const QString &letters)
+    {
+        for (const QChar letter : letters) {
+            QWidget *target = QApplication::activePopupWidget();
+            QTest::keyClick(target ? target : findField(), letter.toLatin1());
+        }
+    }
+    bool waitForList()
+    {
+        auto *suggestions = m_window.findChild<SingerSuggestions *>();
+        return QTest::qWaitFor([&] { return !suggestions->isBusy() && popup()->isOpen(); });
+    }
+    QStringList listed() const
+    {
+        QStringList rows;
+        for (int row = 0; row < list()->model()->rowCount(); ++row)
+            rows.append(list()->model()->index(row, 0).data().toString());
+        return rows;
+    }
+    QString fieldDescription() const
+    {
+        return QAccessible::queryAccessibleInterface(findField())->text(QAccessible::Description);
+    }
+    std::vector<QString> shownCodes() const
+    {
+        std::vector<QString> codes;
+        QAbstractItemModel *shown = songTable()->model();
+        for (int row = 0; row < shown->rowCount(); ++row)
+            codes.push_back(shown->index(row, 0).data().toString());
+        return codes;
+    }
+    // The pop-up menu of the song in this shown row, as a right-click opens it.
+    QMenu *songMenu(int shownRow)
+    {
+        songTable()->selectRow(shownRow);
+        emit songTable()->contextMenuRequested(songTable()->mapToGlobal(QPoint(10, 10)));
+        auto *menu = control<QMenu>("菜单");
+        EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }));
+        return menu;
+    }
+
+    using Codes = std::vector<QString>;
+};
+
+} // namespace
+
+TEST_F(SingerFilter, TypingGoesOnWhileTheListFollowsAndDownEnterChoosesASinger)
+{
+    type(u"cl"_qs);
+    ASSERT_TRUE(waitForList());
+    type(u"z"_qs);
+    EXPECT_EQ(findField()->text(), u"clz"_qs) << "typing goes on into the field";
+    ASSERT_TRUE(waitForList());
+    EXPECT_EQ(
+        listed(), (QStringList { u"蔡蓮志　4 首"_qs, u"曾磊志　1 首"_qs, u"陳磊志　1 首"_qs }));
+    EXPECT_EQ(fieldDescription(), QString()) << "nothing chosen yet";
+
+    press(Qt::Key_Down);
+    EXPECT_EQ(list()->currentIndex().row(), 0);
+    EXPECT_EQ(fieldDescription(), u"歌手 蔡蓮志，4 首"_qs) << "a screen reader hears the entry";
+    press(Qt::Key_Down);
+    EXPECT_EQ(fieldDescription(), u"歌手 曾磊志，1 首"_qs);
+    press(Qt::Key_Up);
+    EXPECT_EQ(findField()->text(), u"clz"_qs) << "browsing leaves the text as typed";
+
+    press(Qt::Key_Return);
+    EXPECT_FALSE(popup()->isOpen());
+    EXPECT_EQ(findField()->text(), QString()) << "choosing empties the field";
+    waitUntilShown();
+    EXPECT_EQ(shownCodes(), (Codes { u"201"_qs, u"203"_qs, u"205"_qs, u"207"_qs }))
+        << "both spellings and the duet";
+    EXPECT_EQ(fieldDescription(), QString());
+    checkAllBox()->click();
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 2, 4, 6 }));
+}
+
+TEST_F(SingerFilter, EscapeClosesTheListAndEnterBeforeAnyEntryGoesOnToTheSongs)
+{
+    type(u"zjl"_qs);
+    ASSERT_TRUE(waitForList());
+    EXPECT_EQ(listed(), (QStringList { u"周杰伦　2 首"_qs }));
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(popup()->isOpen());
+    EXPECT_EQ(findField()->text(), u"zjl"_qs) << "Escape only closes the list";
+    press(Qt::Key_Backspace);
+    ASSERT_TRUE(waitForList()) << "a new keystroke opens it again";
+    EXPECT_EQ(findField()->text(), u"zj"_qs);
+    ASSERT_TRUE(waitForList());
+    press(Qt::Key_Return);
+    EXPECT_FALSE(popup()->isOpen());
+    EXPECT_TRUE(songTable()->hasFocus()) << "on to the songs found, as without the list";
+    waitUntilShown();
+    EXPECT_EQ(shownCodes(), (Codes { u"205"_qs, u"206"_qs })) << "no singer filter";
+}
+
+TEST_F(SingerFilter, ThePopUpMenuOffersEachSingerOfADuetAndClearingShowsAllAgain)
+{
+    QMenu *menu = songMenu(4);
+    QStringList texts;
+    for (QAction *action : menu->actions())
+        texts.append(action->text());
+    ASSERT_GE(texts.size(), 4);
+    EXPECT_EQ(texts.mid(0, 4),
+        (QStringList {
+            u"播放选中项"_qs, u"关于"_qs, u"只看歌手“周杰伦”"_qs, u"只看歌手“蔡蓮志”"_qs }));
+    QAction *second = menu->actions()[3];
+    menu->close();
+    second->trigger();
+    waitUntilShown();
+    EXPECT_EQ(shownCodes(), (Codes { u"201"_qs, u"203"_qs, u"205"_qs, u"207"_qs }));
+
+    menu = songMenu(1);
+    EXPECT_EQ(menu->actions()[2]->text(), u"只看歌手“蔡莲志”"_qs) << "as this song writes it";
+    const QList<QAction *> actions = menu->actions();
+    EXPECT_EQ(std::count_if(actions.begin(), actions.end(),
+                  [](QAction *action) { return action->objectName() == u"只看歌手"_qs; }),
+        1)
+        << "the entries of the song before are gone";
+    menu->close();
+
+    control<QAction>("清除筛选")->trigger();
+    waitUntilShown();
+    EXPECT_EQ(shownCodes().size(), 7u);
+    menu = songMenu(5);
+    EXPECT_EQ(menu->actions()[2]->text(), u"只看歌手“周杰伦”"_qs);
+    menu->actions()[2]->trigger();
+    menu->close();
+    waitUntilShown();
+    EXPECT_EQ(shownCodes(), (Codes { u"205"_qs, u"206"_qs }));
+}
