@@ -13,6 +13,8 @@
 #include "songs/pinyin_readings.h"
 #include "songs/search_file_analysis.h"
 #include "songs/shown_songs_model.h"
+#include "songs/singer_suggestions.h"
+#include "songs/song_facets.h"
 #include "songs/song_table_model.h"
 #include "ui/core/file_io.h"
 #include "ui/core/gbk_text.h"
@@ -166,6 +168,90 @@ private:
 
     std::string m_word;
 };
+
+// Singers: their index beside the analysis, the suggestions at each keystroke (over all songs
+// and counted under a language), and choosing one, its songs shown.
+void printSingerRows(SongTableModel &songs, ShownSongsModel &shown, int runs)
+{
+    SingerSuggestions suggestions;
+    const auto untilSuggested = [&] {
+        while (suggestions.isBusy())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    };
+    printRow("singer index made (background)", secondsOf([&] {
+        suggestions.setTable(songs.table());
+        untilSuggested();
+    }),
+        "");
+    const std::shared_ptr<const SingerIndex> index = suggestions.singers();
+    qsizetype duets = 0;
+    for (std::uint32_t row = 0; row < std::uint32_t(songs.table()->rowCount()); ++row)
+        duets += index->singersOfRow(row).size() > 1 ? 1 : 0;
+    std::printf(
+        "| singer index memory per song (%zu singers, %lld duets) | %zu bytes | ≤ 4 bytes |\n",
+        index->singers().size(), static_cast<long long>(duets), index->bytesPerRow());
+
+    // Initials that fit several singers, typed a letter at a time, and the characters of the
+    // middle song's singer.
+    const QString middleSinger
+        = index
+              ->singers()[index->singersOfRow(std::uint32_t(songs.table()->rowCount() / 2)).front()]
+              .name;
+    const std::vector<std::pair<QString, QString>> keystrokes { { QString(), u"c"_qs },
+        { u"c"_qs, u"cl"_qs }, { u"cl"_qs, u"clz"_qs }, { QString(), middleSinger } };
+    const SongFacets facets = *SongFacets::of(*songs.table());
+    const SongFacets::Filter cantonese = facets.filter(1, SongFacets::all);
+    for (const bool counted : { false, true }) {
+        suggestions.setCountedRows(counted
+                ? SingerIndex::RowFilter([&](std::uint32_t row) { return cantonese.accepts(row); })
+                : SingerIndex::RowFilter());
+        for (const auto &[from, to] : keystrokes) {
+            std::vector<double> walls;
+            std::vector<double> cpus;
+            for (int run = 0; run < runs; ++run) {
+                suggestions.setQuery(from);
+                untilSuggested();
+                const Timing timing = secondsOf([&] {
+                    suggestions.setQuery(to);
+                    untilSuggested();
+                });
+                walls.push_back(timing.wall);
+                cpus.push_back(timing.cpu);
+            }
+            const std::string step = "singer suggestions for the keystroke to `" + to.toStdString()
+                + "` (" + std::to_string(suggestions.rowCount()) + " listed, first "
+                + suggestions.index(0).data().toString().toStdString()
+                + (counted ? ", counted in "
+                            + Gbk::decode(facets.languages()[1].spelling).toStdString()
+                           : std::string())
+                + ")";
+            printRow(step.c_str(), { median(walls), median(cpus) }, "≤ 30 ms");
+        }
+    }
+
+    // Choosing the first suggestion for `clz`: its songs shown, from all songs.
+    suggestions.setCountedRows({});
+    suggestions.setQuery(u"clz"_qs);
+    untilSuggested();
+    const QString singer = suggestions.index(0).data(SingerSuggestions::SingerRole).toString();
+    const std::uint32_t chosen = *index->singerNamed(singer);
+    const SingerIndex::Filter onlyChosen = index->filter(chosen);
+    std::vector<double> walls;
+    std::vector<double> cpus;
+    for (int run = 0; run < runs; ++run) {
+        shown.setFilter(u"singer"_qs, {});
+        const Timing timing = secondsOf([&] {
+            shown.setFilter(
+                u"singer"_qs, [&](std::uint32_t row) { return onlyChosen.accepts(row); });
+        });
+        walls.push_back(timing.wall);
+        cpus.push_back(timing.cpu);
+    }
+    const std::string step = "choosing the singer `" + singer.toStdString() + "` ("
+        + std::to_string(shown.rowCount()) + " songs shown)";
+    printRow(step.c_str(), { median(walls), median(cpus) }, "≤ 30 ms");
+    shown.setFilter(u"singer"_qs, {});
+}
 
 } // namespace
 
@@ -361,6 +447,7 @@ int main(int argc, char **argv)
             + query.toStdString() + "` and back to all";
         printRow(step.c_str(), seconds, "");
     }
+    printSingerRows(songs, shown, runs);
     // After the peak above, which the venue's filters should not change.
     printVenueFilterRows(table,
         [runs](const std::string &step, const std::function<void()> &work, const char *target) {

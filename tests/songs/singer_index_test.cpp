@@ -1,6 +1,8 @@
 #include "songs/singer_index.h"
 #include "venue_songs.h"
 
+#include "songs/search_file_analysis.h"
+#include "ui/core/file_io.h"
 #include "ui/core/gbk_text.h"
 
 #include <gtest/gtest.h>
@@ -179,4 +181,31 @@ TEST_F(SingerSuggestionRanking, AStopRequestEndsTheSearchWithNothing)
     const std::atomic<bool> stop { true };
     EXPECT_FALSE(m_index.suggest(FindQuery::parse(u"c"_qs), {}, stop));
     EXPECT_FALSE(SingerIndex::of(venueTable(songsBy({ u"a"_qs })), stop));
+}
+
+// The README's walk-through on the sample: initials that fit several singers, and a duet.
+TEST(ReadmeSingers, TheSampleSuggestsEverySingerOfTheInitialsAndKnowsItsDuets)
+{
+    const FileReadResult read
+        = readWholeFile(QStringLiteral(LANSHAN_SOURCE_DIR "/data/sample_search_file.txt"));
+    ASSERT_TRUE(read.ok());
+    const SearchFileAnalysis sample = analyseSearchFile(read.bytes);
+    const std::atomic<bool> going { false };
+    const SingerIndex index = *SingerIndex::of(sample.table, going);
+    const std::optional<std::vector<SingerIndex::Suggestion>> found
+        = index.suggest(FindQuery::parse(u"hjj"_qs), {}, going);
+    QStringList whole;
+    for (const SingerIndex::Suggestion &suggestion : found.value()) {
+        if (suggestion.match == FieldMatch::Whole)
+            whole.append(suggestion.name);
+    }
+    whole.sort();
+    EXPECT_EQ(whole,
+        (QStringList { u"洪家傑"_qs, u"黃軍靜"_qs, u"黃靜潔"_qs, u"黄杰军"_qs, u"黄洁家"_qs }));
+    // Song 10000007 is sung by 蔡蓮志 and 赵玲嘉.
+    const std::uint32_t cai = *index.singerNamed(u"蔡蓮志"_qs);
+    const Rows rows = index.rowsOf(cai);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(sample.table.field(rows.front(), SongColumn::Code), "10000007");
+    EXPECT_EQ(index.singersOfRow(rows.front()), (Rows { cai, *index.singerNamed(u"赵玲嘉"_qs) }));
 }
