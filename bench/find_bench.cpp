@@ -54,11 +54,15 @@ Timing secondsOf(const std::function<void()> &work)
         processorSeconds(RUSAGE_SELF) - cpuStart };
 }
 
-Timing medianOf(int runs, const std::function<void()> &work)
+// `prepare` runs before each timed run, untimed.
+Timing medianOf(
+    int runs, const std::function<void()> &work, const std::function<void()> &prepare = {})
 {
     std::vector<double> walls;
     std::vector<double> cpus;
     for (int run = 0; run < runs; ++run) {
+        if (prepare)
+            prepare();
         const Timing timing = secondsOf(work);
         walls.push_back(timing.wall);
         cpus.push_back(timing.cpu);
@@ -206,18 +210,16 @@ void printSingerRows(SongTableModel &songs, ShownSongsModel &shown, int runs)
                 ? SingerIndex::RowFilter([&](std::uint32_t row) { return cantonese.accepts(row); })
                 : SingerIndex::RowFilter());
         for (const auto &[from, to] : keystrokes) {
-            std::vector<double> walls;
-            std::vector<double> cpus;
-            for (int run = 0; run < runs; ++run) {
-                suggestions.setQuery(from);
-                untilSuggested();
-                const Timing timing = secondsOf([&] {
+            const Timing timing = medianOf(
+                runs,
+                [&] {
                     suggestions.setQuery(to);
                     untilSuggested();
+                },
+                [&] {
+                    suggestions.setQuery(from);
+                    untilSuggested();
                 });
-                walls.push_back(timing.wall);
-                cpus.push_back(timing.cpu);
-            }
             const std::string step = "singer suggestions for the keystroke to `" + to.toStdString()
                 + "` (" + std::to_string(suggestions.rowCount()) + " listed, first "
                 + suggestions.index(0).data().toString().toStdString()
@@ -225,7 +227,7 @@ void printSingerRows(SongTableModel &songs, ShownSongsModel &shown, int runs)
                             + Gbk::decode(facets.languages()[1].spelling).toStdString()
                            : std::string())
                 + ")";
-            printRow(step.c_str(), { median(walls), median(cpus) }, "≤ 30 ms");
+            printRow(step.c_str(), timing, "≤ 30 ms");
         }
     }
 
@@ -236,20 +238,16 @@ void printSingerRows(SongTableModel &songs, ShownSongsModel &shown, int runs)
     const QString singer = suggestions.index(0).data(SingerSuggestions::SingerRole).toString();
     const std::uint32_t chosen = *index->singerNamed(singer);
     const SingerIndex::Filter onlyChosen = index->filter(chosen);
-    std::vector<double> walls;
-    std::vector<double> cpus;
-    for (int run = 0; run < runs; ++run) {
-        shown.setFilter(u"singer"_qs, {});
-        const Timing timing = secondsOf([&] {
+    const Timing timing = medianOf(
+        runs,
+        [&] {
             shown.setFilter(
                 u"singer"_qs, [&](std::uint32_t row) { return onlyChosen.accepts(row); });
-        });
-        walls.push_back(timing.wall);
-        cpus.push_back(timing.cpu);
-    }
+        },
+        [&] { shown.setFilter(u"singer"_qs, {}); });
     const std::string step = "choosing the singer `" + singer.toStdString() + "` ("
         + std::to_string(shown.rowCount()) + " songs shown)";
-    printRow(step.c_str(), { median(walls), median(cpus) }, "≤ 30 ms");
+    printRow(step.c_str(), timing, "≤ 30 ms");
     shown.setFilter(u"singer"_qs, {});
 }
 
@@ -310,19 +308,16 @@ int main(int argc, char **argv)
     // A query from `from` (all songs when empty), searched in the background and shown (a model
     // reset), as the window does it.
     const auto searchAndShow = [&](const QString &text, const QString &from) {
-        std::vector<double> walls;
-        std::vector<double> cpus;
-        for (int run = 0; run < runs; ++run) {
-            shown.setQuery(from);
-            untilShown();
-            const Timing timing = secondsOf([&] {
+        return medianOf(
+            runs,
+            [&] {
                 shown.setQuery(text);
                 untilShown();
+            },
+            [&] {
+                shown.setQuery(from);
+                untilShown();
             });
-            walls.push_back(timing.wall);
-            cpus.push_back(timing.cpu);
-        }
-        return Timing { median(walls), median(cpus) };
     };
 
     std::printf("File: %s, %.1f MB, %u songs, median of %d runs.\n\n", qPrintable(path),
