@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QMenu>
+#include <QToolButton>
 
 namespace {
 
@@ -17,18 +18,18 @@ QByteArray singersSongs()
 {
     QByteArray lines;
     int code = 200;
-    const auto add = [&](const QString &name, const QString &singer) {
+    const auto add = [&](const QString &name, const QString &singer, const QString &language) {
         const QByteArray number = QByteArray::number(++code);
-        lines += "1||" + number + "||p\\" + number + ".mpg||" + Gbk::encode(name)
-            + "||X||4||流行||國語||" + Gbk::encode(singer) + "\r\n";
+        lines += "1||" + number + "||p\\" + number + ".mpg||" + Gbk::encode(name) + "||X||4||流行||"
+            + Gbk::encode(language) + "||" + Gbk::encode(singer) + "\r\n";
     };
-    add(u"一"_qs, u"蔡蓮志"_qs);
-    add(u"二"_qs, u"曾磊志"_qs);
-    add(u"三"_qs, u"蔡莲志"_qs);
-    add(u"四"_qs, u"陳磊志"_qs);
-    add(u"五"_qs, u"周杰伦&蔡蓮志"_qs);
-    add(u"六"_qs, u"周杰伦"_qs);
-    add(u"七"_qs, u"蔡蓮志"_qs);
+    add(u"一"_qs, u"蔡蓮志"_qs, u"國語"_qs);
+    add(u"二"_qs, u"曾磊志"_qs, u"國語"_qs);
+    add(u"三"_qs, u"蔡莲志"_qs, u"粵語"_qs);
+    add(u"四"_qs, u"陳磊志"_qs, u"國語"_qs);
+    add(u"五"_qs, u"周杰伦&蔡蓮志"_qs, u"粵語"_qs);
+    add(u"六"_qs, u"周杰伦"_qs, u"國語"_qs);
+    add(u"七"_qs, u"蔡蓮志"_qs, u"粵語"_qs);
     return lines;
 }
 
@@ -182,4 +183,37 @@ TEST_F(SingerFilter, ThePopUpMenuOffersEachSingerOfADuetAndClearingShowsAllAgain
     menu->close();
     waitUntilShown();
     EXPECT_EQ(shownCodes(), (Codes { u"205"_qs, u"206"_qs }));
+}
+
+TEST_F(SingerFilter, TheSingerCombinesWithTheLanguageTheNewSongsAndTheQuery)
+{
+    QMenu *menu = songMenu(0);
+    QAction *onlyCai = menu->actions()[2];
+    menu->close();
+    onlyCai->trigger();
+    waitUntilShown();
+    ASSERT_EQ(shownCodes(), (Codes { u"201"_qs, u"203"_qs, u"205"_qs, u"207"_qs }));
+
+    auto *languages = control<QMenu>("语种");
+    ASSERT_TRUE(QTest::qWaitFor([languages] { return languages->actions().size() > 1; }));
+    for (QAction *choice : languages->actions()) {
+        if (choice->text().startsWith(u"粵語"_qs))
+            choice->trigger();
+    }
+    waitUntilShown();
+    EXPECT_EQ(shownCodes(), (Codes { u"203"_qs, u"205"_qs, u"207"_qs }));
+
+    m_dialogs.openManyAnswers.push_back({ writeFile(u"venue.txt"_qs, "207\r\n") });
+    control<QAction>("已有歌曲")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return status().contains(u"已有 "_qs); }));
+    control<QAction>("只看新歌")->trigger();
+    waitUntilShown();
+    EXPECT_EQ(shownCodes(), (Codes { u"203"_qs, u"205"_qs }));
+
+    findField()->setText(u"五"_qs);
+    emit findField()->textEdited(u"五"_qs);
+    waitUntilShown();
+    EXPECT_EQ(shownCodes(), (Codes { u"205"_qs }));
+    EXPECT_EQ(control<QToolButton>("筛选")->accessibleName(), u"筛选（3 项起作用）"_qs)
+        << "the singer counts as a filter";
 }
