@@ -1,5 +1,8 @@
 #include "bench_support.h"
 
+#include <QCoreApplication>
+#include <QProcess>
+
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -52,4 +55,20 @@ std::optional<BenchArguments> parseBenchArguments(
         return std::nullopt;
     }
     return parsed;
+}
+
+std::map<QString, double> stepsOfChildRun(const QStringList &arguments)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    std::map<QString, double> values;
+    if (!child.waitForFinished(-1) || child.exitCode() != 0)
+        return values;
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> parts = line.split('\t');
+        if (parts.size() == 2)
+            values[QString::fromUtf8(parts[0])] = parts[1].toDouble();
+    }
+    return values;
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -18,6 +19,10 @@ double processorSeconds(int who);
 
 // The largest resident set of this process so far, in MB (10^6 bytes).
 double peakResidentMegabytes();
+
+// Runs this program again with `arguments` and reads the "step<TAB>value" lines it prints; empty
+// when it failed.
+std::map<QString, double> stepsOfChildRun(const QStringList &arguments);
 
 // "[--runs N] [--lines N] FILE...": the benchmarks take the same words.
 struct BenchArguments

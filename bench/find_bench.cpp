@@ -15,6 +15,7 @@
 #include "songs/shown_songs_model.h"
 #include "songs/singer_suggestions.h"
 #include "songs/song_facets.h"
+#include "songs/song_filters.h"
 #include "songs/song_table_model.h"
 #include "ui/core/file_io.h"
 #include "ui/core/gbk_text.h"
@@ -28,6 +29,7 @@
 
 #include <sys/resource.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -175,19 +177,20 @@ private:
 
 // Singers: their index beside the analysis, the suggestions at each keystroke (over all songs
 // and counted under a language), and choosing one, its songs shown.
-void printSingerRows(SongTableModel &songs, ShownSongsModel &shown, int runs)
+void printSingerRows(SongTableModel &songs, SongFilters &filters, ShownSongsModel &shown, int runs)
 {
-    SingerSuggestions suggestions;
-    const auto untilSuggested = [&] {
-        while (suggestions.isBusy())
+    const auto untilDone = [&](const auto &busy) {
+        while (busy())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     };
-    printRow("singer index made (background)", secondsOf([&] {
-        suggestions.setTable(songs.table());
-        untilSuggested();
-    }),
-        "");
-    const std::shared_ptr<const SingerIndex> index = suggestions.singers();
+    std::atomic<bool> stop = false;
+    printRow("singer index made (background)",
+        secondsOf([&] { SingerIndex::of(*songs.table(), stop); }), "");
+    untilDone([&] { return !filters.singerIndex(); });
+    const std::shared_ptr<const SingerIndex> index = filters.singerIndex();
+    SingerSuggestions suggestions;
+    suggestions.setSingers(index);
+    const auto untilSuggested = [&] { untilDone([&] { return suggestions.isBusy(); }); };
     qsizetype duets = 0;
     for (std::uint32_t row = 0; row < std::uint32_t(songs.table()->rowCount()); ++row)
         duets += index->singersOfRow(row).size() > 1 ? 1 : 0;
@@ -203,12 +206,12 @@ void printSingerRows(SongTableModel &songs, ShownSongsModel &shown, int runs)
               .name;
     const std::vector<std::pair<QString, QString>> keystrokes { { QString(), u"c"_qs },
         { u"c"_qs, u"cl"_qs }, { u"cl"_qs, u"clz"_qs }, { QString(), middleSinger } };
-    const SongFacets facets = *SongFacets::of(*songs.table());
-    const SongFacets::Filter cantonese = facets.filter(1, SongFacets::all);
+    untilDone([&] { return !filters.facets(); });
     for (const bool counted : { false, true }) {
-        suggestions.setCountedRows(counted
-                ? SingerIndex::RowFilter([&](std::uint32_t row) { return cantonese.accepts(row); })
-                : SingerIndex::RowFilter());
+        // Counted as the window counts them: under the filters in force.
+        filters.setLanguage(counted ? 1 : SongFacets::all);
+        untilDone([&] { return shown.isBusy(); });
+        suggestions.setCountedRows(filters.rowsBesideQueryAndSinger());
         for (const auto &[from, to] : keystrokes) {
             const Timing timing = medianOf(
                 runs,
@@ -224,31 +227,34 @@ void printSingerRows(SongTableModel &songs, ShownSongsModel &shown, int runs)
                 + "` (" + std::to_string(suggestions.rowCount()) + " listed, first "
                 + suggestions.index(0).data().toString().toStdString()
                 + (counted ? ", counted in "
-                            + Gbk::decode(facets.languages()[1].spelling).toStdString()
+                            + Gbk::decode(filters.facets()->languages()[1].spelling).toStdString()
                            : std::string())
                 + ")";
             printRow(step.c_str(), timing, "≤ 30 ms");
         }
     }
+    filters.setLanguage(SongFacets::all);
+    untilDone([&] { return shown.isBusy(); });
 
     // Choosing the first suggestion for `clz`: its songs shown, from all songs.
     suggestions.setCountedRows({});
     suggestions.setQuery(u"clz"_qs);
     untilSuggested();
     const QString singer = suggestions.index(0).data(SingerSuggestions::SingerRole).toString();
-    const std::uint32_t chosen = *index->singerNamed(singer);
-    const SingerIndex::Filter onlyChosen = index->filter(chosen);
     const Timing timing = medianOf(
         runs,
         [&] {
-            shown.setFilter(
-                u"singer"_qs, [&](std::uint32_t row) { return onlyChosen.accepts(row); });
+            filters.setSingerNamed(singer);
+            untilDone([&] { return shown.isBusy(); });
         },
-        [&] { shown.setFilter(u"singer"_qs, {}); });
+        [&] {
+            filters.setSinger({});
+            untilDone([&] { return shown.isBusy(); });
+        });
     const std::string step = "choosing the singer `" + singer.toStdString() + "` ("
         + std::to_string(shown.rowCount()) + " songs shown)";
     printRow(step.c_str(), timing, "≤ 30 ms");
-    shown.setFilter(u"singer"_qs, {});
+    filters.setSinger({});
 }
 
 } // namespace
@@ -282,7 +288,8 @@ int main(int argc, char **argv)
     songs.setTable(std::make_shared<const SongTable>(std::move(analysis.table)));
     const SongTable &table = *songs.table();
     const auto rowCount = static_cast<std::uint32_t>(table.rowCount());
-    ShownSongsModel shown(&songs);
+    SongFilters filters(&songs);
+    ShownSongsModel shown(&songs, &filters);
     // As the window waits: the event loop runs until the shown songs follow the request.
     const auto untilShown = [&] {
         while (shown.isBusy())
@@ -290,7 +297,7 @@ int main(int argc, char **argv)
     };
 
     const Timing indexSeconds = secondsOf([&] {
-        shown.setSongLines(std::move(analysis.lines), std::move(analysis.findForms));
+        filters.setSongLines(std::move(analysis.lines), std::move(analysis.findForms));
         untilShown();
     });
 
@@ -301,7 +308,7 @@ int main(int argc, char **argv)
     const QString ascii = u"dream"_qs;
     // How many songs a query shows.
     const auto search = [&](const QString &text) {
-        shown.setQuery(text);
+        filters.setQuery(text);
         untilShown();
         return shown.rowCount();
     };
@@ -311,11 +318,11 @@ int main(int argc, char **argv)
         return medianOf(
             runs,
             [&] {
-                shown.setQuery(text);
+                filters.setQuery(text);
                 untilShown();
             },
             [&] {
-                shown.setQuery(from);
+                filters.setQuery(from);
                 untilShown();
             });
     };
@@ -368,18 +375,23 @@ int main(int argc, char **argv)
             + std::to_string(search(shorter)) + ") to `" + query.toStdString() + "`";
         printRow(step.c_str(), searchAndShow(query, shorter), "≤ 30 ms");
     }
-    shown.setQuery(QString());
+    filters.setQuery(QString());
     untilShown();
 
-    // 100,000 shown songs, every tenth.
+    // 100,000 shown songs, every tenth: those ticked, with 只看已选.
     const std::uint32_t step = std::max(1u, rowCount / 100000);
-    shown.setFilter(u"every tenth"_qs, [step](std::uint32_t row) { return row % step == 0; });
-    bool ticked = false;
+    std::vector<std::uint32_t> everyTenth;
+    for (std::uint32_t row = 0; row < rowCount; row += step)
+        everyTenth.push_back(row);
+    songs.setRowsTicked(everyTenth, true);
+    filters.setOnlyTicked(true);
+    untilShown();
+    bool ticked = true;
     printRow("全选 over 100,000 shown songs",
         medianOf(runs,
             [&] {
                 ticked = !ticked;
-                songs.setRowsTicked(shown.rows(), ticked);
+                shown.setShownTicked(ticked);
             }),
         "≤ 20 ms");
     songs.setAllTicked(false);
@@ -395,7 +407,9 @@ int main(int argc, char **argv)
                 songs.setRowsTicked(rows, true);
             }),
         "≤ 20 ms");
-    shown.setFilter(u"every tenth"_qs, {});
+    filters.setOnlyTicked(false);
+    songs.setAllTicked(false);
+    untilShown();
 
     // Sorting: the first sort by name makes its keys; a reverse only walks the order. A new
     // table each time, so no sort is kept from the run before.
@@ -422,8 +436,8 @@ int main(int argc, char **argv)
             }),
         "≤ 50 ms");
     const double peak = peakResidentMegabytes();
-    std::printf(
-        "| filter memory per shown song | %zu bytes | ≤ 4 bytes |\n", sizeof(shown.rows()[0]));
+    std::printf("| filter memory per shown song | %zu bytes | ≤ 4 bytes |\n",
+        sizeof(decltype(shown.shownSongs())::value_type));
     std::printf("| peak resident memory, whole path with a sort | %.0f MB = %.2f × file | ≤ 2.5 × "
                 "file |\n",
         peak, peak / fileMegabytes);
@@ -442,7 +456,7 @@ int main(int argc, char **argv)
             + query.toStdString() + "` and back to all";
         printRow(step.c_str(), seconds, "");
     }
-    printSingerRows(songs, shown, runs);
+    printSingerRows(songs, filters, shown, runs);
     // After the peak above, which the venue's filters should not change.
     printVenueFilterRows(table,
         [runs](const std::string &step, const std::function<void()> &work, const char *target) {

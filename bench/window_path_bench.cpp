@@ -12,6 +12,7 @@
 #include "songs/shown_songs_model.h"
 #include "ui/core/app_state.h"
 #include "ui/core/file_load_job.h"
+#include "ui/core/memory_advice.h"
 #include "ui/widgets/scripted_dialogs.h"
 
 #include <QApplication>
@@ -22,7 +23,6 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -116,24 +116,6 @@ int runOnce(const QString &searchFile)
     return 0;
 }
 
-// The child's step lines, or nothing when it failed.
-std::map<QString, double> runInFreshProcess(const QString &searchFile)
-{
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(
-        QCoreApplication::applicationFilePath(), { QString::fromLatin1(childFlag), searchFile });
-    std::map<QString, double> values;
-    if (!child.waitForFinished(-1) || child.exitCode() != 0)
-        return values;
-    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> parts = line.split('\t');
-        if (parts.size() == 2)
-            values[QString::fromUtf8(parts[0])] = parts[1].toDouble();
-    }
-    return values;
-}
-
 qint64 lineCount(const QString &path)
 {
     QFile file(path);
@@ -159,6 +141,7 @@ double mawkAndShufSeconds(const QString &searchFile, qint64 half)
 
 int main(int argc, char **argv)
 {
+    returnLargeBuffersWhenFreed(); // as the program does
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
@@ -178,7 +161,8 @@ int main(int argc, char **argv)
     for (const QString &file : arguments->files) {
         std::printf(" %s |", qPrintable(QFileInfo(file).fileName()));
         for (int run = 0; run < arguments->runs; ++run) {
-            const std::map<QString, double> values = runInFreshProcess(file);
+            const std::map<QString, double> values
+                = stepsOfChildRun({ QString::fromLatin1(childFlag), file });
             if (values.empty()) {
                 std::fprintf(stderr, "the run on %s failed\n", qPrintable(file));
                 return 1;

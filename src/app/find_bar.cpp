@@ -2,12 +2,14 @@
 
 #include "app/status_line.h"
 #include "app/suggestion_popup.h"
+#include "ui/widgets/accessibility.h"
 #include "ui/widgets/placed_layout.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QToolButton>
 
 #include <algorithm>
@@ -71,19 +73,11 @@ FindBar::FindBar(QWidget *parent)
     connect(m_onlyTicked, &QCheckBox::toggled, this, &FindBar::onlyTickedToggled);
 }
 
-QString FindBar::query() const
+void FindBar::showQuery(const QString &query)
 {
-    return m_field->text();
-}
-
-bool FindBar::onlyTicked() const
-{
-    return m_onlyTicked->isChecked();
-}
-
-void FindBar::clearQuery()
-{
-    m_field->clear();
+    // Typing is shown already: setting it again would move the cursor.
+    if (m_field->text() != query)
+        m_field->setText(query);
 }
 
 void FindBar::setFilterMenu(QMenu *menu)
@@ -151,10 +145,14 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();
-    // A tool button opens its menu on Space only; Down and Enter open it as a menu button does.
+    // A tool button opens its menu on Space only; Down and Enter open it as a menu button does,
+    // and from the keyboard the menu starts on its first item.
     if (watched == m_filterButton) {
-        if (key != Qt::Key_Down && key != Qt::Key_Return && key != Qt::Key_Enter)
+        if (key != Qt::Key_Space && key != Qt::Key_Down && key != Qt::Key_Return
+            && key != Qt::Key_Enter)
             return QWidget::eventFilter(watched, event);
+        if (QMenu *menu = m_filterButton->menu())
+            selectFirstItemWhenShown(*menu);
         m_filterButton->showMenu();
         return true;
     }

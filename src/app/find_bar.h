@@ -22,10 +22,8 @@ class FindBar : public QWidget
 public:
     explicit FindBar(QWidget *parent = nullptr);
 
-    QString query() const;
-    bool onlyTicked() const;
-    // Empties the field without reporting a change.
-    void clearQuery();
+    // Shows the query of the filters without reporting a change.
+    void showQuery(const QString &query);
     // The status: the counts, always shown whole, and a note on what was just done, shown as far
     // as it fits until the next note (an empty one clears it).
     // `more`: counts of the venue's filters, after the three.

@@ -5,8 +5,10 @@
 #include "app/settings_files.h"
 #include "preview/mpv_engine_loader.h"
 #include "ui/core/app_state.h"
+#include "ui/core/memory_advice.h"
 #include "ui/widgets/enter_presses_button.h"
 #include "ui/widgets/qt_dialogs.h"
+#include "ui/widgets/window_frame.h"
 
 #include <QApplication>
 #include <QFont>
@@ -18,6 +20,7 @@
 
 int main(int argc, char *argv[])
 {
+    returnLargeBuffersWhenFreed();
     QApplication application(argc, argv);
     loadAppResources();
     QApplication::setApplicationName(QStringLiteral("lanshan"));
@@ -52,8 +55,7 @@ int main(int argc, char *argv[])
             return *engine;
         },
         state);
-    if (state.windowSize().isValid())
-        window.resize(state.windowSize().expandedTo(window.minimumSize()));
+    resizeWithinScreen(window, state.windowSize());
     const QuitSignals quitSignals;
     window.show();
     // Inside the event loop, so that a quit signal while the notice shows ends the program.

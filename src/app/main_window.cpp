@@ -5,24 +5,23 @@
 #include "app/progress_strip.h"
 #include "app/quit_signals.h"
 #include "app/singer_menu_entries.h"
+#include "app/song_preview.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
+#include "app/tick_recovery.h"
 #include "app/tick_undo.h"
 #include "app/ticked_songs_export.h"
-#include "app/venue_filters.h"
+#include "app/venue_menus.h"
 #include "app/workbook_export_command.h"
-#include "preview/player_window.h"
-#include "preview/song_dir_window.h"
 #include "selection/random_selection.h"
-#include "songs/carried_ticks.h"
 #include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
 #include "songs/singer_suggestions.h"
+#include "songs/song_filters.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
-#include "ui/core/file_load_job.h"
+#include "ui/core/app_state.h"
 #include "ui/core/gbk_text.h"
-#include "ui/core/native_path.h"
 #include "ui/core/number_text.h"
 #include "ui/widgets/accessibility.h"
 #include "ui/widgets/dialogs.h"
@@ -32,20 +31,15 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
-#include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 
-#include <numeric>
-
 namespace {
 
 const QString searchFileFilter = QStringLiteral("文本文档(*.txt)|*.txt");
-const QString singerFilterName = QStringLiteral("歌手");
 
 // The one local file of a drag, or nothing.
 QString droppedFile(const QMimeData *mime)
@@ -55,25 +49,18 @@ QString droppedFile(const QMimeData *mime)
                                                                : QString();
 }
 
-// A path longer than its label still shows whole in the tooltip.
-void showPath(QLabel *label, const QString &path)
-{
-    label->setText(path);
-    label->setToolTip(path);
-}
-
 } // namespace
 
 MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, QWidget *parent)
     : QWidget(parent)
     , m_dialogs(dialogs)
-    , m_engine(std::move(engine))
     , m_random(QRandomGenerator::securelySeeded())
+    , m_state(state)
     , m_document(new SearchFileDocument(this))
-    , m_loadJob(new FileLoadJob(maxSearchFileSize, this))
     , m_sourceModel(new SourceTextModel(this))
     , m_songModel(new SongTableModel(this))
-    , m_shownModel(new ShownSongsModel(m_songModel, this))
+    , m_filters(new SongFilters(m_songModel, this))
+    , m_shownModel(new ShownSongsModel(m_songModel, m_filters, this))
     , m_tickUndo(new TickUndo(m_songModel, this))
     , m_singerSuggestions(new SingerSuggestions(this))
 {
@@ -82,16 +69,19 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
     setAcceptDrops(true);
     exposeAsWindow(*this);
     m_controls.build(this);
-    m_venueFilters = new VenueFilters(dialogs, this, m_songModel, m_shownModel, state);
+    m_venueMenus = new VenueMenus(dialogs, this, m_songModel, m_filters);
     m_workbookExport
         = new WorkbookExportCommand(dialogs, this, m_songModel, m_controls.workbookProgress);
     m_tickedExport = new TickedSongsExport(dialogs, this, m_songModel);
+    m_preview = new SongPreview(dialogs, this, std::move(engine), m_controls.songFolderLabel);
+    m_tickRecovery = new TickRecovery(dialogs, this, m_document, m_songModel, m_tickedExport,
+        TickRecovery::pathBeside(state.path()));
     m_sourceModel->setBytes(Gbk::encode(tr("无数据，请点击右边选择搜歌文件按钮导入搜歌文件")));
     m_controls.sourceView->setSourceModel(m_sourceModel);
     m_controls.songTable->setSongModel(m_shownModel);
-    m_controls.findBar->setFilterMenu(m_venueFilters->menu());
+    m_controls.findBar->setFilterMenu(m_venueMenus->menu());
     m_controls.menu->addSeparator();
-    m_controls.menu->addActions(m_venueFilters->menu()->actions());
+    m_controls.menu->addActions(m_venueMenus->menu()->actions());
     m_singerEntries = new SingerMenuEntries(m_controls.menu, m_controls.aboutAction);
     m_controls.findBar->setSingerSuggestions(m_singerSuggestions, SingerSuggestions::SingerRole);
     for (QAction *action : { m_tickUndo->undoAction(), m_tickUndo->redoAction() }) {
@@ -100,21 +90,18 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
     }
     connectControls();
     updateStatus();
-    m_venueFilters->readRememberedVenueFiles();
+    if (!m_state.venueSongFiles().isEmpty())
+        m_filters->readVenueFiles(m_state.venueSongFiles(), true);
 }
 
-MainWindow::~MainWindow()
-{
-    if (m_player)
-        m_player->close();
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::connectControls()
 {
     const MainWindowControls &c = m_controls;
     connect(c.browseButton, &QPushButton::clicked, this, &MainWindow::onBrowseClicked);
     connect(c.analyseButton, &QPushButton::clicked, this, &MainWindow::onAnalyseClicked);
-    connect(c.songFolderButton, &QPushButton::clicked, this, &MainWindow::onSongFolderClicked);
+    connect(c.songFolderButton, &QPushButton::clicked, m_preview, &SongPreview::chooseFolder);
     connect(c.checkAllBox, &QCheckBox::clicked, this, &MainWindow::onCheckAllClicked);
     connect(c.randomCountField, &QLineEdit::returnPressed, this, &MainWindow::onRandomPickClicked);
     connect(c.randomPickButton, &QPushButton::clicked, this, &MainWindow::onRandomPickClicked);
@@ -125,10 +112,6 @@ void MainWindow::connectControls()
         c.songTable, &SongTableView::contextMenuRequested, this, &MainWindow::onSongMenuRequested);
     connect(
         c.songTable, &SongTableView::songDoubleClicked, c.playSelectedAction, &QAction::trigger);
-    connect(c.songTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
-        &MainWindow::onHeaderClicked);
-    c.songTable->horizontalHeader()->setSortIndicatorShown(true);
-    c.songTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
 
     connect(c.playSelectedAction, &QAction::triggered, this, &MainWindow::onPlaySelectedTriggered);
     connect(c.aboutAction, &QAction::triggered, this, &MainWindow::onAboutClicked);
@@ -136,39 +119,38 @@ void MainWindow::connectControls()
     connect(
         c.copyDetailsAction, &QAction::triggered, m_tickedExport, &TickedSongsExport::copyDetails);
     connect(m_tickedExport, &TickedSongsExport::noted, this, &MainWindow::showNote);
+    connect(m_tickRecovery, &TickRecovery::noted, this, &MainWindow::showNote);
     connect(c.exportWorkbookAction, &QAction::triggered, m_workbookExport,
         &WorkbookExportCommand::start);
     connect(c.findAction, &QAction::triggered, c.findBar, &FindBar::focusField);
     connect(c.cancelAction, &QAction::triggered, this, &MainWindow::onCancelTriggered);
 
-    connect(c.findBar, &FindBar::queryEdited, m_shownModel, &ShownSongsModel::setQuery);
+    connect(c.findBar, &FindBar::queryEdited, m_filters, &SongFilters::setQuery);
+    connect(c.findBar, &FindBar::onlyTickedToggled, m_filters, &SongFilters::setOnlyTicked);
     connect(c.findBar, &FindBar::queryEdited, m_singerSuggestions, &SingerSuggestions::setQuery);
     connect(c.findBar, &FindBar::singerChosen, this, &MainWindow::onSingerChosen);
     connect(m_singerEntries, &SingerMenuEntries::singerChosen, this, &MainWindow::onSingerChosen);
-    if (auto *clear = m_venueFilters->menu()->findChild<QAction *>(u"清除筛选"_qs))
-        connect(clear, &QAction::triggered, this, [this] { onSingerChosen(QString()); });
-    connect(c.findBar, &FindBar::onlyTickedToggled, m_shownModel, &ShownSongsModel::setOnlyTicked);
     connect(c.findBar, &FindBar::songsRequested, c.songTable, &SongTableView::focusFirstSong);
+    connect(m_filters, &SongFilters::changed, this, &MainWindow::onFiltersChanged);
+    connect(m_filters, &SongFilters::singersIndexed, m_singerSuggestions,
+        [this] { m_singerSuggestions->setSingers(m_filters->singerIndex()); });
+    connect(m_filters, &SongFilters::venueFilesRead, this, &MainWindow::onVenueFilesRead);
     connect(m_shownModel, &QAbstractItemModel::modelReset, this, &MainWindow::onShownSongsChanged);
     connect(m_songModel, &SongTableModel::ticksChanged, this, &MainWindow::onTicksChanged);
-    connect(m_venueFilters, &VenueFilters::noted, this, &MainWindow::showNote);
-    connect(m_venueFilters, &VenueFilters::countsChanged, this, &MainWindow::updateStatus);
+    connect(m_venueMenus, &VenueMenus::noted, this, &MainWindow::showNote);
 
     connect(c.loadProgress, &ProgressStrip::cancelRequested, this, &MainWindow::onCancelTriggered);
-    connect(m_loadJob, &FileLoadJob::progressChanged, c.loadProgress, [c](int percent) {
-        if (c.loadProgress->isHidden())
-            c.loadProgress->begin();
-        c.loadProgress->setValue(percent);
-    });
-    // The first lines show while the rest is read: for 1M songs in the real window the text
-    // shows 0.02-0.05 s after the dialog's Enter, against 0.24-0.34 s once the file was read.
-    connect(
-        m_loadJob, &FileLoadJob::firstScreenRead, m_sourceModel, &SourceTextModel::showFirstScreen);
-    connect(m_loadJob, &FileLoadJob::firstScreenWithdrawn, m_sourceModel,
+    connect(m_document, &SearchFileDocument::loadProgress, c.loadProgress,
+        &ProgressStrip::showProgress);
+    connect(m_document, &SearchFileDocument::firstScreenRead, m_sourceModel,
+        &SourceTextModel::showFirstScreen);
+    connect(m_document, &SearchFileDocument::firstScreenWithdrawn, m_sourceModel,
         &SourceTextModel::withdrawFirstScreen);
-    connect(m_loadJob, &FileLoadJob::loaded, this, &MainWindow::onSearchFileLoaded);
-    connect(m_loadJob, &FileLoadJob::failed, this, &MainWindow::onSearchFileLoadFailed);
-    connect(m_document, &SearchFileDocument::analysed, this, &MainWindow::onAnalysed);
+    connect(m_document, &SearchFileDocument::textLoaded, this, &MainWindow::onSearchFileLoaded);
+    connect(m_document, &SearchFileDocument::loadFailed, this, &MainWindow::onSearchFileLoadFailed);
+    connect(m_document, &SearchFileDocument::tableReplaced, this, &MainWindow::onTableReplaced);
+    connect(m_document, &SearchFileDocument::analysisFailed, this,
+        [this](const QString &error) { m_dialogs.showMessage(this, error); });
     connect(m_workbookExport, &WorkbookExportCommand::noted, this, &MainWindow::showNote);
     connect(m_workbookExport, &WorkbookExportCommand::runningChanged, this,
         &MainWindow::updateCancelCommand);
@@ -197,38 +179,35 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::loadSearchFile(const QString &path)
 {
-    m_document->cancelAnalysis();
-    m_loadJob->start(path);
+    m_document->load(path);
     // The first lines of the new file may show while it is read: Analyse waits for the whole.
     m_controls.analyseButton->setEnabled(false);
     updateCancelCommand();
 }
 
-void MainWindow::onSearchFileLoadFailed(const QString &path, const QString &reason)
+void MainWindow::onSearchFileLoadEnded()
 {
     m_controls.loadProgress->hide();
     m_controls.analyseButton->setEnabled(!m_document->isEmpty());
     updateCancelCommand();
+}
+
+void MainWindow::onSearchFileLoadFailed(const QString &path, const QString &reason)
+{
+    onSearchFileLoadEnded();
     m_dialogs.showMessage(
         this, tr("无法读取文件“%1”：\n%2").arg(QDir::toNativeSeparators(path), reason));
 }
 
-void MainWindow::onSearchFileLoaded(
-    const QString &path, const QByteArray &bytes, TextEncoding encoding)
+void MainWindow::onSearchFileLoaded()
 {
-    m_controls.loadProgress->hide();
-    updateCancelCommand();
-    const bool empty = bytes.isEmpty();
-    m_document->setText(path, bytes, encoding);
+    onSearchFileLoadEnded();
+    const QString &path = m_document->path();
+    const bool empty = m_document->isEmpty();
     m_sourceModel->setBytes(m_document->bytes(), m_document->encoding());
-    // At once: held back until the text had painted, it gained nothing (40.5 against 40.7 ms
-    // from the text's arrival to its whole paint, 1M songs, medians of 5).
-    m_document->analyseInAdvance();
-    showPath(m_controls.searchFilePathLabel, QDir::toNativeSeparators(path));
-    // An empty file shows its own path there, yet it is no folder to play songs from.
-    m_songFolderPath = empty ? QString() : folderWithSeparator(QFileInfo(path).absolutePath());
-    showPath(m_controls.songFolderLabel, empty ? QDir::toNativeSeparators(path) : m_songFolderPath);
-    m_controls.analyseButton->setEnabled(!empty);
+    m_controls.searchFilePathLabel->setText(QDir::toNativeSeparators(path));
+    m_controls.searchFilePathLabel->setToolTip(QDir::toNativeSeparators(path));
+    m_preview->followSearchFile(path, empty);
     m_controls.playSelectedAction->setEnabled(!empty);
 }
 
@@ -239,53 +218,30 @@ void MainWindow::onAnalyseClicked()
     m_document->analyse();
 }
 
-void MainWindow::onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis)
+void MainWindow::onTableReplaced(const std::shared_ptr<SearchFileAnalysis> &analysis)
 {
-    if (!analysis->error.isEmpty()) {
-        m_dialogs.showMessage(this, analysis->error);
-        return;
-    }
-    // Ticks belong to songs: a song whose code is still there stays ticked.
-    const std::shared_ptr<const SongTable> &table = m_document->table();
-    const std::shared_ptr<const SongTable> before = m_songModel->table();
-    CarriedTicks carried
-        = before ? carryTicksByCode(*before, m_songModel->ticks(), *table) : CarriedTicks {};
+    const qsizetype songCount = m_document->table()->rowCount();
+    // Singers of the table before are no singers of this one; the filters index the new ones.
+    m_singerSuggestions->setSingers(nullptr);
+    const TicksCarried carried = m_songModel->setTable(m_document->table());
+    m_filters->setSongLines(std::move(analysis->lines), std::move(analysis->findForms));
     m_controls.findBar->setEnabled(true);
-    m_controls.findBar->clearQuery();
-    m_songModel->setTable(table, std::move(carried.ticks));
-    // The new table dropped every filter.
-    m_singer.clear();
-    m_singerSuggestions->setTable(table);
-    m_shownModel->setSongLines(std::move(analysis->lines), std::move(analysis->findForms));
-    m_controls.songTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    m_controls.randomCountField->setText(
-        NumberText::fromReal(static_cast<double>(table->rowCount()) / 2));
+    m_shownModel->setSongOrders(m_document->songOrders());
+    m_controls.randomCountField->setText(NumberText::fromReal(static_cast<double>(songCount) / 2));
     if (carried.keptRows > 0 || carried.droppedRows > 0) {
         showNote(tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
                      .arg(carried.keptRows)
                      .arg(carried.droppedRows));
     }
-    if (analysis->skippedLineCount > 0) {
-        QStringList lines;
-        for (qsizetype line : analysis->firstSkippedLines)
-            lines << QString::number(line);
-        const QString more = analysis->skippedLineCount > lines.size() ? tr(" 等") : QString();
-        m_dialogs.showMessage(this,
-            tr("有 %1 行字段不足九个，不是完整的歌曲记录，已跳过。\n行号：%2%3")
-                .arg(analysis->skippedLineCount)
-                .arg(lines.join(tr("、")), more));
-    }
+    if (analysis->skippedLineCount > 0)
+        m_dialogs.showMessage(this, skippedLinesMessage(*analysis));
 }
 
 void MainWindow::onCheckAllClicked()
 {
-    // Ticks every shown song unless all of them are ticked; the placeholder row can be ticked as
+    // Ticks every shown row unless all of them are ticked; the placeholder row can be ticked as
     // well, though nothing writes it.
-    const bool ticked = m_shownModel->shownTickedCount() < m_shownModel->rowCount();
-    if (m_shownModel->showsAllRows())
-        m_songModel->setAllTicked(ticked);
-    else
-        m_songModel->setRowsTicked(m_shownModel->rows(), ticked);
+    m_shownModel->setShownTicked(m_shownModel->tickState() != Qt::Checked);
 }
 
 void MainWindow::onRandomPickClicked()
@@ -297,15 +253,9 @@ void MainWindow::onRandomPickClicked()
     }
     if (requested <= 0)
         return;
-    std::vector<std::uint32_t> everySong;
-    if (m_shownModel->showsAllRows()) {
-        everySong.resize(std::size_t(m_shownModel->rowCount()));
-        std::iota(everySong.begin(), everySong.end(), 0u);
-    }
     // Songs not ticked yet: a pick adds as many as it can.
     const UntickedPick pick = pickUntickedRows(
-        m_shownModel->showsAllRows() ? std::span<const std::uint32_t>(everySong)
-                                     : m_shownModel->rows(),
+        m_shownModel->shownSongs(),
         [this](std::uint32_t row) { return m_songModel->isTicked(row); }, requested, m_random);
     m_songModel->setRowsTicked(pick.rows, true);
     showNote(u"　"_qs + randomPickNote(pick, requested));
@@ -314,52 +264,31 @@ void MainWindow::onRandomPickClicked()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // A quit signal closes as the close box did before, without a question.
-    event->setAccepted(QuitSignals::isClosingWindows() || m_tickedExport->mayClose());
+    event->setAccepted(QuitSignals::isQuitting() || m_tickedExport->mayClose());
 }
 
 void MainWindow::onCancelTriggered()
 {
     // The read first: it is what the user started last, and it leaves the window as it was.
-    if (m_loadJob->isRunning()) {
-        m_loadJob->cancel();
-        m_controls.loadProgress->hide();
-        m_controls.analyseButton->setEnabled(!m_document->isEmpty());
+    if (m_document->isLoading()) {
+        m_document->cancelLoad();
+        onSearchFileLoadEnded();
     } else {
         m_workbookExport->cancel();
+        updateCancelCommand();
     }
-    updateCancelCommand();
 }
 
 void MainWindow::updateCancelCommand()
 {
-    m_controls.cancelAction->setEnabled(m_loadJob->isRunning() || m_workbookExport->isRunning());
-}
-
-void MainWindow::onSongFolderClicked()
-{
-    SongDirWindow chooser(QDir::currentPath(), this);
-    if (m_dialogs.showModal(chooser) == QDialog::Accepted) {
-        m_songFolderPath = chooser.chosenFolder();
-        showPath(m_controls.songFolderLabel, m_songFolderPath);
-    }
+    m_controls.cancelAction->setEnabled(m_document->isLoading() || m_workbookExport->isRunning());
 }
 
 void MainWindow::onPlaySelectedTriggered()
 {
     const int shownRow = m_controls.songTable->selectedRow();
-    const std::shared_ptr<const SongTable> &table = m_songModel->table();
-    if (shownRow < 0 || !table)
-        return;
-    const auto row = static_cast<qsizetype>(m_shownModel->tableRow(shownRow));
-    const QString address = m_songFolderPath + table->text(row, SongColumn::FilePath);
-    if (!m_player) {
-        m_player = new PlayerWindow(m_engine(), this);
-        m_player->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    m_player->show();
-    m_player->raise();
-    m_player->play(address, table->text(row, SongColumn::Name),
-        table->text(row, SongColumn::Singer), table->text(row, SongColumn::Code));
+    if (shownRow >= 0 && m_songModel->hasSongs())
+        m_preview->play(*m_songModel->table(), m_shownModel->tableRow(shownRow));
 }
 
 void MainWindow::onAboutClicked()
@@ -373,11 +302,13 @@ void MainWindow::onShownSongsChanged()
     const qsizetype shown = m_shownModel->shownSongCount();
     m_controls.songCountLabel->setText(
         m_songModel->hasSongs() ? QString::number(shown) : QString());
+    // Counted once a change of the shown songs, not at every tick.
+    m_filterCounts = m_venueMenus->counts(*m_shownModel);
     updateStatus();
     showCheckAllState();
 }
 
-void MainWindow::onSongMenuRequested(const QPoint &position)
+void MainWindow::onSongMenuRequested(const QPoint &position, bool byKeyboard)
 {
     const int shownRow = m_controls.songTable->selectedRow();
     const std::shared_ptr<const SongTable> &table = m_songModel->table();
@@ -387,28 +318,19 @@ void MainWindow::onSongMenuRequested(const QPoint &position)
             table->field(m_shownModel->tableRow(shownRow), SongColumn::Singer), table->encoding());
     }
     m_singerEntries->showFor(singers);
+    if (byKeyboard)
+        selectFirstItemWhenShown(*m_controls.menu);
     m_controls.menu->popup(position);
 }
 
 void MainWindow::onSingerChosen(const QString &singer)
 {
-    const std::shared_ptr<const SingerIndex> &index = m_singerSuggestions->singers();
-    const std::optional<std::uint32_t> chosen
-        = index && !singer.isEmpty() ? index->singerNamed(singer) : std::nullopt;
-    if (!chosen) {
-        if (m_singer.isEmpty())
-            return;
-        m_singer.clear();
-        m_shownModel->setFilter(singerFilterName, {});
-        updateStatus();
+    if (singer.trimmed().isEmpty()) {
+        m_filters->setSinger({});
         return;
     }
-    m_singer = index->singers()[*chosen].name;
-    m_shownModel->setFilter(
-        singerFilterName, [index, filter = index->filter(*chosen)](std::uint32_t row) {
-            return filter.accepts(row);
-        });
-    showNote(tr("　只看歌手“%1”").arg(m_singer));
+    m_filters->setSingerNamed(singer);
+    showNote(tr("　只看歌手“%1”").arg(m_filters->displayValue(SongFilters::Kind::Singer)));
 }
 
 void MainWindow::onTicksChanged()
@@ -418,12 +340,24 @@ void MainWindow::onTicksChanged()
     showCheckAllState();
 }
 
+void MainWindow::onFiltersChanged()
+{
+    m_controls.findBar->showQuery(m_filters->query());
+    m_controls.findBar->setActiveFilterCount(m_filters->activeFilterCount());
+    m_singerSuggestions->setCountedRows(m_filters->rowsBesideQueryAndSinger());
+}
+
+void MainWindow::onVenueFilesRead(const VenueFilesRead &read)
+{
+    if (read.keptEarlierFiles())
+        return;
+    m_state.setVenueSongFiles(m_filters->venueFiles());
+    m_state.save();
+}
+
 void MainWindow::showCheckAllState()
 {
-    const qsizetype ticked = m_shownModel->shownTickedCount();
-    m_controls.checkAllBox->setCheckState(ticked == 0 ? Qt::Unchecked
-            : ticked == m_shownModel->rowCount()      ? Qt::Checked
-                                                      : Qt::PartiallyChecked);
+    m_controls.checkAllBox->setCheckState(m_shownModel->tickState());
 }
 
 void MainWindow::showNote(const QString &note)
@@ -436,24 +370,6 @@ void MainWindow::updateStatus()
 {
     const std::shared_ptr<const SongTable> &table = m_songModel->table();
     m_controls.findBar->setCounts(m_shownModel->shownSongCount(), table ? table->rowCount() : 0,
-        m_songModel->tickedSongCount(), m_venueFilters->counts());
+        m_songModel->tickedSongCount(), m_filterCounts);
     m_controls.findBar->setNote(m_statusNote);
-    m_controls.findBar->setActiveFilterCount(
-        m_venueFilters->activeFilterCount() + (m_singer.isEmpty() ? 0 : 1));
-}
-
-void MainWindow::onHeaderClicked(int column)
-{
-    if (!m_songModel->hasSongs())
-        return;
-    // Ascending, descending, then file order again.
-    Qt::SortOrder order = Qt::AscendingOrder;
-    if (column == m_shownModel->sortColumn()) {
-        if (m_shownModel->sortOrder() == Qt::AscendingOrder)
-            order = Qt::DescendingOrder;
-        else
-            column = -1;
-    }
-    m_shownModel->sortBy(column, order);
-    m_controls.songTable->horizontalHeader()->setSortIndicator(column, order);
 }

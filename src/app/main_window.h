@@ -2,9 +2,7 @@
 
 #include "app/main_window_controls.h"
 #include "songs/song_table.h"
-#include "ui/core/text_encoding.h"
 
-#include <QPointer>
 #include <QRandomGenerator>
 #include <QWidget>
 
@@ -13,20 +11,22 @@
 
 class AppState;
 class Dialogs;
-class FileLoadJob;
 class PlaybackEngine;
-class PlayerWindow;
 class SearchFileDocument;
 class SingerMenuEntries;
 class SingerSuggestions;
 class ShownSongsModel;
+class SongPreview;
+class SongFilters;
 class SongTableModel;
 class SourceTextModel;
+class TickRecovery;
 class TickUndo;
 class TickedSongsExport;
-class VenueFilters;
+class VenueMenus;
 class WorkbookExportCommand;
 struct SearchFileAnalysis;
+struct VenueFilesRead;
 
 // The main window: the source view, the song table, the selection controls and the exports.
 // It wires each control to a short handler; the work is done by the document and the models, and
@@ -56,22 +56,24 @@ private:
     void onBrowseClicked();
     // Reads in the background; the first screen of text shows while the rest is read.
     void loadSearchFile(const QString &path);
-    void onSearchFileLoaded(const QString &path, const QByteArray &bytes, TextEncoding encoding);
+    void onSearchFileLoaded();
+    // Loaded, failed or cancelled: the window as it is without a read.
+    void onSearchFileLoadEnded();
     void onSearchFileLoadFailed(const QString &path, const QString &reason);
     void onAnalyseClicked();
-    void onAnalysed(const std::shared_ptr<SearchFileAnalysis> &analysis);
+    void onTableReplaced(const std::shared_ptr<SearchFileAnalysis> &analysis);
     void onCheckAllClicked();
     void onRandomPickClicked();
     void onCancelTriggered();
-    void onSongFolderClicked();
     void onPlaySelectedTriggered();
     void onAboutClicked();
-    void onHeaderClicked(int column);
     void onShownSongsChanged();
     void onTicksChanged();
-    void onSongMenuRequested(const QPoint &position);
+    void onSongMenuRequested(const QPoint &position, bool byKeyboard);
     // Only this singer's songs (any spelling, duets included), or every singer's for an empty one.
     void onSingerChosen(const QString &singer);
+    void onFiltersChanged();
+    void onVenueFilesRead(const VenueFilesRead &read);
 
     // 全选 shows whether none, some or all of the shown songs are ticked.
     void showCheckAllState();
@@ -81,27 +83,26 @@ private:
     void updateCancelCommand();
 
     Dialogs &m_dialogs;
-    EngineSource m_engine;
     QRandomGenerator m_random;
+    AppState &m_state;
 
     SearchFileDocument *m_document;
-    FileLoadJob *m_loadJob;
     SourceTextModel *m_sourceModel;
     SongTableModel *m_songModel;
+    SongFilters *m_filters;
     ShownSongsModel *m_shownModel;
     TickUndo *m_tickUndo;
     MainWindowControls m_controls;
-    VenueFilters *m_venueFilters;
+    VenueMenus *m_venueMenus;
     WorkbookExportCommand *m_workbookExport;
     TickedSongsExport *m_tickedExport;
     SingerSuggestions *m_singerSuggestions;
     SingerMenuEntries *m_singerEntries;
-    // The singer whose songs alone show, as the index names it; empty: every singer's.
-    QString m_singer;
+    SongPreview *m_preview;
+    TickRecovery *m_tickRecovery;
 
-    // The folder the player prefixes to a song's path, as its label shows it.
-    QString m_songFolderPath;
+    // What the status adds of the filters to its counts.
+    QString m_filterCounts;
     // What the last command did (a re-analysis, an export, a copy), until the next change.
     QString m_statusNote;
-    QPointer<PlayerWindow> m_player;
 };

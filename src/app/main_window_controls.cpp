@@ -5,6 +5,8 @@
 #include "app/progress_strip.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
+#include "ui/core/number_text.h"
+#include "ui/widgets/accessibility.h"
 #include "ui/widgets/height_divider.h"
 #include "ui/widgets/placed_layout.h"
 
@@ -141,12 +143,20 @@ void MainWindowControls::buildAnalysisGroup(QWidget *window)
     randomCountField->setAccessibleName(QObject::tr("随机机率（个）"));
     randomCaption->setBuddy(randomCountField);
     auto *note = new QLabel(QObject::tr("注：不能超过当前歌曲数量"), randomGroup);
-    songCountLabel = new QLabel(randomGroup);
-    songCountLabel->setAccessibleDescription(QObject::tr("当前歌曲数量"));
+    songCountLabel = new ValueLabel(QObject::tr("当前歌曲数量"), randomGroup);
+    songCountLabel->setAccessibleDescription(QObject::tr("随机机率不能超过它"));
     placeRandomCountRow(window, randomCaption, note);
 
     randomPickButton = place(m_layout, new QPushButton(QObject::tr("确定"), group), "按钮6",
         QRect(427, 593, 32, 18), bottomMiddle);
+    // Heard with the group it belongs to and the count it will pick.
+    const auto describePick = [button = randomPickButton](const QString &count) {
+        const int songs = NumberText::toInteger(count);
+        button->setAccessibleDescription(songs > 0 ? QObject::tr("随机勾选 %1 首").arg(songs)
+                                                   : QObject::tr("随机勾选：先填写随机机率"));
+    };
+    describePick(randomCountField->text());
+    QObject::connect(randomCountField, &QLineEdit::textChanged, randomPickButton, describePick);
     exportCodesButton = place(m_layout, new QPushButton(QObject::tr("导出所选编码"), window),
         "按钮3", QRect(463, 593, 80, 18), bottomRight);
     aboutButton = place(m_layout, new QPushButton(QObject::tr("关于"), window), "按钮8",

@@ -32,3 +32,10 @@ void ProgressStrip::setValue(int percent)
 {
     m_bar->setValue(percent);
 }
+
+void ProgressStrip::showProgress(int percent)
+{
+    if (isHidden())
+        begin();
+    setValue(percent);
+}

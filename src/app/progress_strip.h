@@ -20,6 +20,8 @@ public:
     // Shows the strip at 0 %, above its siblings.
     void begin();
     void setValue(int percent);
+    // Begins when hidden, then shows the value: for a task that reports only once it is slow.
+    void showProgress(int percent);
 
 signals:
     void cancelRequested();

@@ -1,6 +1,6 @@
 #include "app/quit_signals.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <sys/socket.h>
@@ -10,7 +10,7 @@ namespace {
 
 // A signal handler may only write to a descriptor; the event loop reads the other end.
 int signalSockets[2] = { -1, -1 };
-bool closingWindows = false;
+bool quitting = false;
 
 } // namespace
 
@@ -44,6 +44,7 @@ QuitSignals::~QuitSignals()
     ::close(signalSockets[0]);
     ::close(signalSockets[1]);
     signalSockets[0] = signalSockets[1] = -1;
+    quitting = false;
 }
 
 void QuitSignals::onSignal(int)
@@ -56,13 +57,13 @@ void QuitSignals::onNotified()
 {
     char byte;
     [[maybe_unused]] const ssize_t read = ::read(signalSockets[1], &byte, 1);
-    // Dialogs first, so that a modal one does not hold the event loop.
-    closingWindows = true;
-    QApplication::closeAllWindows();
-    closingWindows = false;
+    // Not by closing the windows: one whose close question shows is already closing and would
+    // stay, and a question closed that way would read as answered. exit() ends every loop.
+    quitting = true;
+    QCoreApplication::exit(0);
 }
 
-bool QuitSignals::isClosingWindows()
+bool QuitSignals::isQuitting()
 {
-    return closingWindows;
+    return quitting;
 }

@@ -6,10 +6,12 @@
 
 class QSocketNotifier;
 
-// Turns SIGTERM and SIGINT (a logout, `kill`, Ctrl+C in a terminal) into closing every window as
-// their close boxes do, so the event loop ends normally: a running export is cancelled and its
-// temporary files removed as the window goes. One instance at a time; the old handlers return
-// when it is destroyed.
+// Turns SIGTERM and SIGINT (a logout, `kill`, Ctrl+C in a terminal) into the end of every event
+// loop, the one of a question or a dialog showing included, so the program quits at once and
+// normally: main() goes on after exec(), and what the windows own (a running export, the
+// recovery of unexported ticks) is finished or cancelled as they are destroyed. Nothing asks
+// first, as nobody may be there to answer. One instance at a time; the old handlers return when
+// it is destroyed.
 class QuitSignals : public QObject
 {
     Q_OBJECT
@@ -18,9 +20,8 @@ public:
     explicit QuitSignals(QObject *parent = nullptr);
     ~QuitSignals() override;
 
-    // True while a quit signal closes the windows: a window that would ask before closing
-    // closes at once, as nobody may be there to answer.
-    static bool isClosingWindows();
+    // True once a quit signal came: a window that would ask before closing closes at once.
+    static bool isQuitting();
 
 private:
     static void onSignal(int number);

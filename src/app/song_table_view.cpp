@@ -5,6 +5,7 @@
 #include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -16,6 +17,31 @@
 #include <QToolTip>
 
 #include <algorithm>
+
+namespace {
+
+// Makes every cell of a row current as the row's first cell, the one with the check box.
+class CheckCellSelectionModel : public QItemSelectionModel
+{
+public:
+    using QItemSelectionModel::QItemSelectionModel;
+
+    void setCurrentIndex(const QModelIndex &index, SelectionFlags command) override
+    {
+        QItemSelectionModel::setCurrentIndex(
+            index.isValid() ? index.siblingAtColumn(0) : index, command);
+    }
+};
+
+QAccessibleInterface *accessibleCell(QAbstractItemView *view, const QModelIndex &index)
+{
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(view);
+    return table && table->tableInterface()
+        ? table->tableInterface()->cellAt(index.row(), index.column())
+        : nullptr;
+}
+
+} // namespace
 
 SongTableView::SongTableView(QWidget *parent)
     : QTableView(parent)
@@ -31,9 +57,38 @@ void SongTableView::setSongModel(ShownSongsModel *model)
 {
     m_songs = model;
     setModel(model);
+    QItemSelectionModel *defaultSelection = selectionModel();
+    setSelectionModel(new CheckCellSelectionModel(model, this));
+    delete defaultSelection;
     connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &SongTableView::rememberCurrent);
     connect(model, &QAbstractItemModel::modelReset, this, &SongTableView::restoreCurrent);
+    // A new table shows in file order.
+    connect(model, &QAbstractItemModel::modelReset, this, &SongTableView::showSortIndicator);
+    connect(
+        horizontalHeader(), &QHeaderView::sectionClicked, this, &SongTableView::onHeaderClicked);
+    horizontalHeader()->setSortIndicatorShown(true);
+    showSortIndicator();
+    connect(model, &QAbstractItemModel::dataChanged, this, &SongTableView::onTicksShown);
     fitColumnsToWidth();
+}
+
+void SongTableView::onHeaderClicked(int column)
+{
+    // Ascending, descending, then file order again.
+    Qt::SortOrder order = Qt::AscendingOrder;
+    if (column == m_songs->sortColumn()) {
+        if (m_songs->sortOrder() == Qt::AscendingOrder)
+            order = Qt::DescendingOrder;
+        else
+            column = -1;
+    }
+    m_songs->sortBy(column, order);
+    showSortIndicator();
+}
+
+void SongTableView::showSortIndicator()
+{
+    horizontalHeader()->setSortIndicator(m_songs->sortColumn(), m_songs->sortOrder());
 }
 
 void SongTableView::resizeEvent(QResizeEvent *event)
@@ -107,16 +162,16 @@ void SongTableView::rememberCurrent()
     const QModelIndex current = currentIndex();
     m_currentSong
         = current.isValid() ? std::optional(m_songs->tableRow(current.row())) : std::nullopt;
-    m_currentColumn = current.column();
 }
 
 void SongTableView::restoreCurrent()
 {
     // The current song stays current when it is still shown.
     const int shownRow = m_currentSong ? m_songs->shownRow(*m_currentSong) : -1;
+    m_currentTicked.reset();
     if (shownRow < 0)
         return;
-    const QModelIndex index = m_songs->index(shownRow, m_currentColumn);
+    const QModelIndex index = m_songs->index(shownRow, 0);
     selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
@@ -135,7 +190,62 @@ void SongTableView::keyPressEvent(QKeyEvent *event)
         tickSelectedSongs();
         return;
     }
+    if ((event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)
+        && event->modifiers() == Qt::NoModifier) {
+        horizontalScrollBar()->triggerAction(event->key() == Qt::Key_Left
+                ? QAbstractSlider::SliderSingleStepSub
+                : QAbstractSlider::SliderSingleStepAdd);
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+void SongTableView::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    // Only rows scroll into sight: the current cell is always the first, and a click on a cell
+    // further right must not scroll the columns back.
+    const int columnsAt = horizontalScrollBar()->value();
+    QTableView::scrollTo(index, hint);
+    horizontalScrollBar()->setValue(columnsAt);
+}
+
+void SongTableView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    m_currentTicked = isCurrentTicked();
+}
+
+std::optional<bool> SongTableView::isCurrentTicked() const
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return std::nullopt;
+    return m_songs->songs()->isTicked(m_songs->tableRow(current.row()));
+}
+
+void SongTableView::onTicksShown()
+{
+    const std::optional<bool> ticked = isCurrentTicked();
+    const bool changed = ticked && m_currentTicked && *ticked != *m_currentTicked;
+    m_currentTicked = ticked;
+    if (!changed || !QAccessible::isActive())
+        return;
+    if (QAccessibleInterface *cell = accessibleCell(this, currentIndex())) {
+        QAccessible::State checked;
+        checked.checked = true;
+        QAccessibleStateChangeEvent event(cell, checked);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void SongTableView::reportFocusOnCurrentCell()
+{
+    if (!hasFocus() || !currentIndex().isValid() || !QAccessible::isActive())
+        return;
+    if (QAccessibleInterface *cell = accessibleCell(this, currentIndex())) {
+        QAccessibleEvent event(cell, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void SongTableView::tickSelectedSongs()
@@ -160,6 +270,9 @@ void SongTableView::focusInEvent(QFocusEvent *event)
         || event->reason() == Qt::BacktabFocusReason || event->reason() == Qt::ShortcutFocusReason;
     if (byKeyboard && currentIndex().isValid() && selectionModel()->selectedRows().isEmpty())
         selectRow(currentIndex().row());
+    // The widget tells of its focus only once this returns, which would leave a screen reader on
+    // the table rather than on the song: the cell follows.
+    QMetaObject::invokeMethod(this, &SongTableView::reportFocusOnCurrentCell, Qt::QueuedConnection);
 }
 
 void SongTableView::mouseDoubleClickEvent(QMouseEvent *event)
@@ -211,6 +324,6 @@ void SongTableView::contextMenuEvent(QContextMenuEvent *event)
     } else if (currentIndex().isValid()) {
         position = viewport()->mapToGlobal(visualRect(currentIndex()).center());
     }
-    emit contextMenuRequested(position);
+    emit contextMenuRequested(position, event->reason() != QContextMenuEvent::Mouse);
     event->accept();
 }

@@ -157,6 +157,47 @@ void SourceView::fitItemsToLongestLine()
     }
     setColumnWidth(0, std::max(width, viewport()->width()));
     scrollToTop();
+    // A new text starts at its first line, for the keyboard and a screen reader alike.
+    if (m_model->rowCount() > 0)
+        selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::NoUpdate);
+}
+
+void SourceView::focusInEvent(QFocusEvent *event)
+{
+    QTableView::focusInEvent(event);
+    // The widget tells of its focus only once this returns; the current line follows.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (hasFocus() && currentIndex().isValid())
+                reportLine(QAccessible::Focus, currentIndex().row());
+        },
+        Qt::QueuedConnection);
+}
+
+void SourceView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    if (current.isValid() && hasFocus())
+        reportLine(QAccessible::Focus, current.row());
+    QAbstractItemView::currentChanged(current, previous);
+}
+
+void SourceView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    if (!selected.isEmpty())
+        reportLine(QAccessible::SelectionAdd, selected.constFirst().top());
+    if (!deselected.isEmpty())
+        reportLine(QAccessible::SelectionRemove, deselected.constFirst().top());
+    QAbstractItemView::selectionChanged(selected, deselected);
+}
+
+void SourceView::reportLine(QAccessible::Event type, int row)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent event(this, type);
+    event.setChild(row);
+    QAccessible::updateAccessibility(&event);
 }
 
 void SourceView::keyPressEvent(QKeyEvent *event)

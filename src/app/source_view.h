@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QTableView>
 
 class SourceTextModel;
@@ -23,9 +24,16 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    // A screen reader is told of the current and selected lines by their line index, the list's
+    // child index; a table would tell it of cells counted with its hidden headers.
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(
+        const QItemSelection &selected, const QItemSelection &deselected) override;
 
 private:
     void fitItemsToLongestLine();
+    void reportLine(QAccessible::Event type, int row);
     void copySelectedLines();
 
     SourceTextModel *m_model = nullptr;

@@ -1,15 +1,40 @@
 #include "app/status_line.h"
 
+#include "ui/widgets/accessibility.h"
+
 #include <QPainter>
+
+StatusLine::StatusLine(QWidget *parent)
+    : QLabel(parent)
+{
+    useAccessibleInterface<StatusLine, SpokenTextAccessible<StatusLine, QAccessible::StatusBar>>();
+    // A name of its own keeps QLabel from telling of every text it is given.
+    setAccessibleName(spokenText());
+}
 
 void StatusLine::setParts(const QString &counts, const QString &note)
 {
     m_counts = counts;
     m_note = note;
     setText(counts + note);
-    setAccessibleName(text());
-    setAccessibleDescription(note.trimmed());
     updateToolTip();
+    // A command sets the counts and the note, often more than once: told when it is done.
+    if (!m_tellingOfNewText) {
+        m_tellingOfNewText = true;
+        QMetaObject::invokeMethod(this, &StatusLine::tellOfNewText, Qt::QueuedConnection);
+    }
+}
+
+QString StatusLine::spokenText() const
+{
+    return tr("状态：") + text();
+}
+
+void StatusLine::tellOfNewText()
+{
+    m_tellingOfNewText = false;
+    if (accessibleName() != spokenText())
+        setAccessibleName(spokenText());
 }
 
 QString StatusLine::shownText() const

@@ -42,23 +42,30 @@ bool TickedSongsExport::exportCodes()
         return false;
     }
     m_ticksChangedSinceExport = false;
+    emit ticksSettled();
     emit noted(
         tr("　已导出 %1 个编码到 %2").arg(songs.count()).arg(QDir::toNativeSeparators(*path)));
     return true;
 }
 
+bool TickedSongsExport::hasUnexportedTicks() const
+{
+    return m_ticksChangedSinceExport && m_songs->tickedSongCount() > 0;
+}
+
 bool TickedSongsExport::mayClose()
 {
     // Nothing ticked is nothing to lose.
-    const qsizetype ticked = m_songs->tickedSongCount();
-    if (!m_ticksChangedSinceExport || ticked == 0)
+    if (!hasUnexportedTicks())
         return true;
     switch (m_dialogs.askYesNoCancel(m_window,
-        tr("已选 %1 首歌曲，勾选改动后还没有导出编码。\n关闭前导出所选编码吗？").arg(ticked),
+        tr("已选 %1 首歌曲，勾选改动后还没有导出编码。\n关闭前导出所选编码吗？")
+            .arg(m_songs->tickedSongCount()),
         tr("导出"), tr("不导出"), tr("取消"))) {
     case Dialogs::Answer::Yes:
         return exportCodes();
     case Dialogs::Answer::No:
+        emit ticksSettled();
         return true;
     case Dialogs::Answer::Cancel:
         break;

@@ -26,10 +26,14 @@ public:
     // Whether the window may close now: when the ticks changed since the last export, the user
     // chooses to export first, to close anyway, or to stay.
     bool mayClose();
+    // Songs are ticked and the ticks changed since the last export.
+    bool hasUnexportedTicks() const;
 
 signals:
     // A word for the status text.
     void noted(const QString &note);
+    // The ticks went to a file, or the user chose to close without them: none need keeping.
+    void ticksSettled();
 
 private:
     // The given fields of the ticked songs, a line each, on the clipboard.

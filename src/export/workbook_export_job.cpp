@@ -2,9 +2,6 @@
 
 #include "songs/song_table.h"
 
-#include <QPromise>
-#include <QtConcurrent/QtConcurrentRun>
-
 namespace {
 
 // Writing the rows is two fifths to a half of the work; compressing them into the file reports
@@ -26,33 +23,30 @@ WorkbookExportJob::WorkbookExportJob(WriteFunction write, QObject *parent)
     : QObject(parent)
     , m_write(std::move(write))
 {
-    connect(&m_watcher, &QFutureWatcherBase::progressValueChanged, this,
-        &WorkbookExportJob::progressChanged);
-    connect(&m_watcher, &QFutureWatcherBase::finished, this, &WorkbookExportJob::onWriterDone);
 }
 
 WorkbookExportJob::~WorkbookExportJob()
 {
-    m_watcher.disconnect();
-    cancel();
-    m_watcher.waitForFinished();
+    // The writer removes what it had begun before the program goes on.
+    m_job.cancelAndWait();
 }
 
 bool WorkbookExportJob::start(std::shared_ptr<const SongTable> table, const QString &path)
 {
     if (isRunning())
         return false;
-    m_running = true;
+    m_cancelRequested = false;
     m_cancelled = false;
-    // Its own flag rather than the future's cancel, which would drop the writer's last word.
-    m_cancelRequested = std::make_shared<std::atomic<bool>>(false);
-    m_watcher.setFuture(
-        QtConcurrent::run([write = m_write, table = std::move(table), path,
-                              stop = m_cancelRequested](QPromise<QString> &promise) {
+    LatestJob<QString>::Reports reports;
+    reports.progress = [this](int percent) { emit progressChanged(percent); };
+    // Cancelled through the stop flag alone, so the writer's last word still arrives.
+    m_job.start(
+        [write = m_write, table = std::move(table), path](
+            QPromise<QString> &promise, const std::atomic<bool> &stop) {
             promise.setProgressRange(0, 100);
             promise.addResult(
                 write(*table, path, [&promise, &stop](qsizetype rowsWritten, qsizetype rowCount) {
-                    if (stop->load())
+                    if (stop.load())
                         return false;
                     promise.setProgressValue(rowCount == 0
                             ? rowsShareOfWork
@@ -60,22 +54,21 @@ bool WorkbookExportJob::start(std::shared_ptr<const SongTable> table, const QStr
                                 qint64(rowsWritten) * rowsShareOfWork / qint64(rowCount)));
                     return true;
                 }));
-        }));
+        },
+        [this](const QString &error) { onWriterDone(error); }, std::move(reports));
     emit progressChanged(0);
     return true;
 }
 
 void WorkbookExportJob::cancel()
 {
-    if (m_cancelRequested)
-        m_cancelRequested->store(true);
+    m_cancelRequested = isRunning();
+    m_job.requestStop();
 }
 
-void WorkbookExportJob::onWriterDone()
+void WorkbookExportJob::onWriterDone(const QString &error)
 {
-    m_running = false;
-    const QString error = m_watcher.future().result();
-    m_cancelled = !error.isEmpty() && m_cancelRequested->load();
+    m_cancelled = !error.isEmpty() && m_cancelRequested;
     if (error.isEmpty())
         emit progressChanged(100);
     emit finished(error);

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "export/song_workbook.h"
+#include "ui/core/latest_job.h"
 
-#include <QFutureWatcher>
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -31,7 +30,7 @@ public:
     bool start(std::shared_ptr<const SongTable> table, const QString &path);
     // Stops the running export at its next progress report; finished() still follows.
     void cancel();
-    bool isRunning() const { return m_running; }
+    bool isRunning() const { return m_job.isRunning(); }
     // Whether the last finished export ended because it was cancelled.
     bool wasCancelled() const { return m_cancelled; }
 
@@ -42,12 +41,10 @@ signals:
     void finished(const QString &error);
 
 private:
-    void onWriterDone();
+    void onWriterDone(const QString &error);
 
     WriteFunction m_write;
-    QFutureWatcher<QString> m_watcher;
-    std::shared_ptr<std::atomic<bool>> m_cancelRequested;
-    // From start() until finished() is signalled.
-    bool m_running = false;
+    LatestJob<QString> m_job { this };
+    bool m_cancelRequested = false;
     bool m_cancelled = false;
 };

@@ -41,7 +41,6 @@ private:
     void handleEvent(const mpv_event &event);
     void handlePropertyChange(const mpv_event &event);
     void handleEndOfFile(const mpv_event &event);
-    void checkForFrame();
     bool setMpvProperty(const char *name, const QString &value);
     bool command(std::initializer_list<QByteArray> arguments);
 

@@ -38,7 +38,7 @@ PlayerView::PlayerView(PlaybackEngine &engine, QWidget *parent)
 {
     m_screen = new QStackedWidget(this);
     m_screen->addWidget(createVideoPage());
-    m_message = new QLabel(m_screen);
+    m_message = new AlertLabel(m_screen);
     m_message->setObjectName(u"提示"_qs);
     m_message->setAlignment(Qt::AlignCenter);
     m_message->setWordWrap(true);
@@ -89,17 +89,17 @@ QWidget *PlayerView::createControlBar()
 {
     auto *bar = new QWidget(this);
 
-    m_elapsed = new QLabel(playbackTimeText(0), bar);
+    m_elapsed = new ValueLabel(tr("已播放"), bar);
+    m_elapsed->setText(playbackTimeText(0));
     m_elapsed->setObjectName(u"已播时间"_qs);
-    m_elapsed->setAccessibleDescription(tr("已播放时间"));
     m_seek = new SeekSlider(bar);
     m_seek->setObjectName(u"进度"_qs);
     m_seek->setAccessibleName(tr("播放进度"));
     m_seek->setSingleStep(1000);
     m_seek->setPageStep(5000);
-    m_total = new QLabel(playbackTimeText(0), bar);
+    m_total = new ValueLabel(tr("总时长"), bar);
+    m_total->setText(playbackTimeText(0));
     m_total->setObjectName(u"总时间"_qs);
-    m_total->setAccessibleDescription(tr("总时长"));
 
     m_playPause = new QToolButton(bar);
     m_playPause->setObjectName(u"播放暂停"_qs);
@@ -110,14 +110,16 @@ QWidget *PlayerView::createControlBar()
     m_stop->setAccessibleName(tr("停止"));
     auto *volumeIcon = new QLabel(bar);
     volumeIcon->setPixmap(style()->standardIcon(QStyle::SP_MediaVolume).pixmap(16, 16));
+    volumeIcon->setAccessibleName(tr("音量"));
     m_volume = new QSlider(Qt::Horizontal, bar);
     m_volume->setObjectName(u"音量"_qs);
     m_volume->setAccessibleName(tr("音量"));
     m_volume->setRange(0, 100);
     m_volume->setValue(m_engine->volume());
     m_volume->setMaximumWidth(80);
+    volumeIcon->setBuddy(m_volume);
 
-    m_vocalState = new QLabel(bar);
+    m_vocalState = new ValueLabel(tr("原唱/伴唱"), bar);
     m_vocalState->setObjectName(u"原唱伴唱状态"_qs);
     m_vocalButton = new QPushButton(tr("原唱/伴唱"), bar);
     m_vocalButton->setObjectName(u"原唱伴唱"_qs);
@@ -196,6 +198,11 @@ void PlayerView::seekBy(double seconds)
 void PlayerView::playFile(const QString &path)
 {
     m_path = path;
+    // Without its engine nothing plays: the reason stays where the picture would be.
+    if (!m_engine->isReady()) {
+        onPlaybackFailed(m_engine->startupError());
+        return;
+    }
     m_vocalSwitch.reset({});
     m_vocalSwitched = false;
     showVocalSwitch();
@@ -209,7 +216,7 @@ void PlayerView::playFile(const QString &path)
 void PlayerView::showNotFound(const QString &message)
 {
     stop();
-    showMessage(message);
+    showMessage(m_engine->isReady() ? message : message + u"\n\n"_qs + m_engine->startupError());
     setStatus(Status::NotFound);
 }
 
@@ -239,6 +246,7 @@ void PlayerView::setStatus(Status status)
     m_playPause->setEnabled(hasFile);
     m_stop->setEnabled(hasFile || status == Status::Loading);
     m_seek->setEnabled(hasFile);
+    m_volume->setEnabled(m_engine->isReady());
     if (status == m_status)
         return;
     m_status = status;
@@ -247,7 +255,7 @@ void PlayerView::setStatus(Status status)
 
 void PlayerView::showMessage(const QString &text)
 {
-    m_message->setText(text);
+    m_message->showAlert(text);
     m_screen->setCurrentIndex(MessagePage);
 }
 
@@ -285,7 +293,7 @@ void PlayerView::onPositionChanged(double seconds)
     if (m_seek->isSliderDown())
         return;
     const QSignalBlocker blocker(m_seek);
-    m_seek->setValue(int(seconds * 1000));
+    m_seek->showPosition(seconds);
 }
 
 void PlayerView::onDurationChanged(double seconds)

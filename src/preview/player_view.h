@@ -5,12 +5,15 @@
 
 #include <QWidget>
 
+class AlertLabel;
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QSlider;
 class QStackedWidget;
 class QToolButton;
+class SeekSlider;
+class ValueLabel;
 
 // The player control: the picture, or a message in its place, above a control bar with
 // play/pause, stop, a seek slider with elapsed and total time, volume and the 原唱/伴唱 switch.
@@ -58,14 +61,14 @@ private:
 
     PlaybackEngine *m_engine = nullptr;
     QStackedWidget *m_screen = nullptr;
-    QLabel *m_message = nullptr;
+    AlertLabel *m_message = nullptr;
     QToolButton *m_playPause = nullptr;
     QToolButton *m_stop = nullptr;
-    QSlider *m_seek = nullptr;
-    QLabel *m_elapsed = nullptr;
-    QLabel *m_total = nullptr;
+    SeekSlider *m_seek = nullptr;
+    ValueLabel *m_elapsed = nullptr;
+    ValueLabel *m_total = nullptr;
     QSlider *m_volume = nullptr;
-    QLabel *m_vocalState = nullptr;
+    ValueLabel *m_vocalState = nullptr;
     QPushButton *m_vocalButton = nullptr;
     QComboBox *m_vocalForm = nullptr;
 

@@ -40,6 +40,8 @@ PlayerWindow::PlayerWindow(PlaybackEngine &engine, QWidget *parent)
     m_songLine->setObjectName(u"歌曲信息"_qs);
     m_songLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_songLine->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Said after the name, in place of the tooltip that repeats it.
+    m_songLine->setAccessibleDescription(tr("歌手与编码"));
     exposeAsWindow(*this);
     // The player keeps its margin to the window as it grows; the path line sits below it and the
     // singer and the code at its right end (placed for their text by placeLines).

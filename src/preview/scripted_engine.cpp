@@ -1,5 +1,7 @@
 #include "preview/scripted_engine.h"
 
+#include <algorithm>
+
 AudioTracks ScriptedEngine::stereoTracks(int count)
 {
     AudioTracks tracks;
@@ -82,4 +84,13 @@ void ScriptedEngine::playToEnd()
     emit positionChanged(m_position);
     emit pausedChanged(true);
     emit endReached();
+}
+
+void ScriptedEngine::playFor(double seconds)
+{
+    const double end = m_position + seconds;
+    for (int frame = 1; m_position < end; ++frame) {
+        m_position = std::min(end, end - seconds + frame / 25.0);
+        emit positionChanged(m_position);
+    }
 }

@@ -33,6 +33,8 @@ public:
 
     // Plays to the end and stays there paused, as the real engine keeps the last frame.
     void playToEnd();
+    // Plays on for a while, telling of the position 25 times a second as the real engine does.
+    void playFor(double seconds);
 
     // One stereo track per id, the first selected.
     static AudioTracks stereoTracks(int count);

@@ -62,3 +62,8 @@ SeekSlider::SeekSlider(QWidget *parent)
 {
     useAccessibleInterface<SeekSlider, SeekSliderAccessible>();
 }
+
+void SeekSlider::showPosition(double seconds)
+{
+    setValue(qMax(0, int(seconds)) * 1000);
+}

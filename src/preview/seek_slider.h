@@ -13,4 +13,8 @@ class SeekSlider : public QSlider
 
 public:
     explicit SeekSlider(QWidget *parent = nullptr);
+
+    // Follows the playback in whole seconds, as the elapsed time shows it: a screen reader is told
+    // of a new value once a second, not at every one of the engine's 25 reports a second.
+    void showPosition(double seconds);
 };

@@ -3,11 +3,17 @@
 #include "songs/line_reader.h"
 #include "ui/core/file_io.h"
 #include "ui/core/gbk_text.h"
+#include "ui/core/number_text.h"
 #include "ui/core/text_encoding.h"
+
+#include <QCoreApplication>
+#include <QStringDecoder>
 
 #include <array>
 #include <bit>
 #include <optional>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -58,6 +64,31 @@ std::optional<QByteArrayView> secondField(QByteArrayView line, TextEncoding enco
     return std::nullopt;
 }
 
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("CodeList", text);
+}
+
+// Why a text in a wide encoding other than UTF-16 with its mark cannot be read; empty for the
+// encodings that can.
+QString unreadableEncoding(QByteArrayView bytes)
+{
+    const QString saveAs = tr("请在记事本中另存为 ANSI、UTF-8 或 Unicode 编码后再选");
+    if (bytes.startsWith("\xFF\xFE\0\0"_ba) || bytes.startsWith("\0\0\xFE\xFF"_ba))
+        return tr("文件是 UTF-32 编码，无法读取。") + saveAs;
+    const QByteArrayView start = bytes.first(std::min<qsizetype>(bytes.size(), 4096));
+    if (!start.contains('\0'))
+        return {};
+    // Digits and line ends in UTF-16 without its mark: a zero byte beside each.
+    qsizetype evenZeros = 0;
+    qsizetype oddZeros = 0;
+    for (qsizetype at = 0; at < start.size(); ++at)
+        (at % 2 == 0 ? evenZeros : oddZeros) += start[at] == '\0' ? 1 : 0;
+    if (std::max(evenZeros, oddZeros) * 4 >= start.size() && std::min(evenZeros, oddZeros) == 0)
+        return tr("文件像是没有字节顺序标记的 UTF-16 编码，无法读取。") + saveAs;
+    return tr("文件含有空字节，不是文本文件，无法读取。");
+}
+
 } // namespace
 
 CodeKey codeKey(QByteArrayView text)
@@ -88,6 +119,20 @@ QByteArray codeText(CodeKey key)
 
 CodeList parseCodeList(QByteArrayView bytes)
 {
+    // Notepad's "Unicode": read as the same text in UTF-8, so lines and fields split where the
+    // text has them, not at the halves of its characters.
+    for (const auto &[mark, encoding] : { std::pair { "\xFF\xFE"_ba, QStringConverter::Utf16LE },
+             std::pair { "\xFE\xFF"_ba, QStringConverter::Utf16BE } }) {
+        if (bytes.startsWith(mark) && !bytes.startsWith("\xFF\xFE\0\0"_ba)) {
+            QStringDecoder decode(encoding, QStringConverter::Flag::Stateless);
+            return parseCodeList(QString(decode(bytes.sliced(2))).toUtf8());
+        }
+    }
+    if (QString unreadable = unreadableEncoding(bytes); !unreadable.isEmpty()) {
+        CodeList list;
+        list.error = std::move(unreadable);
+        return list;
+    }
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
     const TextEncoding encoding = detectTextEncoding(bytes);
@@ -189,4 +234,12 @@ CodeMatch matchCodes(const SongTable &table, std::span<const CodeKey> codes)
         }
     }
     return match;
+}
+
+QString skippedLinesText(const CodeList &list)
+{
+    const bool more = list.skippedLineCount > qsizetype(list.firstSkippedLines.size());
+    return QCoreApplication::translate("CodeList", "第 %1 行%2")
+        .arg(NumberText::list(list.firstSkippedLines),
+            more ? QCoreApplication::translate("CodeList", "等") : QString());
 }

@@ -21,8 +21,10 @@ CodeKey codeKey(QByteArrayView text);
 QByteArray codeText(CodeKey key);
 
 // The codes of a code list (one code per line) or of a search file (each line's field 1), read
-// as bytes: CR LF, LF or a lone CR, GBK, UTF-8 with or without its byte-order mark, or ASCII. A
-// line that gives no code (blank, a header, text) is skipped and counted.
+// as bytes: CR LF, LF or a lone CR, GBK, UTF-8 with or without its byte-order mark, ASCII, or
+// UTF-16 (LE or BE) with its byte-order mark. A line that gives no code (blank, a header, text)
+// is skipped and counted; a file in another wide encoding (UTF-32, UTF-16 without its mark) or
+// with zero bytes gives an error that names it.
 struct CodeList
 {
     std::vector<CodeKey> codes; // in file order, repeats kept
@@ -35,6 +37,8 @@ struct CodeList
 };
 
 CodeList parseCodeList(QByteArrayView bytes);
+// "第 3、7 行" for the first skipped lines, with 等 when there were more.
+QString skippedLinesText(const CodeList &list);
 // Reads only an ordinary file: a FIFO or a device gives an error, not a wait.
 CodeList readCodeList(const QString &path);
 

@@ -2,6 +2,7 @@
 
 #include "songs/line_reader.h"
 #include "ui/core/gbk_text.h"
+#include "ui/core/number_text.h"
 
 #include <QCoreApplication>
 #include <QtConcurrent/QtConcurrentRun>
@@ -236,4 +237,14 @@ std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, std::span<con
         forms.push_back(fields ? SongFindForm::of(fields->first, fields->second) : SongFindForm {});
     }
     return forms;
+}
+
+QString skippedLinesMessage(const SearchFileAnalysis &analysis)
+{
+    const bool more = analysis.skippedLineCount > qsizetype(analysis.firstSkippedLines.size());
+    return QCoreApplication::translate(
+        "SearchFileAnalysis", "有 %1 行字段不足九个，不是完整的歌曲记录，已跳过。\n行号：%2%3")
+        .arg(analysis.skippedLineCount)
+        .arg(NumberText::list(analysis.firstSkippedLines),
+            more ? QCoreApplication::translate("SearchFileAnalysis", " 等") : QString());
 }

@@ -33,6 +33,9 @@ struct SearchFileAnalysis
     static constexpr qsizetype maxListedSkippedLines = 10;
 };
 
+// What the message after an analysis says of the lines it skipped, naming the first of them.
+QString skippedLinesMessage(const SearchFileAnalysis &analysis);
+
 // Cells are 32-bit offsets into the text, so a larger text cannot be analysed.
 inline constexpr qint64 maxSearchFileSize = 0xFFFFFFFF;
 

@@ -218,11 +218,19 @@ std::optional<SingerIndex> SingerIndex::of(const SongTable &table, const std::at
     return index;
 }
 
-std::optional<std::uint32_t> SingerIndex::singerNamed(QStringView name) const
+QByteArray SingerIndex::keyOfName(QStringView name)
 {
     const QByteArray gbk = Gbk::encode(name);
-    const QByteArray key
-        = Gbk::decode(gbk) == name ? keyOf(trimmed(gbk)) : notGbk + name.trimmed().toUtf8();
+    return Gbk::decode(gbk) == name ? keyOf(trimmed(gbk)) : notGbk + name.trimmed().toUtf8();
+}
+
+std::optional<std::uint32_t> SingerIndex::singerNamed(QStringView name) const
+{
+    return singerOfKey(keyOfName(name));
+}
+
+std::optional<std::uint32_t> SingerIndex::singerOfKey(const QByteArray &key) const
+{
     const auto found = m_singerOfKey.constFind(key);
     return found == m_singerOfKey.cend() ? std::nullopt : std::optional(*found);
 }

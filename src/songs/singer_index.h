@@ -66,6 +66,9 @@ public:
     const std::vector<Singer> &singers() const { return m_singers; }
     // The singer a name (any spelling, any blanks around it) stands for.
     std::optional<std::uint32_t> singerNamed(QStringView name) const;
+    std::optional<std::uint32_t> singerOfKey(const QByteArray &key) const;
+    // The key of the singer a name stands for, whether or not a table has the singer.
+    static QByteArray keyOfName(QStringView name);
     // The singers of one row, in the order its field names them.
     std::vector<std::uint32_t> singersOfRow(std::uint32_t row) const;
     // Valid while this index lives.

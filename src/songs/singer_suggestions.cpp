@@ -5,16 +5,22 @@ SingerSuggestions::SingerSuggestions(QObject *parent)
 {
 }
 
+void SingerSuggestions::setSingers(std::shared_ptr<const SingerIndex> index)
+{
+    m_indexJob.cancel();
+    m_suggestJob.cancel();
+    m_index = std::move(index);
+    show({});
+    if (m_index)
+        suggest();
+}
+
 void SingerSuggestions::setTable(std::shared_ptr<const SongTable> table)
 {
-    m_suggestJob.cancel();
-    m_index.reset();
+    setSingers(nullptr);
     m_counted = {};
-    show({});
-    if (!table) {
-        m_indexJob.cancel();
+    if (!table)
         return;
-    }
     m_indexJob.start(
         [table = std::move(table)](
             QPromise<std::shared_ptr<const SingerIndex>> &promise, const std::atomic<bool> &stop) {

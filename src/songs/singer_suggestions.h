@@ -24,6 +24,8 @@ public:
 
     // Indexes the singers of `table` (none: no suggestions).
     void setTable(std::shared_ptr<const SongTable> table);
+    // Singers indexed elsewhere, for the table now shown (none: no suggestions).
+    void setSingers(std::shared_ptr<const SingerIndex> index);
     // The singers of the current table, once indexed.
     const std::shared_ptr<const SingerIndex> &singers() const { return m_index; }
     void setQuery(const QString &text);

@@ -37,22 +37,6 @@ struct RawValues
     }
 };
 
-// What decides that two values are one: GBK folded. UTF-8 text is folded through GBK; text that
-// GBK cannot hold stays as it is, marked so that it equals no GBK text.
-QByteArray foldedKey(QByteArrayView value, TextEncoding encoding)
-{
-    QByteArray gbk = value.toByteArray();
-    if (encoding == TextEncoding::Utf8) {
-        const QString text = decodeText(value, encoding);
-        gbk = Gbk::encode(text);
-        if (Gbk::decode(gbk) != text)
-            return "\xFF" + value.toByteArray();
-    }
-    QByteArray folded(gbk.size(), Qt::Uninitialized);
-    GbkFolding::foldLine(gbk, folded.data());
-    return folded;
-}
-
 // Folds the raw values into values, most rows first, and gives each raw value's index.
 std::vector<std::uint32_t> foldValues(
     const RawValues &raw, TextEncoding encoding, std::vector<SongFacets::Value> &values)
@@ -65,7 +49,7 @@ std::vector<std::uint32_t> foldValues(
     };
     std::map<QByteArray, Folded> byKey;
     for (std::uint32_t id = 0; id < raw.values.size(); ++id) {
-        Folded &folded = byKey[foldedKey(raw.values[id], encoding)];
+        Folded &folded = byKey[SongFacets::foldedValue(raw.values[id], encoding)];
         if (folded.raws.empty() || raw.counts[id] > raw.counts[folded.mostUsedRaw])
             folded.mostUsedRaw = id;
         folded.count += raw.counts[id];
@@ -87,6 +71,20 @@ std::vector<std::uint32_t> foldValues(
 }
 
 } // namespace
+
+QByteArray SongFacets::foldedValue(QByteArrayView value, TextEncoding encoding)
+{
+    QByteArray gbk = value.toByteArray();
+    if (encoding == TextEncoding::Utf8) {
+        const QString text = decodeText(value, encoding);
+        gbk = Gbk::encode(text);
+        if (Gbk::decode(gbk) != text)
+            return "\xFF" + value.toByteArray();
+    }
+    QByteArray folded(gbk.size(), Qt::Uninitialized);
+    GbkFolding::foldLine(gbk, folded.data());
+    return folded;
+}
 
 std::optional<SongFacets> SongFacets::of(
     const SongTable &table, const std::function<bool()> &cancelled)

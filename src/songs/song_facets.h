@@ -51,11 +51,23 @@ public:
     const std::vector<Value> &categories() const { return m_categories; }
     // Valid while these facets live; a choice out of range counts as 全部.
     Filter filter(int language, int category) const;
+    // The index of the row's language and of its category.
+    int languageOf(std::uint32_t row) const { return int(m_pairLanguage[pairOf(row)]); }
+    int categoryOf(std::uint32_t row) const { return int(m_pairCategory[pairOf(row)]); }
+
+    // What decides that two values are one: the GBK text folded (UTF-8 through GBK; text that GBK
+    // cannot hold stays as it is, marked so that it equals no GBK text).
+    static QByteArray foldedValue(QByteArrayView value, TextEncoding encoding);
 
     // Bytes kept per row of the table.
     std::size_t bytesPerRow() const { return m_wideRowPairs.empty() ? 2 : 4; }
 
 private:
+    std::uint32_t pairOf(std::uint32_t row) const
+    {
+        return m_wideRowPairs.empty() ? m_rowPairs[row] : m_wideRowPairs[row];
+    }
+
     std::vector<Value> m_languages;
     std::vector<Value> m_categories;
     // Each distinct pair of raw values: the index of its language and of its category.

@@ -13,10 +13,39 @@
 // cells keep file order. Each cell's collation key is made once, not a collator
 // compare per comparison. Nothing when `stop` was set meanwhile.
 std::optional<std::vector<std::uint32_t>> sortedRows(const QByteArray &text,
-    std::vector<ByteSpan> cells, const std::atomic<bool> &stop,
+    const std::vector<ByteSpan> &cells, const std::atomic<bool> &stop,
     TextEncoding encoding = TextEncoding::Gbk);
+// The same for a column of `table`.
+std::optional<std::vector<std::uint32_t>> sortedRows(
+    const SongTable &table, SongColumn column, const std::atomic<bool> &stop);
 
-// `rows` (any order) in the order of `sortedAll` (every row of the table, as sortedRows gives
-// them), or its reverse: one pass over every row, whatever is shown.
+// Each row's place in that order as a rank from 0 to count - 1: rows of equal rank are equal
+// cells, a lower rank sorts first.
+struct RowRanks
+{
+    std::vector<std::uint32_t> ofRow;
+    std::uint32_t count = 0;
+};
+std::optional<RowRanks> rowRanks(
+    const SongTable &table, SongColumn column, const std::atomic<bool> &stop);
+// Rows 0 to `rowCount` - 1 by their rank (each below `rankCount`), in file order among equal
+// ones: one counting pass.
+template <typename RankOf>
+std::vector<std::uint32_t> rowsByRank(
+    std::size_t rowCount, const RankOf &rankOf, std::uint32_t rankCount)
+{
+    std::vector<std::uint32_t> firstPlace(std::size_t(rankCount) + 1);
+    for (std::size_t row = 0; row < rowCount; ++row)
+        ++firstPlace[rankOf(row) + 1];
+    for (std::size_t at = 1; at < firstPlace.size(); ++at)
+        firstPlace[at] += firstPlace[at - 1];
+    std::vector<std::uint32_t> rows(rowCount);
+    for (std::size_t row = 0; row < rowCount; ++row)
+        rows[firstPlace[rankOf(row)]++] = static_cast<std::uint32_t>(row);
+    return rows;
+}
+
+// `rows` (any order, each row once) in the order of `sortedAll` (every row of the table, as
+// sortedRows gives them), or its reverse: one pass over every row, whatever is shown.
 std::vector<std::uint32_t> inSortedOrder(
     std::vector<std::uint32_t> rows, std::span<const std::uint32_t> sortedAll, bool descending);

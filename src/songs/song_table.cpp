@@ -30,14 +30,14 @@ void SongTable::RowChunk::append(const SongRowSpans &spans)
     for (int column = 0; column < songColumnCount; ++column) {
         const std::uint32_t offset = spans[column].offset - packed.base;
         const std::uint32_t length = spans[column].length;
-        if (offset >= unpackedMark || length > 0xFFFF) {
+        if (offset >= unpackedMark || length > 0xFF) {
             packed.base = static_cast<std::uint32_t>(m_unpackedRows.size());
             packed.offsets[0] = unpackedMark;
             m_unpackedRows.push_back(spans);
             return;
         }
-        packed.offsets[column] = static_cast<std::uint16_t>(offset);
-        packed.lengths[column] = static_cast<std::uint16_t>(length);
+        packed.offsets[column] = static_cast<std::uint8_t>(offset);
+        packed.lengths[column] = static_cast<std::uint8_t>(length);
     }
 }
 

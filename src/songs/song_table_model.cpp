@@ -1,5 +1,7 @@
 #include "songs/song_table_model.h"
 
+#include "songs/carried_ticks.h"
+
 #include <algorithm>
 #include <array>
 
@@ -14,14 +16,19 @@ SongTableModel::SongTableModel(QObject *parent)
 {
 }
 
-void SongTableModel::setTable(std::shared_ptr<const SongTable> table, TickMarks ticks)
+TicksCarried SongTableModel::setTable(std::shared_ptr<const SongTable> table)
 {
+    // The placeholder's tick is no song's.
+    CarriedTicks carried = m_table && table
+        ? carryTicksByCode(*m_table, m_ticks, *table)
+        : CarriedTicks { TickMarks(table ? table->rowCount() : 1) };
     beginResetModel();
     m_table = std::move(table);
-    const qsizetype rows = m_table ? m_table->rowCount() : 1;
-    m_ticks = ticks.size() == rows ? std::move(ticks) : TickMarks(rows);
+    m_ticks = std::move(carried.ticks);
     endResetModel();
+    emit tableReplaced();
     emit ticksChanged();
+    return { carried.keptRows, carried.droppedRows };
 }
 
 TickedSongs SongTableModel::tickedSongs() const

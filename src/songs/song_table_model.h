@@ -17,6 +17,13 @@ struct TickedSongs
     qsizetype count() const { return table ? ticks->count() : 0; }
 };
 
+// What a new table did with the ticks of the table it replaced.
+struct TicksCarried
+{
+    qsizetype keptRows = 0; // rows of the new table ticked because their code was ticked
+    qsizetype droppedRows = 0; // ticked rows of the old table whose code is gone
+};
+
 // The song table as an item model: a check box on column 0 and the six cells decoded only when a
 // view asks for them. Ticks live here, one bit a song, so a filtering or sorting proxy on top only
 // maps row indexes. Before any analysis the model holds a single placeholder row ("无内容：",
@@ -33,9 +40,10 @@ public:
     // The analysed songs, or nothing while the placeholder shows.
     const std::shared_ptr<const SongTable> &table() const { return m_table; }
     bool hasSongs() const { return m_table != nullptr; }
-    // Replaces every row with the songs of `table`, ticked as `ticks` says (all unticked when
-    // empty); views see a model reset.
-    void setTable(std::shared_ptr<const SongTable> table, TickMarks ticks = TickMarks());
+    // Replaces every row with the songs of `table`; views see a model reset, then
+    // tableReplaced(). Ticks belong to songs: every row of a code that was ticked in the table
+    // before stays ticked, the other ticks are dropped.
+    TicksCarried setTable(std::shared_ptr<const SongTable> table);
 
     bool isTicked(qsizetype row) const { return m_ticks.test(row); }
     // Ticked songs; the placeholder counts for nothing.
@@ -61,6 +69,8 @@ public:
         int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 signals:
+    // After the reset of a new table, for what follows the table rather than its rows.
+    void tableReplaced();
     // Any change of ticks, undo and redo included.
     void ticksChanged();
     // A change the user made, as the rows it flipped: one step to undo.

@@ -1,7 +1,9 @@
 #include "main_window_fixture.h"
 
+#include "app/about_window.h"
 #include "app/progress_strip.h"
 #include "app/quit_signals.h"
+#include "ui/widgets/qt_dialogs.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -11,9 +13,11 @@
 #include <QProgressBar>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <csignal>
+#include <functional>
 #include <memory>
 
 #include <sys/stat.h>
@@ -91,17 +95,84 @@ TEST_F(BackgroundWork, ASecondWorkbookExportDoesNotStartWhileOneRuns)
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
 }
 
-TEST_F(BackgroundWork, SigtermOrSigintClosesTheWindowsWithoutAskingAboutPicksNotExported)
+namespace {
+
+// Runs the program's event loop until a quit ends it; 1 when nothing did within ten seconds.
+int runEventLoop()
+{
+    QTimer failSafe;
+    failSafe.setSingleShot(true);
+    QObject::connect(&failSafe, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    failSafe.start(10000);
+    return QCoreApplication::exec();
+}
+
+// Raises a quit signal as soon as a dialog shows.
+class QuitOnDialogShow : public QObject
+{
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && qobject_cast<QDialog *>(watched))
+            std::raise(SIGTERM);
+        return false;
+    }
+};
+
+} // namespace
+
+TEST_F(BackgroundWork, SigtermOrSigintQuitsAtOnceWithoutAskingAboutPicksNotExported)
 {
     browseAndAnalyse(threeSongs());
     setChecked(1, true);
     for (const int signal : { SIGTERM, SIGINT }) {
-        m_window.show();
         const QuitSignals quitSignals;
-        ASSERT_EQ(std::raise(signal), 0);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !m_window.isVisible(); }, 5000));
+        QTimer::singleShot(0, [signal] { std::raise(signal); });
+        EXPECT_EQ(runEventLoop(), 0);
     }
     EXPECT_TRUE(m_dialogs.questions.isEmpty());
+}
+
+TEST(QuitSignal, EndsAnyQuestionOrDialogAtOnceAndUnanswered)
+{
+    QtDialogs dialogs(u"澜杉"_qs);
+    const QString textFiles = u"文本文档(*.txt)|*.txt"_qs;
+    using Answer = Dialogs::Answer;
+    const std::vector<std::pair<const char *, std::function<bool()>>> dialogsShown {
+        { "close question",
+            [&] {
+                return dialogs.askYesNoCancel(
+                           nullptr, u"导出吗？"_qs, u"导出"_qs, u"不导出"_qs, u"取消"_qs)
+                    == Answer::Cancel;
+            } },
+        { "restore question",
+            [&] {
+                return dialogs.askYesNo(nullptr, u"恢复吗？"_qs, u"恢复"_qs, u"忽略"_qs)
+                    == Answer::Cancel;
+            } },
+        { "message",
+            [&] {
+                dialogs.showMessage(nullptr, u"消息"_qs);
+                return true;
+            } },
+        { "open dialog", [&] { return !dialogs.askOpenFile(nullptr, textFiles); } },
+        { "save dialog", [&] { return !dialogs.askSaveFile(nullptr, textFiles, u"a.txt"_qs); } },
+        { "about window",
+            [&] {
+                AboutWindow about;
+                return dialogs.showModal(about) == QDialog::Rejected;
+            } },
+    };
+    QuitOnDialogShow quitOnShow;
+    qApp->installEventFilter(&quitOnShow);
+    for (const auto &[name, show] : dialogsShown) {
+        const QuitSignals quitSignals;
+        bool unanswered = false;
+        QTimer::singleShot(0, [&, show = show] { unanswered = show(); });
+        EXPECT_EQ(runEventLoop(), 0) << name;
+        EXPECT_TRUE(unanswered) << name;
+    }
+    qApp->removeEventFilter(&quitOnShow);
 }
 
 TEST_F(BackgroundWork, AFifoOrALinkToADeviceIsRefusedByNameAndChangesNothing)

@@ -91,7 +91,8 @@ TEST_F(FindingSongs, TypingNarrowsTheTableAndTheStatusCountsShownAllAndTicked)
     setChecked(0, true);
     EXPECT_EQ(status(), u"显示 2 / 共 6 首　已选 1 首"_qs);
     auto *label = control<QLabel>("查找状态");
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), status());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name),
+        u"状态："_qs + status());
 
     find(u"粤语 x"_qs);
     EXPECT_EQ(shownCodes(), (Codes { u"102"_qs, u"104"_qs, u"106"_qs }));

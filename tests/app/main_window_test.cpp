@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
@@ -315,7 +316,7 @@ TEST_F(Preview, PopUpMenuOffersPlayOnlyAfterAFileIsLoaded)
     auto *menu = control<QMenu>("菜单");
     m_window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
-    Q_EMIT table->contextMenuRequested(table->mapToGlobal(QPoint(10, 10)));
+    Q_EMIT table->contextMenuRequested(table->mapToGlobal(QPoint(10, 10)), false);
     EXPECT_TRUE(menu->isVisible());
     EXPECT_FALSE(playSelectedAction()->isEnabled());
     EXPECT_TRUE(control<QAction>("关于")->isEnabled());
@@ -544,6 +545,28 @@ TEST_F(Keyboard, TabbingIntoTheSongTableSelectsTheCurrentRowForThePlayer)
     auto *player = m_window.findChild<PlayerWindow *>();
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->windowTitle(), u"正在预览  Song A"_qs);
+}
+
+TEST_F(Keyboard, LeftAndRightScrollTheSongColumnsWhileTheCheckBoxCellStaysCurrent)
+{
+    browseAndAnalyse(threeSongs());
+    auto *table = songTable();
+    QScrollBar *columns = table->horizontalScrollBar();
+    ASSERT_GT(columns->maximum(), 0) << "the columns are wider than the table";
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(1, 0));
+    QTest::keyClick(table, Qt::Key_Right);
+    EXPECT_GT(columns->value(), 0);
+    EXPECT_EQ(table->currentIndex(), table->model()->index(1, 0));
+
+    // A click on a cell in sight leaves the columns where they are.
+    const int scrolled = columns->value();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+        table->visualRect(table->model()->index(2, 5)).center());
+    EXPECT_EQ(table->currentIndex(), table->model()->index(2, 0));
+    EXPECT_EQ(columns->value(), scrolled);
+    QTest::keyClick(table, Qt::Key_Left);
+    EXPECT_LT(columns->value(), scrolled);
 }
 
 TEST_F(Keyboard, CtrlOBrowsesF5AnalysesCtrlSExports)

@@ -3,6 +3,7 @@
 #include "app/find_bar.h"
 #include "app/suggestion_popup.h"
 #include "songs/singer_suggestions.h"
+#include "songs/song_filters.h"
 #include "ui/core/gbk_text.h"
 
 #include <QAbstractItemView>
@@ -89,7 +90,7 @@ protected:
     QMenu *songMenu(int shownRow)
     {
         songTable()->selectRow(shownRow);
-        emit songTable()->contextMenuRequested(songTable()->mapToGlobal(QPoint(10, 10)));
+        emit songTable()->contextMenuRequested(songTable()->mapToGlobal(QPoint(10, 10)), false);
         auto *menu = control<QMenu>("菜单");
         EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }));
         return menu;
@@ -167,6 +168,10 @@ TEST_F(SingerFilter, ThePopUpMenuOffersEachSingerOfADuetAndClearingShowsAllAgain
 
     menu = songMenu(1);
     EXPECT_EQ(menu->actions()[2]->text(), u"只看歌手“蔡莲志”"_qs) << "as this song writes it";
+    menu->actions()[2]->trigger();
+    EXPECT_EQ(
+        m_window.findChild<SongFilters *>()->displayValue(SongFilters::Kind::Singer), u"蔡蓮志"_qs)
+        << "the filter names the singer as most of the file writes it";
     const QList<QAction *> actions = menu->actions();
     EXPECT_EQ(std::count_if(actions.begin(), actions.end(),
                   [](QAction *action) { return action->objectName() == u"只看歌手"_qs; }),
@@ -216,4 +221,28 @@ TEST_F(SingerFilter, TheSingerCombinesWithTheLanguageTheNewSongsAndTheQuery)
     EXPECT_EQ(shownCodes(), (Codes { u"205"_qs }));
     EXPECT_EQ(control<QToolButton>("筛选")->accessibleName(), u"筛选（3 项起作用）"_qs)
         << "the singer counts as a filter";
+}
+
+TEST_F(SingerFilter, SuggestionsCountTheSongsTheOtherFiltersShow)
+{
+    auto *languages = control<QMenu>("语种");
+    ASSERT_TRUE(QTest::qWaitFor([languages] { return languages->actions().size() > 1; }));
+    for (QAction *choice : languages->actions()) {
+        if (choice->text().startsWith(u"粵語"_qs))
+            choice->trigger();
+    }
+    waitUntilShown();
+    type(u"clz"_qs);
+    ASSERT_TRUE(waitForList());
+    EXPECT_EQ(listed(), (QStringList { u"蔡蓮志　3 首"_qs }))
+        << "曾磊志 and 陳磊志 have no 粵語 song";
+
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    waitUntilShown();
+    EXPECT_EQ(shownCodes(), (Codes { u"203"_qs, u"205"_qs, u"207"_qs }));
+    type(u"zjl"_qs);
+    ASSERT_TRUE(waitForList());
+    EXPECT_EQ(listed(), (QStringList { u"周杰伦　1 首"_qs }))
+        << "the singer chosen does not narrow the counts of another";
 }

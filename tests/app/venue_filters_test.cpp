@@ -1,5 +1,6 @@
 #include "main_window_fixture.h"
 
+#include "songs/song_filters.h"
 #include "ui/core/gbk_text.h"
 
 #include <QAccessible>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QStringEncoder>
 #include <QTimer>
 #include <QToolButton>
 
@@ -233,6 +235,35 @@ TEST_F(VenueFiltersTest, ImportTicksOneUndoStepAndCopiesTheCodesNotFound)
     EXPECT_EQ(checkedRows(), std::vector<int> { 5 }) << "the import is one undo step";
 }
 
+TEST_F(VenueFiltersTest, UnicodeCodeListsReadForBothCommandsAndOtherWideTextIsNamed)
+{
+    // As Notepad saves "Unicode": UTF-16 with its byte-order mark.
+    const auto unicode = [](QStringConverter::Encoding encoding, const QString &text) {
+        QStringEncoder encode(encoding, QStringConverter::Flag::WriteBom);
+        return QByteArray(encode(text));
+    };
+    importCodes(unicode(QStringConverter::Utf16LE, u"10000001\r\n10000003\r\n10000006\r\n"_qs));
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 2, 5 }));
+    EXPECT_TRUE(status().contains(u"导入编码：勾选 3 首，0 个编码未找到"_qs))
+        << status().toStdString();
+    EXPECT_FALSE(status().contains(u"不是编码"_qs)) << status().toStdString();
+
+    chooseVenueFiles({ writeFile(u"installed.txt"_qs,
+        unicode(QStringConverter::Utf16BE, u"编码\r\n10000002\r\n10000004\r\n"_qs)) });
+    EXPECT_TRUE(status().contains(u"1 个文件，2 个编码"_qs)) << status().toStdString();
+    EXPECT_TRUE(status().contains(u"跳过 1 行不是编码（第 1 行）"_qs)) << status().toStdString();
+
+    QStringEncoder utf32(QStringConverter::Utf32LE, QStringConverter::Flag::WriteBom);
+    m_dialogs.openAnswers.push_back(
+        writeFile(u"wide.txt"_qs, QByteArray(utf32(u"10000004\r\n"_qs))));
+    action("导入编码")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_dialogs.messages.isEmpty(); }));
+    EXPECT_TRUE(m_dialogs.messages.value(0).contains(u"wide.txt"_qs)
+        && m_dialogs.messages.value(0).contains(u"UTF-32"_qs))
+        << m_dialogs.messages.value(0).toStdString();
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 2, 5 }));
+}
+
 TEST_F(VenueFiltersTest, DuplicatesInEitherFormShowGroupedAndCounted)
 {
     toggle("只看重复");
@@ -325,6 +356,31 @@ TEST_F(VenueFiltersTest, TheButtonSaysHowManyFiltersHideSongsAndOneCommandClears
     EXPECT_TRUE(menu("语种")->actions().constFirst()->isChecked()) << "全部 chosen again";
     EXPECT_FALSE(button->font().bold());
     EXPECT_EQ(button->accessibleName(), u"筛选"_qs);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(VenueFiltersTest, TheMenusShowTheFilterStateWhateverSetIt)
+{
+    auto *filters = m_window.findChild<SongFilters *>();
+    ASSERT_NE(filters, nullptr);
+    filters->setLanguage(1);
+    filters->setDuplicatesOnly(true);
+    const QList<QAction *> languages = menu("语种")->actions();
+    ASSERT_EQ(languages.size(), 3);
+    EXPECT_TRUE(languages[2]->isChecked()) << languages[2]->text().toStdString();
+    EXPECT_FALSE(languages[0]->isChecked());
+    EXPECT_TRUE(action("只看重复")->isChecked());
+    EXPECT_TRUE(control<QToolButton>("筛选")->font().bold());
+
+    filters->clearFilters();
+    EXPECT_TRUE(languages[0]->isChecked());
+    EXPECT_FALSE(action("只看重复")->isChecked());
+    EXPECT_FALSE(control<QToolButton>("筛选")->font().bold());
+    waitUntilShown();
+    EXPECT_EQ(shownCodes().size(), 6u);
 }
 
 } // namespace

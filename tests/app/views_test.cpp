@@ -2,6 +2,7 @@
 #include "app/source_view.h"
 #include "songs/search_file_analysis.h"
 #include "songs/shown_songs_model.h"
+#include "songs/song_filters.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
 
@@ -55,7 +56,8 @@ TEST(SongTableViewInput, RightClickSelectsTheRowUnderTheMouseBeforeTheMenu)
         analyseSearchFile("x||1||p||A||x||x||c||l||s\r\nx||2||p||B||x||x||c||l||s\r\n"
                           "x||3||p||C||x||x||c||l||s\r\n")
             .table));
-    ShownSongsModel shown(&model);
+    SongFilters filters(&model);
+    ShownSongsModel shown(&model, &filters);
     SongTableView view;
     view.setSongModel(&shown);
     view.resize(400, 200);

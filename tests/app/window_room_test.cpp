@@ -172,7 +172,8 @@ TEST_F(StatusLineTest, ALongNoteLeavesTheCountsWholeAtTheDefaultSizeAndGoesWithT
     EXPECT_TRUE(shown.endsWith(u"…"_qs)) << shown.toStdString();
     EXPECT_LE(status->fontMetrics().horizontalAdvance(shown), status->contentsRect().width());
     EXPECT_EQ(status->toolTip(), full);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name), full);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name),
+        u"状态："_qs + full);
 
     setChecked(2, true);
     EXPECT_EQ(status->shownText(), u"显示 3 / 共 3 首　已选 2 首"_qs);
@@ -226,4 +227,41 @@ TEST(PlacedLayoutDeathTest, ARuleForAWidgetOutsideTheWindowIsAProgrammingError)
     EXPECT_DEATH(placeOutside(nullptr), "not in the window");
     QWidget stranger;
     EXPECT_DEATH(placeOutside(&stranger), "not in the window");
+}
+
+TEST(PlacedLayoutItems, APlacedWidgetIsAnItemOfTheLayoutAndStaysInItsGroup)
+{
+    QWidget window;
+    auto *layout = new PlacedLayout(&window, QSize(100, 100));
+    auto *group = new QWidget(&window);
+    auto *inGroup = new QWidget(group);
+    layout->place(group, QRect(0, 0, 100, 50), PlacedLayout::Rule().growsWide(1));
+    layout->place(inGroup, QRect(10, 10, 20, 20), PlacedLayout::Rule().movesRight(1));
+    ASSERT_EQ(layout->count(), 2);
+    EXPECT_EQ(layout->itemAt(1)->widget(), inGroup);
+    EXPECT_EQ(layout->indexOf(inGroup), 1);
+    EXPECT_EQ(inGroup->parentWidget(), group) << "not made the window's";
+    EXPECT_EQ(layout->itemAt(2), nullptr);
+
+    // Qt's own way in: a widget added stays where it is at the base size.
+    auto *added = new QWidget(&window);
+    added->setGeometry(40, 60, 10, 10);
+    layout->addWidget(added);
+    EXPECT_EQ(layout->count(), 3);
+    // As a resize of the shown window does.
+    window.resize(150, 120);
+    layout->setGeometry(window.rect());
+    EXPECT_EQ(inGroup->geometry(), QRect(60, 10, 20, 20)) << "moved right by the extra 50";
+    EXPECT_EQ(added->geometry(), QRect(40, 60, 10, 10));
+
+    std::unique_ptr<QLayoutItem> taken(layout->takeAt(1));
+    EXPECT_EQ(taken->widget(), inGroup);
+    EXPECT_EQ(layout->count(), 2);
+    window.resize(200, 120);
+    layout->setGeometry(window.rect());
+    EXPECT_EQ(inGroup->geometry(), QRect(60, 10, 20, 20)) << "no longer placed";
+    EXPECT_EQ(group->width(), 200);
+
+    delete added;
+    EXPECT_EQ(layout->count(), 1) << "a child of the window that goes leaves the layout";
 }

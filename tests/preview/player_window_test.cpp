@@ -1,3 +1,4 @@
+#include "preview/mpv_engine_loader.h"
 #include "preview/mpv_player.h"
 #include "preview/player_window.h"
 #include "preview/scripted_engine.h"
@@ -6,6 +7,7 @@
 #include "support/window_layout.h"
 #include "test_media.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -365,4 +367,42 @@ TEST_F(PlayerKeys, TheNextSongAfterOneThatEndedPlays)
     ASSERT_EQ(m_window.status(), PlayerView::Status::Ended);
     m_window.play(QDir::toNativeSeparators(m_dir.path()) + u"/001.mpg"_qs, u"下一首"_qs);
     EXPECT_EQ(m_window.status(), PlayerView::Status::Playing);
+}
+
+// A module that is missing or no library leaves the player without an engine: the reason shows
+// where the picture would be, for the eye and for a screen reader, and nothing can be pressed.
+TEST(PlayerWithoutEngine, SaysWhyInPlaceOfThePictureWithItsControlsDisabled)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(u"gone/liblanshan_mpv.so"_qs);
+    const QString noLibrary = dir.filePath(u"liblanshan_mpv.so"_qs);
+    const QString song = dir.filePath(u"10000001.mpg"_qs);
+    for (const QString &path : { noLibrary, song }) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not what it claims to be");
+    }
+    for (const QString &module : { missing, noLibrary }) {
+        const std::unique_ptr<PlaybackEngine> engine = loadMpvEngine({ module });
+        ASSERT_FALSE(engine->isReady());
+        PlayerWindow window(*engine);
+        window.show();
+        window.play(song, u"稻香"_qs, u"周杰伦"_qs, u"10000001"_qs);
+        EXPECT_EQ(window.status(), PlayerView::Status::Failed);
+        EXPECT_TRUE(window.message().contains(u"无法加载播放组件"_qs))
+            << window.message().toStdString();
+        auto *reason = window.findChild<QLabel *>(u"提示"_qs);
+        ASSERT_NE(reason, nullptr);
+        EXPECT_TRUE(reason->isVisible());
+        QAccessibleInterface *read = QAccessible::queryAccessibleInterface(reason);
+        ASSERT_NE(read, nullptr);
+        EXPECT_TRUE(read->text(QAccessible::Name).contains(u"无法加载播放组件"_qs));
+        EXPECT_FALSE(read->state().invisible);
+        for (const char *name :
+            { "播放暂停", "停止", "进度", "音量", "原唱伴唱", "原唱伴唱方式" }) {
+            auto *control = window.findChild<QWidget *>(QString::fromUtf8(name));
+            ASSERT_NE(control, nullptr) << name;
+            EXPECT_FALSE(control->isEnabled()) << name;
+        }
+    }
 }

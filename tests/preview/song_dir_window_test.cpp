@@ -68,8 +68,11 @@ TEST_F(SongFolderChooser, StartsAtTheGivenFolderSelectedAndInSight)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     auto *tree = window.findChild<QTreeView *>(u"目录框1"_qs);
     const QModelIndex start = qobject_cast<QFileSystemModel *>(tree->model())->index(songs());
-    // Let the folders above it fill in, as they do after the window opens.
-    QTest::qWait(300);
+    // The folders above it fill in after the window opens.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return tree->selectionModel()->isSelected(start)
+            && tree->viewport()->rect().contains(tree->visualRect(start).center());
+    }));
     EXPECT_TRUE(tree->selectionModel()->isSelected(start));
     for (QModelIndex parent = start.parent(); parent.isValid(); parent = parent.parent())
         EXPECT_TRUE(tree->isExpanded(parent)) << parent.data().toString().toStdString();

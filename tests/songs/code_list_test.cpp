@@ -5,11 +5,14 @@
 #include "ui/core/gbk_text.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -51,6 +54,46 @@ TEST(CodeLists, LineEndingsBlanksAndAByteOrderMarkReadAlike)
             texts(list.codes), (std::vector<QByteArray> { "10000001", "10000002", "0000003" }))
             << text.toStdString();
         EXPECT_EQ(list.skippedLineCount, 0) << text.toStdString();
+    }
+}
+
+TEST(CodeLists, UnicodeInEitherByteOrderReadsByItsOwnLines)
+{
+    // As Notepad saves "Unicode": UTF-16 with its byte-order mark, here with a header line.
+    const QString text = u"编码\r\n10000001\r\n\r\n 10000002\r\n0000003"_qs;
+    for (const auto encoding : { QStringConverter::Utf16LE, QStringConverter::Utf16BE }) {
+        QStringEncoder encode(encoding, QStringConverter::Flag::WriteBom);
+        const CodeList list = parseCodeList(QByteArray(encode(text)));
+        EXPECT_TRUE(list.ok()) << list.error.toStdString();
+        EXPECT_EQ(
+            texts(list.codes), (std::vector<QByteArray> { "10000001", "10000002", "0000003" }));
+        EXPECT_EQ(list.firstSkippedLines, (std::vector<qsizetype> { 1, 3 }));
+    }
+    QStringEncoder encode(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    const CodeList searchFile = parseCodeList(
+        QByteArray(encode(u"x||10000007||a\\1.mpg||歌||x||x||流行||国语||歌手\r\n"_qs)));
+    EXPECT_EQ(texts(searchFile.codes), std::vector<QByteArray> { "10000007" });
+}
+
+TEST(CodeLists, OtherWideTextIsNamedInsteadOfCountedAsLines)
+{
+    const QString text = u"10000001\r\n10000002\r\n"_qs;
+    const auto encoded = [&text](QStringConverter::Encoding encoding, bool mark) {
+        QStringEncoder encode(
+            encoding, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+        return QByteArray(encode(text));
+    };
+    for (const auto &[bytes, named] : {
+             std::pair { encoded(QStringConverter::Utf32LE, true), u"UTF-32"_qs },
+             std::pair { encoded(QStringConverter::Utf32BE, true), u"UTF-32"_qs },
+             std::pair { encoded(QStringConverter::Utf16LE, false), u"UTF-16"_qs },
+             std::pair { encoded(QStringConverter::Utf16BE, false), u"UTF-16"_qs },
+             std::pair { "10000001\r\n\0\x01\x02\x03\x04\x05\x06\r\n"_ba, u"不是文本文件"_qs },
+         }) {
+        const CodeList list = parseCodeList(bytes);
+        EXPECT_TRUE(list.error.contains(named)) << list.error.toStdString();
+        EXPECT_TRUE(list.codes.empty());
+        EXPECT_EQ(list.skippedLineCount, 0);
     }
 }
 

@@ -197,6 +197,22 @@ TEST(SearchFileAnalysis, FieldsLongerThanSixtyFourKilobytesAreKeptWhole)
     EXPECT_EQ(analysis.table.field(2, SongColumn::Singer), longTail);
 }
 
+TEST(SearchFileAnalysis, CellsAroundTwoHundredAndFiftyFiveBytesIntoALineAreKeptWhole)
+{
+    // A row is kept in little space while its cells lie within 255 bytes of its first one.
+    for (const int length : { 245, 246, 254, 255, 256, 300 }) {
+        const QByteArray name(length, 'n');
+        const QByteArray singer = "s" + QByteArray::number(length);
+        const SearchFileAnalysis analysis
+            = analyseSearchFile(songLine("10000001", name, singer) + "\r\n");
+        ASSERT_EQ(analysis.table.rowCount(), 1);
+        EXPECT_EQ(analysis.table.field(0, SongColumn::Code), "10000001");
+        EXPECT_EQ(analysis.table.field(0, SongColumn::Name), name) << length;
+        EXPECT_EQ(analysis.table.field(0, SongColumn::Singer), singer) << length;
+        EXPECT_EQ(analysis.table.field(0, SongColumn::Language), "Mandarin") << length;
+    }
+}
+
 TEST(SearchFileAnalysis, TheSampleFileGivesThreeHundredSongsFiledByLanguage)
 {
     const FileReadResult read

@@ -1,6 +1,7 @@
 #include "songs/search_file_analysis.h"
 #include "songs/song_finder.h"
 #include "songs/song_order.h"
+#include "songs/song_orders.h"
 
 #include "ui/core/gbk_text.h"
 
@@ -148,6 +149,42 @@ TEST(SongOrder, TraditionalNamesSortBesideTheirSimplifiedForms)
         (std::vector<QString> { u"爱情"_qs, u"愛情"_qs, u"愛情"_qs, u"爱人"_qs, u"爱夜空"_qs }));
 }
 
+TEST(SongOrder, OrdersFromTheRanksMadeAheadAreTheColumnsSortedRows)
+{
+    // Names, singers, categories and languages that repeat, in both forms, with numbers, empty
+    // cells and Latin text among them.
+    const QStringList texts { u"爱情"_qs, u"愛情"_qs, u"北京"_qs, u"國家"_qs, u"10"_qs, u"010"_qs,
+        u"9"_qs, QString(), u"Rain"_qs, u"rain"_qs, u"粤语"_qs, u"粵語"_qs, u"中国"_qs };
+    QByteArray text;
+    for (int song = 0; song < 3000; ++song) {
+        const auto pick = [&](int salt) { return texts[(song * salt + song / 7) % texts.size()]; };
+        text += Gbk::encode(QStringList { u"1"_qs, QString::number(song), u"p"_qs, pick(3), u"x"_qs,
+                    u"4"_qs, pick(5), pick(11), pick(2) }
+                                .join(u"||"_qs))
+            + "\r\n";
+    }
+    const auto table = std::make_shared<const SongTable>(analyseSearchFile(text).table);
+    ASSERT_EQ(table->rowCount(), 3000);
+    const SongOrders orders(table);
+    // Asked before the ranks are made as well as after.
+    std::vector<QFuture<SongOrders::RowList>> asked;
+    const std::vector<SongColumn> columns { SongColumn::Name, SongColumn::Singer,
+        SongColumn::Category, SongColumn::Language };
+    for (const SongColumn column : columns)
+        asked.push_back(*orders.order(column));
+    const std::atomic<bool> stop { false };
+    for (std::size_t index = 0; index < columns.size(); ++index) {
+        asked[index].waitForFinished();
+        const std::vector<std::uint32_t> expected
+            = sortedRows(*table, columns[index], stop).value();
+        EXPECT_EQ(*asked[index].result(), expected) << int(columns[index]);
+        QFuture<SongOrders::RowList> again = *orders.order(columns[index]);
+        again.waitForFinished();
+        EXPECT_EQ(*again.result(), expected) << int(columns[index]);
+    }
+    EXPECT_FALSE(orders.order(SongColumn::Code)) << "sorted when clicked";
+}
+
 } // namespace
 
 TEST(SongFindingInOtherFiles, Utf8SongsAreFoundByEitherFormAndSortInPinyinOrder)
@@ -173,6 +210,8 @@ TEST(SongFindingInOtherFiles, Utf8SongsAreFoundByEitherFormAndSortInPinyinOrder)
     // 爱 (ài) before 稻 (dào); read as GBK the UTF-8 bytes would sort otherwise.
     EXPECT_EQ(
         sortedRows(songs.table.bytes(), names, stop, TextEncoding::Utf8).value(), (Rows { 1, 0 }));
+    EXPECT_EQ(sortedRows(songs.table, SongColumn::Name, stop).value(), (Rows { 1, 0 }))
+        << "straight from the table, in its encoding";
 }
 
 TEST(SongFindingInOtherFiles, ALoneCarriageReturnEndsASongsLine)

@@ -125,6 +125,31 @@ TEST(CheckMarks, CheckingAllIsOneUpdateOverColumnZero)
     EXPECT_EQ(log.changedRoles, QList<int> { Qt::CheckStateRole });
 }
 
+TEST(CheckMarks, ANewTableKeepsEveryRowOfATickedCodeTickedAndCountsWhatItDropped)
+{
+    SongTableModel model;
+    model.setAllTicked(true);
+    EXPECT_EQ(model.setTable(threeSongs()).keptRows, 0) << "the placeholder's tick is no song's";
+    EXPECT_EQ(checkMarks(model), (std::vector<bool> { false, false, false }));
+
+    const std::vector<std::uint32_t> ticked { 0, 2 };
+    model.setRowsTicked(ticked, true);
+    int replaced = 0;
+    QObject::connect(&model, &SongTableModel::tableReplaced, [&] {
+        ++replaced;
+        EXPECT_EQ(model.rowCount(), 4) << "after the rows are the new table's";
+    });
+    const TicksCarried carried = model.setTable(shared(analyseSearchFile(
+        "x||10000003||p||n||x||x||c||l||s\r\nx||10000002||p||n||x||x||c||l||s\r\n"
+        "x||10000003||p||n||x||x||c||l||s\r\nx||10000004||p||n||x||x||c||l||s\r\n")
+                                                           .table));
+    EXPECT_EQ(replaced, 1);
+    EXPECT_EQ(checkMarks(model), (std::vector<bool> { true, false, true, false }));
+    EXPECT_EQ(model.tickedSongCount(), 2);
+    EXPECT_EQ(carried.keptRows, 2) << "both rows of 10000003";
+    EXPECT_EQ(carried.droppedRows, 1) << "10000001 is gone";
+}
+
 TEST(CheckMarks, CheckingAllBeforeAnyAnalysisChecksThePlaceholder)
 {
     SongTableModel model;

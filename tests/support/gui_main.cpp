@@ -1,3 +1,5 @@
+#include "child_process.h"
+
 #include <QApplication>
 #include <QFont>
 
@@ -13,6 +15,8 @@ int main(int argc, char **argv)
     QFont font(QStringLiteral("WenQuanYi Micro Hei"));
     font.setPixelSize(12);
     QApplication::setFont(font);
+    if (const std::optional<int> exitCode = runChildRoutine(QCoreApplication::arguments()))
+        return *exitCode;
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

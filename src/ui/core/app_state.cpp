@@ -14,6 +14,9 @@ namespace {
 
 // A state file is a few hundred bytes; anything much larger is not ours.
 constexpr qint64 maxStateFileSize = qint64(1) << 20;
+// Larger than any screen: a side beyond it is no size a window had (2^31 - 1 crashed the first
+// paint, 100000 took 4.6 GB).
+constexpr int maxWindowSide = 1 << 14;
 
 QString tr(const char *text)
 {
@@ -54,7 +57,8 @@ void AppState::load()
     const QJsonObject state = document.object();
     const QJsonObject window = state.value(u"window"_qs).toObject();
     const QSize size(window.value(u"width"_qs).toInt(), window.value(u"height"_qs).toInt());
-    if (size.width() > 0 && size.height() > 0)
+    const auto isSide = [](int side) { return side > 0 && side <= maxWindowSide; };
+    if (isSide(size.width()) && isSide(size.height()))
         m_windowSize = size;
     m_openFolder = state.value(u"openFolder"_qs).toString();
     m_saveFolder = state.value(u"saveFolder"_qs).toString();

@@ -1,19 +1,6 @@
 #include "ui/core/file_load_job.h"
 
-#include <QFutureWatcher>
-#include <QPromise>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
-
 #include <algorithm>
-
-struct FileLoadJob::Part
-{
-    bool whole = false;
-    QByteArray bytes;
-    QString error;
-    TextEncoding encoding = TextEncoding::Gbk;
-};
 
 namespace {
 
@@ -30,7 +17,8 @@ QThreadPool &loadPool()
 }
 
 template <typename Part>
-void load(QPromise<Part> &promise, const QString &path, const FileLoadJob::ReadFunction &read)
+void load(QPromise<Part> &promise, const QString &path, const FileLoadJob::ReadFunction &read,
+    const std::atomic<bool> &stop)
 {
     promise.setProgressRange(0, 100);
     // Read on its own, the start shows while the whole file is read into its buffer.
@@ -44,11 +32,11 @@ void load(QPromise<Part> &promise, const QString &path, const FileLoadJob::ReadF
             promise.addResult(Part { false, std::move(screen), {}, encoding });
         }
     }
-    FileReadResult result = read(path, [&promise](qint64 bytesRead, qint64 fileSize) {
+    FileReadResult result = read(path, [&promise, &stop](qint64 bytesRead, qint64 fileSize) {
         promise.setProgressValue(fileSize > 0 ? static_cast<int>(bytesRead * 100 / fileSize) : 0);
-        return !promise.isCanceled();
+        return !stop.load();
     });
-    if (promise.isCanceled())
+    if (stop.load())
         return;
     const TextEncoding encoding
         = result.ok() ? detectTextEncoding(result.bytes) : TextEncoding::Gbk;
@@ -76,11 +64,14 @@ void FileLoadJob::start(const QString &path)
 {
     cancel();
     m_path = path;
-    m_watcher = new QFutureWatcher<Part>(this);
-    connect(m_watcher, &QFutureWatcherBase::resultReadyAt, this, &FileLoadJob::onPartRead);
     m_elapsed.start();
     m_progressTimer.start();
-    m_watcher->setFuture(QtConcurrent::run(&loadPool(), &load<Part>, path, m_read));
+    LatestJob<Part>::Reports reports;
+    reports.each = [this](const Part &part) { onFirstScreenRead(part); };
+    reports.pool = &loadPool();
+    m_job.start([path, read = m_read](QPromise<Part> &promise,
+                    const std::atomic<bool> &stop) { load(promise, path, read, stop); },
+        [this](const Part &whole) { onWholeRead(whole); }, std::move(reports));
 }
 
 void FileLoadJob::cancel()
@@ -95,29 +86,25 @@ void FileLoadJob::drop()
 {
     m_firstScreenShown = false;
     m_progressTimer.stop();
-    if (!m_watcher)
-        return;
-    m_watcher->disconnect(this);
-    m_watcher->cancel();
-    // It may be signalling this very moment.
-    m_watcher->deleteLater();
-    m_watcher = nullptr;
+    m_job.cancel();
 }
 
 void FileLoadJob::onProgressTimer()
 {
-    if (m_watcher && m_elapsed.elapsed() >= progressDelayMs)
-        emit progressChanged(m_watcher->progressValue());
+    if (m_job.isRunning() && m_elapsed.elapsed() >= progressDelayMs)
+        emit progressChanged(m_job.progressValue());
 }
 
-void FileLoadJob::onPartRead(int index)
+void FileLoadJob::onFirstScreenRead(const Part &part)
 {
-    Part part = m_watcher->resultAt(index);
-    if (!part.whole) {
-        m_firstScreenShown = true;
-        emit firstScreenRead(part.bytes, part.encoding);
+    if (part.whole)
         return;
-    }
+    m_firstScreenShown = true;
+    emit firstScreenRead(part.bytes, part.encoding);
+}
+
+void FileLoadJob::onWholeRead(const Part &part)
+{
     const bool withdraw = m_firstScreenShown && !part.error.isEmpty();
     drop();
     if (withdraw)

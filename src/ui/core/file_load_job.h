@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/core/file_io.h"
+#include "ui/core/latest_job.h"
 #include "ui/core/text_encoding.h"
 
 #include <QElapsedTimer>
@@ -8,8 +9,6 @@
 #include <QTimer>
 
 #include <functional>
-
-template <typename T> class QFutureWatcher;
 
 // Reads a file on a worker thread, so that a slow disk or a stalled network share never freezes
 // the window, and chooses its encoding there too. The first screen of lines is handed out as soon
@@ -39,7 +38,7 @@ public:
     void start(const QString &path);
     // Drops the running read; of it, only firstScreenWithdrawn can still be signalled.
     void cancel();
-    bool isRunning() const { return m_watcher != nullptr; }
+    bool isRunning() const { return m_job.isRunning(); }
 
 signals:
     // 0 to 100, only once the read has taken longer than progressDelayMs.
@@ -52,14 +51,22 @@ signals:
     void failed(const QString &path, const QString &reason);
 
 private:
-    struct Part;
+    // The first screen, or the whole file (or why it could not be read).
+    struct Part
+    {
+        bool whole = false;
+        QByteArray bytes;
+        QString error;
+        TextEncoding encoding = TextEncoding::Gbk;
+    };
 
     void drop();
     void onProgressTimer();
-    void onPartRead(int index);
+    void onFirstScreenRead(const Part &part);
+    void onWholeRead(const Part &part);
 
     ReadFunction m_read;
-    QFutureWatcher<Part> *m_watcher = nullptr;
+    LatestJob<Part> m_job { this };
     QString m_path;
     bool m_firstScreenShown = false;
     QTimer m_progressTimer;

@@ -5,6 +5,9 @@
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 void adviseHugePages(void *data, std::size_t size)
 {
@@ -21,5 +24,12 @@ void adviseHugePages(void *data, std::size_t size)
 #else
     (void)data;
     (void)size;
+#endif
+}
+
+void returnLargeBuffersWhenFreed()
+{
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #endif
 }

@@ -7,3 +7,9 @@
 // by 512 where the system offers them; elsewhere this does nothing. Measured on a 90 MB file of a
 // million songs: reading it took 0.014 s of processor time with the advice, 0.040-0.045 s without.
 void adviseHugePages(void *data, std::size_t size);
+
+// Buffers of a megabyte and more go back to the system when freed. By default glibc raises that
+// bar to the size of the last such buffer freed, after which the sorts' and the analysis's
+// passing buffers stay resident (1M songs in the real window: peak 198.5 MiB with it, 210.3
+// without, one run each). Once, at start.
+void returnLargeBuffersWhenFreed();

@@ -1,6 +1,7 @@
 #include "ui/core/number_text.h"
 
 #include <QLocale>
+#include <QStringList>
 
 #include <cmath>
 #include <limits>
@@ -24,6 +25,14 @@ int toInteger(QStringView text)
 QString fromReal(double value)
 {
     return QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
+}
+
+QString list(std::span<const qsizetype> numbers)
+{
+    QStringList texts;
+    for (const qsizetype number : numbers)
+        texts << QString::number(number);
+    return texts.join(u'、');
 }
 
 } // namespace NumberText

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <span>
+
 namespace NumberText {
 
 // The text read as a decimal number and truncated towards zero ("12.5" gives 12). Text that is
@@ -11,5 +13,8 @@ int toInteger(QStringView text);
 
 // Decimal without trailing zeros and without a point for whole values: 12 -> "12", 12.5 -> "12.5".
 QString fromReal(double value);
+
+// Numbers joined by 、 as a list of line numbers reads: "1、4、5".
+QString list(std::span<const qsizetype> numbers);
 
 } // namespace NumberText

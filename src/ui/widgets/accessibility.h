@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QComboBox>
+#include <QLabel>
+
+class QMenu;
 
 // Has screen readers read every Widget (exactly that class) through Interface, made from a
 // Widget *. Call from Widget's constructor; the factory is installed once.
@@ -20,6 +24,25 @@ template <typename Widget, typename Interface> void useAccessibleInterface()
     Q_UNUSED(installed);
 }
 
+// Reports a Widget with a role of its own, named by its spokenText(): what it is with what it
+// shows, where the plain text alone would say too little.
+template <typename Widget, QAccessible::Role reportedRole>
+class SpokenTextAccessible : public QAccessibleWidget
+{
+public:
+    explicit SpokenTextAccessible(Widget *widget)
+        : QAccessibleWidget(widget, reportedRole)
+    {
+    }
+
+    QString text(QAccessible::Text text) const override
+    {
+        if (text == QAccessible::Name)
+            return static_cast<const Widget *>(widget())->spokenText();
+        return QAccessibleWidget::text(text);
+    }
+};
+
 // Reports a top-level window with the role of a window (a frame on the accessibility bus);
 // Qt gives a plain QWidget window the role of a client area ("filler"). Call from the window's
 // constructor: the role is fixed for each class of window.
@@ -34,3 +57,35 @@ class NamedComboBox : public QComboBox
 public:
     explicit NamedComboBox(QWidget *parent = nullptr);
 };
+
+// A label that shows a bare value (a count, a time): a screen reader hears what the value is
+// with it, "当前歌曲数量：3", and what alone while the label is empty. The caption stays the value.
+class ValueLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit ValueLabel(const QString &what, QWidget *parent = nullptr);
+
+    QString spokenText() const;
+
+private:
+    QString m_what;
+};
+
+// A label whose text is a message a screen reader should speak unasked: it has the alert role and
+// is reported as shown each time it is given a text while in sight (out of sight, showing it is).
+class AlertLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit AlertLabel(QWidget *parent = nullptr);
+
+    void showAlert(const QString &text);
+    QString spokenText() const { return text(); }
+};
+
+// Has the next showing of `menu` start on its first item, as a menu opened from the keyboard does
+// in other desktop programs, so a screen reader speaks that item at once.
+void selectFirstItemWhenShown(QMenu &menu);

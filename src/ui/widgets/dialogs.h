@@ -30,6 +30,12 @@ public:
     virtual Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &yes,
         const QString &no, const QString &cancel)
         = 0;
+    // A question with two answers, worded by the caller (e.g. 恢复, 忽略). Escape and the close
+    // box give the second; a question that a quit ended unanswered gives Cancel, as does the
+    // one above.
+    virtual Answer askYesNo(
+        QWidget *parent, const QString &text, const QString &yes, const QString &no)
+        = 0;
     // A text and one OK button; returns when dismissed.
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
     // Shows a window modally and returns its result when closed.

@@ -29,11 +29,19 @@ PlacedLayout::PlacedLayout(QWidget *window, QSize baseSize)
     window->resize(baseSize);
 }
 
+PlacedLayout::~PlacedLayout() = default;
+
 void PlacedLayout::place(QWidget *widget, const QRect &inWindow, Rule rule)
 {
     if (!widget || !m_window->isAncestorOf(widget))
         qFatal("PlacedLayout: a rule for a widget that is not in the window");
-    m_entries.push_back({ widget, inWindow, rule });
+    add(new QWidgetItem(widget), inWindow, rule);
+}
+
+void PlacedLayout::add(QLayoutItem *item, const QRect &inWindow, Rule rule)
+{
+    m_entries.push_back({ std::unique_ptr<QLayoutItem>(item), item->widget(), inWindow, rule });
+    invalidate();
     setGeometry(QRect(QPoint(0, 0), m_window->size()));
     // A hidden window's resizes are followed only once the layout is active.
     activate();
@@ -56,9 +64,28 @@ void PlacedLayout::setBase(QWidget *widget, const QRect &inWindow)
     setGeometry(QRect(QPoint(0, 0), m_window->size()));
 }
 
-void PlacedLayout::addItem(QLayoutItem *)
+void PlacedLayout::addItem(QLayoutItem *item)
 {
-    qFatal("PlacedLayout: widgets are added with place()");
+    QWidget *widget = item->widget();
+    const QRect inWindow = widget
+        ? QRect(widget->parentWidget()->mapTo(m_window, widget->pos()), widget->size())
+        : QRect(QPoint(0, 0), item->sizeHint());
+    add(item, inWindow, Rule {});
+}
+
+QLayoutItem *PlacedLayout::itemAt(int index) const
+{
+    return index >= 0 && index < count() ? m_entries[std::size_t(index)].item.get() : nullptr;
+}
+
+QLayoutItem *PlacedLayout::takeAt(int index)
+{
+    if (index < 0 || index >= count())
+        return nullptr;
+    QLayoutItem *item = m_entries[std::size_t(index)].item.release();
+    m_entries.erase(m_entries.begin() + index);
+    invalidate();
+    return item;
 }
 
 std::pair<int, int> PlacedLayout::dividerRange(int extraHeight) const
@@ -110,9 +137,12 @@ void PlacedLayout::setGeometry(const QRect &rect)
     // Parents come before their contents, whose rectangles are in the window's coordinates.
     QHash<const QWidget *, QRect> placed;
     for (const Entry &entry : m_entries) {
-        if (!entry.widget)
-            continue; // the window is being taken down
         const QRect inWindow = placedInWindow(entry, extra, upperShare);
+        if (!entry.widget) {
+            if (!entry.item->widget())
+                entry.item->setGeometry(inWindow); // a spacer or a layout
+            continue; // else the window is being taken down
+        }
         placed.insert(entry.widget, inWindow);
         const QWidget *parent = entry.widget->parentWidget();
         const QPoint parentOffset = parent == m_window ? QPoint(0, 0)

@@ -4,14 +4,16 @@
 #include <QPointer>
 #include <QRect>
 
+#include <memory>
 #include <vector>
 
 // Widgets at fixed rectangles for a window's base size, each moved or stretched by its rule when
 // the window is larger. Rectangles are in the window's coordinates whatever group box a widget
 // sits in, so a group and its contents are given the same kind of rule. The extra height is
 // shared by the parts above a divider and those below it; moving the divider gives one the
-// other's room. The widgets are not layout items: QLayout would take them out of their group
-// boxes, and it skips hidden ones, which must be in place when they show.
+// other's room. Each placed widget is an item of the layout, as Qt's layout machinery expects;
+// placing one leaves it in its group box (QLayout::addWidget would make it the window's), and
+// hidden ones are placed too, so they are in place when they show.
 class PlacedLayout : public QLayout
 {
     Q_OBJECT
@@ -54,6 +56,7 @@ public:
     // The window's client area at the base size, which is also its smallest size. A window of
     // fixed size sets the constraint QLayout::SetFixedSize.
     PlacedLayout(QWidget *window, QSize baseSize);
+    ~PlacedLayout() override;
 
     // The client area of a window whose outer size, frame included, is given: a title bar of 27
     // pixels and borders of 2, the largest frame that still leaves room for every control.
@@ -69,25 +72,27 @@ public:
     // Gives the upper parts this many more pixels of height (fewer when negative) than half of
     // the extra height, as far as each stretched part keeps some room.
     void moveDivider(int pixels);
-    int dividerOffset() const { return m_dividerOffset; }
 
     // The window's size that every rectangle is given for.
     QSize baseSize() const { return m_baseSize; }
     QSize sizeHint() const override { return m_baseSize; }
     QSize minimumSize() const override { return m_baseSize; }
     void setGeometry(const QRect &rect) override;
+    // An item added as to any layout (QLayout::addWidget) stays where it is at the base size.
     void addItem(QLayoutItem *item) override;
-    QLayoutItem *itemAt(int) const override { return nullptr; }
-    QLayoutItem *takeAt(int) override { return nullptr; }
-    int count() const override { return 0; }
+    QLayoutItem *itemAt(int index) const override;
+    QLayoutItem *takeAt(int index) override;
+    int count() const override { return int(m_entries.size()); }
 
 private:
     struct Entry
     {
+        std::unique_ptr<QLayoutItem> item;
         QPointer<QWidget> widget;
         QRect base;
         Rule rule;
     };
+    void add(QLayoutItem *item, const QRect &inWindow, Rule rule);
     // How far the divider may go up (negative) or down before a stretched part gets too low.
     std::pair<int, int> dividerRange(int extraHeight) const;
     QRect placedInWindow(const Entry &entry, QSize extra, int upperShare) const;

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include <array>
+
 QString toQtFileFilter(const QString &filter)
 {
     const QStringList parts = filter.split(u'|');
@@ -89,16 +91,34 @@ std::optional<QString> QtDialogs::askSaveFile(
 Dialogs::Answer QtDialogs::askYesNoCancel(QWidget *parent, const QString &text, const QString &yes,
     const QString &no, const QString &cancel)
 {
+    return ask(parent, text, { yes, no, cancel });
+}
+
+Dialogs::Answer QtDialogs::askYesNo(
+    QWidget *parent, const QString &text, const QString &yes, const QString &no)
+{
+    return ask(parent, text, { yes, no });
+}
+
+Dialogs::Answer QtDialogs::ask(QWidget *parent, const QString &text, const QStringList &answers)
+{
     QMessageBox box(QMessageBox::NoIcon, m_messageTitle, text, QMessageBox::NoButton, parent);
-    QPushButton *yesButton = box.addButton(yes, QMessageBox::AcceptRole);
-    QPushButton *noButton = box.addButton(no, QMessageBox::DestructiveRole);
-    QPushButton *cancelButton = box.addButton(cancel, QMessageBox::RejectRole);
-    box.setDefaultButton(yesButton);
-    box.setEscapeButton(cancelButton);
+    QList<QPushButton *> buttons;
+    for (const QString &answer : answers) {
+        const bool last = buttons.size() == answers.size() - 1;
+        buttons << box.addButton(answer,
+            buttons.isEmpty() ? QMessageBox::AcceptRole
+                : last        ? QMessageBox::RejectRole
+                              : QMessageBox::DestructiveRole);
+    }
+    box.setDefaultButton(buttons.constFirst());
+    box.setEscapeButton(buttons.constLast());
     box.exec();
-    if (box.clickedButton() == yesButton)
-        return Answer::Yes;
-    return box.clickedButton() == noButton ? Answer::No : Answer::Cancel;
+    // Nothing clicked: a quit ended every event loop, this one's too.
+    const qsizetype clicked = buttons.indexOf(box.clickedButton());
+    if (clicked < 0)
+        return Answer::Cancel;
+    return std::array { Answer::Yes, Answer::No, Answer::Cancel }[std::size_t(clicked)];
 }
 
 void QtDialogs::showMessage(QWidget *parent, const QString &text)

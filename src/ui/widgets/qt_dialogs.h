@@ -16,6 +16,8 @@ public:
         QWidget *parent, const QString &filter, const QString &suggestedName = {}) override;
     Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &yes,
         const QString &no, const QString &cancel) override;
+    Answer askYesNo(
+        QWidget *parent, const QString &text, const QString &yes, const QString &no) override;
     void showMessage(QWidget *parent, const QString &text) override;
     int showModal(QDialog &window) override;
 
@@ -26,6 +28,8 @@ public:
 
 private:
     void opened(const QString &path);
+    // The buttons' roles as QMessageBox knows them; the last is the one of Escape.
+    Answer ask(QWidget *parent, const QString &text, const QStringList &answers);
 
     QString m_messageTitle;
     // Where either dialog was last used: the save dialog starts there.

@@ -50,6 +50,8 @@ Dialogs::Answer ScriptedDialogs::askYesNoCancel(
     QWidget *, const QString &text, const QString &, const QString &, const QString &)
 {
     questions << text;
+    if (whileAsking)
+        whileAsking(text);
     if (questionAnswers.empty()) {
         unscripted << u"question: "_qs + text;
         return Answer::Cancel;
@@ -57,6 +59,12 @@ Dialogs::Answer ScriptedDialogs::askYesNoCancel(
     const Answer answer = questionAnswers.front();
     questionAnswers.pop_front();
     return answer;
+}
+
+Dialogs::Answer ScriptedDialogs::askYesNo(
+    QWidget *parent, const QString &text, const QString &yes, const QString &no)
+{
+    return askYesNoCancel(parent, text, yes, no, {});
 }
 
 void ScriptedDialogs::showMessage(QWidget *, const QString &text)

@@ -19,6 +19,8 @@ public:
         QWidget *parent, const QString &filter, const QString &suggestedName = {}) override;
     Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &yes,
         const QString &no, const QString &cancel) override;
+    Answer askYesNo(
+        QWidget *parent, const QString &text, const QString &yes, const QString &no) override;
     void showMessage(QWidget *parent, const QString &text) override;
     int showModal(QDialog &window) override;
 
@@ -26,6 +28,8 @@ public:
     std::deque<QStringList> openManyAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<Answer> questionAnswers;
+    // Runs while a question shows, before it is answered, as a person's events would run then.
+    std::function<void(const QString &question)> whileAsking;
     // Runs on each modal window in place of a person; the default closes it with reject().
     std::function<int(QDialog &)> onModal;
 

@@ -19,6 +19,22 @@ QPoint centredClientPosition(QRect ownerFrame, QMargins ownerFrameMargins, QSize
     return frame.topLeft() + QPoint(side, ownerFrameMargins.top());
 }
 
+QSize startingClientSize(QSize remembered, QSize own, QSize minimum, QSize available)
+{
+    // A title bar and borders: the real frame is known only once the window shows.
+    constexpr QSize typicalFrame(8, 40);
+    const QSize wanted = remembered.isValid() ? remembered : own;
+    return wanted.boundedTo(available - typicalFrame).expandedTo(minimum);
+}
+
+void resizeWithinScreen(QWidget &window, QSize remembered)
+{
+    const QScreen *screen = window.screen();
+    const QSize available
+        = screen ? screen->availableGeometry().size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    window.resize(startingClientSize(remembered, window.size(), window.minimumSize(), available));
+}
+
 void centreOverParent(QWidget &window)
 {
     const QWidget *parent = window.parentWidget();

@@ -49,6 +49,22 @@ TEST_F(AppStateFile, AMissingFileReadsEmptyAndWhatIsSavedComesBack)
     EXPECT_EQ(again.venueSongFiles(), (QStringList { u"/a/已有.txt"_qs, u"/b/上月.txt"_qs }));
 }
 
+TEST_F(AppStateFile, SizesThatAreNoWindowSizesReadAsNone)
+{
+    ASSERT_TRUE(QDir().mkpath(m_folder.filePath(u"state"_qs)));
+    for (const auto &[width, height] : { std::pair { 2147483647, 2147483647 },
+             std::pair { 100000, 100000 }, std::pair { 900, 100000 }, std::pair { 0, 700 },
+             std::pair { -900, 700 }, std::pair { 900, -1 } }) {
+        const QByteArray json = "{\"window\": {\"width\": " + QByteArray::number(width)
+            + ", \"height\": " + QByteArray::number(height) + "}, \"openFolder\": \"/x\"}";
+        ASSERT_EQ(writeFileAtomically(m_path, json), QString());
+        AppState state(m_path);
+        state.load();
+        EXPECT_FALSE(state.windowSize().isValid()) << json.toStdString();
+        EXPECT_EQ(state.openFolder(), u"/x"_qs) << "the rest of the file still counts";
+    }
+}
+
 TEST_F(AppStateFile, ADamagedFileReadsEmptyAndIsNeverWrittenOver)
 {
     ASSERT_TRUE(QDir().mkpath(m_folder.filePath(u"state"_qs)));

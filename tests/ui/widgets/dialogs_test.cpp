@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -18,31 +19,85 @@ TEST(FileDialogFilter, PairsBecomeQtFilters)
     EXPECT_EQ(toQtFileFilter(u"工作簿|*.xlsx|所有文件|*"_qs), u"工作簿 (*.xlsx);;所有文件 (*)"_qs);
 }
 
-TEST(YesNoCancelQuestion, EachButtonAndEscapeGiveTheirAnswer)
+namespace {
+
+using Act = std::function<void(QMessageBox &)>;
+
+// What the person does once the question shows: a click on a button, or Escape.
+Dialogs::Answer answer(const Act &act, const std::function<Dialogs::Answer()> &ask)
 {
+    QTimer::singleShot(0, [&act] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        act(*box);
+    });
+    return ask();
+}
+
+Act clickOn(const QString &text)
+{
+    return [text](QMessageBox &box) {
+        for (QAbstractButton *button : box.buttons())
+            if (button->text() == text)
+                button->click();
+    };
+}
+
+const Act escape = [](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); };
+
+} // namespace
+
+TEST(Questions, EachButtonAndEscapeGiveTheirAnswer)
+{
+    using Answer = Dialogs::Answer;
     QtDialogs dialogs(u"澜杉"_qs);
-    // What the person does once the question shows: a click on a button, or Escape.
-    const auto ask = [&dialogs](const std::function<void(QMessageBox &)> &act) {
-        QTimer::singleShot(0, [&act] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            act(*box);
-        });
+    const auto threeWays = [&dialogs] {
         return dialogs.askYesNoCancel(
             nullptr, u"导出吗？"_qs, u"导出"_qs, u"不导出"_qs, u"取消"_qs);
     };
-    const auto clickOn = [](const QString &text) {
-        return [text](QMessageBox &box) {
-            for (QAbstractButton *button : box.buttons())
-                if (button->text() == text)
-                    button->click();
-        };
-    };
-    EXPECT_EQ(ask(clickOn(u"导出"_qs)), Dialogs::Answer::Yes);
-    EXPECT_EQ(ask(clickOn(u"不导出"_qs)), Dialogs::Answer::No);
-    EXPECT_EQ(ask(clickOn(u"取消"_qs)), Dialogs::Answer::Cancel);
-    EXPECT_EQ(ask([](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); }),
-        Dialogs::Answer::Cancel);
+    EXPECT_EQ(answer(clickOn(u"导出"_qs), threeWays), Answer::Yes);
+    EXPECT_EQ(answer(clickOn(u"不导出"_qs), threeWays), Answer::No);
+    EXPECT_EQ(answer(clickOn(u"取消"_qs), threeWays), Answer::Cancel);
+    EXPECT_EQ(answer(escape, threeWays), Answer::Cancel);
+
+    const auto twoWays
+        = [&dialogs] { return dialogs.askYesNo(nullptr, u"恢复吗？"_qs, u"恢复"_qs, u"忽略"_qs); };
+    EXPECT_EQ(answer(clickOn(u"恢复"_qs), twoWays), Answer::Yes);
+    EXPECT_EQ(answer(clickOn(u"忽略"_qs), twoWays), Answer::No);
+    EXPECT_EQ(answer(escape, twoWays), Answer::No);
+    EXPECT_EQ(answer(
+                  [](QMessageBox &box) {
+                      EXPECT_EQ(box.buttons().size(), 2);
+                      box.buttons().constFirst()->click();
+                  },
+                  twoWays),
+        Answer::Yes);
+}
+
+TEST(WindowStart, ARememberedSizeNeverExceedsTheScreenNorGoesBelowTheMinimum)
+{
+    const QSize available(1280, 984);
+    const QSize own(780, 560);
+    const QSize minimum(600, 400);
+    EXPECT_EQ(startingClientSize({}, own, minimum, available), own) << "none kept";
+    EXPECT_EQ(startingClientSize({ 900, 700 }, own, minimum, available), QSize(900, 700));
+    const QSize huge = startingClientSize({ 16384, 16384 }, own, minimum, available);
+    EXPECT_LE(huge.width(), available.width());
+    EXPECT_LE(huge.height(), available.height());
+    EXPECT_GE(huge.height(), available.height() - 60) << "as large as fits";
+    EXPECT_EQ(startingClientSize({ 300, 200 }, own, minimum, available), minimum);
+    EXPECT_EQ(startingClientSize({ 300, 200 }, own, minimum, QSize(500, 300)), minimum)
+        << "a window no smaller than its layout allows, even on a tiny screen";
+
+    QWidget window;
+    window.setMinimumSize(minimum);
+    resizeWithinScreen(window, QSize(2147483647, 2147483647));
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_LE(window.width(), screen.width());
+    EXPECT_LE(window.height(), screen.height());
+    window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_TRUE(screen.contains(window.geometry())) << "on the screen, all of it";
 }
 
 TEST(DialogPlacement, TheFrameIsCentredOverTheOwnersAndStaysOnTheScreen)
