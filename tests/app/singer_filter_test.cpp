@@ -96,6 +96,17 @@ protected:
         return menu;
     }
 
+    void chooseCantonese()
+    {
+        auto *languages = control<QMenu>("语种");
+        ASSERT_TRUE(QTest::qWaitFor([languages] { return languages->actions().size() > 1; }));
+        for (QAction *choice : languages->actions()) {
+            if (choice->text().startsWith(u"粵語"_qs))
+                choice->trigger();
+        }
+        waitUntilShown();
+    }
+
     using Codes = std::vector<QString>;
 };
 
@@ -199,13 +210,7 @@ TEST_F(SingerFilter, TheSingerCombinesWithTheLanguageTheNewSongsAndTheQuery)
     waitUntilShown();
     ASSERT_EQ(shownCodes(), (Codes { u"201"_qs, u"203"_qs, u"205"_qs, u"207"_qs }));
 
-    auto *languages = control<QMenu>("语种");
-    ASSERT_TRUE(QTest::qWaitFor([languages] { return languages->actions().size() > 1; }));
-    for (QAction *choice : languages->actions()) {
-        if (choice->text().startsWith(u"粵語"_qs))
-            choice->trigger();
-    }
-    waitUntilShown();
+    chooseCantonese();
     EXPECT_EQ(shownCodes(), (Codes { u"203"_qs, u"205"_qs, u"207"_qs }));
 
     m_dialogs.openManyAnswers.push_back({ writeFile(u"venue.txt"_qs, "207\r\n") });
@@ -225,13 +230,7 @@ TEST_F(SingerFilter, TheSingerCombinesWithTheLanguageTheNewSongsAndTheQuery)
 
 TEST_F(SingerFilter, SuggestionsCountTheSongsTheOtherFiltersShow)
 {
-    auto *languages = control<QMenu>("语种");
-    ASSERT_TRUE(QTest::qWaitFor([languages] { return languages->actions().size() > 1; }));
-    for (QAction *choice : languages->actions()) {
-        if (choice->text().startsWith(u"粵語"_qs))
-            choice->trigger();
-    }
-    waitUntilShown();
+    chooseCantonese();
     type(u"clz"_qs);
     ASSERT_TRUE(waitForList());
     EXPECT_EQ(listed(), (QStringList { u"蔡蓮志　3 首"_qs }))
