@@ -245,3 +245,28 @@ TEST_F(SingerFilter, SuggestionsCountTheSongsTheOtherFiltersShow)
     EXPECT_EQ(listed(), (QStringList { u"周杰伦　1 首"_qs }))
         << "the singer chosen does not narrow the counts of another";
 }
+
+TEST_F(SingerFilter, TwoSingersChosenInTurnAndTickedLeaveExactlyTheirSongsTicked)
+{
+    type(u"clz"_qs);
+    ASSERT_TRUE(waitForList());
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    waitUntilShown();
+    checkAllBox()->click();
+
+    control<QAction>("清除筛选")->trigger();
+    waitUntilShown();
+    QMenu *menu = songMenu(3);
+    ASSERT_EQ(menu->actions()[2]->text(), u"只看歌手“陳磊志”"_qs);
+    menu->actions()[2]->trigger();
+    menu->close();
+    waitUntilShown();
+    checkAllBox()->click();
+
+    control<QAction>("清除筛选")->trigger();
+    waitUntilShown();
+    EXPECT_EQ(shownCodes().size(), 7u);
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 2, 3, 4, 6 }))
+        << "蔡蓮志 in both spellings and the duet, and 陳磊志; no other";
+}
