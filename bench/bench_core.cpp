@@ -119,7 +119,7 @@ void runOnce(const QString &path, const QString &exportPath, FileResult &result)
     model.setTable(std::make_shared<const SongTable>(std::move(analysis.table)));
     result.record("analysis into the table", watch);
     result.songs = model.table()->rowCount();
-    result.skipped = analysis.skippedLineCount;
+    result.skipped = analysis.skippedLineCount();
 
     watch = Stopwatch();
     model.setAllTicked(true);

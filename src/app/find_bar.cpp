@@ -3,6 +3,7 @@
 #include "app/status_line.h"
 #include "app/suggestion_popup.h"
 #include "ui/widgets/accessibility.h"
+#include "ui/core/number_text.h"
 #include "ui/widgets/placed_layout.h"
 
 #include <QCheckBox>
@@ -102,7 +103,10 @@ void FindBar::setActiveFilterCount(int count)
 
 void FindBar::setCounts(qsizetype shown, qsizetype songs, qsizetype ticked, const QString &more)
 {
-    m_counts = tr("显示 %1 / 共 %2 首　已选 %3 首").arg(shown).arg(songs).arg(ticked) + more;
+    m_counts = tr("显示 %1 / 共 %2 首　已选 %3 首")
+                   .arg(NumberText::grouped(shown), NumberText::grouped(songs),
+                       NumberText::grouped(ticked))
+        + more;
     m_status->setParts(m_counts, m_note);
     // The status takes 59 pixels from the find field, which keeps 111 to type, so that a note
     // such as what a pick added shows beside the counts without the controls moving at every

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/about_window.h"
+#include "app/filter_chips.h"
 #include "app/find_bar.h"
 #include "app/progress_strip.h"
 #include "app/quit_signals.h"
@@ -17,6 +18,7 @@
 #include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
 #include "songs/singer_suggestions.h"
+#include "songs/skipped_lines.h"
 #include "songs/song_filters.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
@@ -126,12 +128,14 @@ void MainWindow::connectControls()
     connect(c.cancelAction, &QAction::triggered, this, &MainWindow::onCancelTriggered);
 
     connect(c.findBar, &FindBar::queryEdited, m_filters, &SongFilters::setQuery);
-    connect(c.findBar, &FindBar::onlyTickedToggled, m_filters, &SongFilters::setOnlyTicked);
+    connect(c.findBar, &FindBar::onlyTickedToggled, this, &MainWindow::onOnlyTickedToggled);
+    connect(c.findBar, &FindBar::songsRequested, c.songTable, &SongTableView::focusFirstSong);
+    connect(m_filters, &SongFilters::changed, this, &MainWindow::onFiltersChanged);
+    connect(c.filterChips, &FilterChips::removeRequested, m_filters,
+        [this](const QString &key) { m_filters->clear(SongFilters::Kind(key.toInt())); });
     connect(c.findBar, &FindBar::queryEdited, m_singerSuggestions, &SingerSuggestions::setQuery);
     connect(c.findBar, &FindBar::singerChosen, this, &MainWindow::onSingerChosen);
     connect(m_singerEntries, &SingerMenuEntries::singerChosen, this, &MainWindow::onSingerChosen);
-    connect(c.findBar, &FindBar::songsRequested, c.songTable, &SongTableView::focusFirstSong);
-    connect(m_filters, &SongFilters::changed, this, &MainWindow::onFiltersChanged);
     connect(m_filters, &SongFilters::singersIndexed, m_singerSuggestions,
         [this] { m_singerSuggestions->setSingers(m_filters->singerIndex()); });
     connect(m_filters, &SongFilters::venueFilesRead, this, &MainWindow::onVenueFilesRead);
@@ -230,11 +234,11 @@ void MainWindow::onTableReplaced(const std::shared_ptr<SearchFileAnalysis> &anal
     m_controls.randomCountField->setText(NumberText::fromReal(static_cast<double>(songCount) / 2));
     if (carried.keptRows > 0 || carried.droppedRows > 0) {
         showNote(tr("　重新分析：保留已选 %1 首，舍弃 %2 首")
-                     .arg(carried.keptRows)
-                     .arg(carried.droppedRows));
+                     .arg(NumberText::grouped(carried.keptRows),
+                         NumberText::grouped(carried.droppedRows)));
     }
-    if (analysis->skippedLineCount > 0)
-        m_dialogs.showMessage(this, skippedLinesMessage(*analysis));
+    if (analysis->skippedLineCount() > 0)
+        m_dialogs.showMessage(this, skippedLinesReport(analysis->skippedLines));
 }
 
 void MainWindow::onCheckAllClicked()
@@ -345,6 +349,23 @@ void MainWindow::onFiltersChanged()
     m_controls.findBar->showQuery(m_filters->query());
     m_controls.findBar->setActiveFilterCount(m_filters->activeFilterCount());
     m_singerSuggestions->setCountedRows(m_filters->rowsBesideQueryAndSinger());
+    showFilterChips();
+}
+
+void MainWindow::showFilterChips()
+{
+    using Kind = SongFilters::Kind;
+    // The filters that hide songs beyond the find field and 只看已选, each named as its menu is.
+    const std::pair<Kind, QString> named[] = { { Kind::Language, tr("语种：") },
+        { Kind::Category, tr("类别：") }, { Kind::NewSongsOnly, QString() },
+        { Kind::DuplicatesOnly, QString() }, { Kind::Singer, tr("歌手：") } };
+    std::vector<FilterChips::Chip> chips;
+    for (const auto &[kind, name] : named) {
+        const QString value = m_filters->displayValue(kind);
+        if (!value.isEmpty())
+            chips.push_back({ QString::number(int(kind)), name + value });
+    }
+    m_controls.filterChips->setChips(chips);
 }
 
 void MainWindow::onVenueFilesRead(const VenueFilesRead &read)
@@ -372,4 +393,12 @@ void MainWindow::updateStatus()
     m_controls.findBar->setCounts(m_shownModel->shownSongCount(), table ? table->rowCount() : 0,
         m_songModel->tickedSongCount(), m_filterCounts);
     m_controls.findBar->setNote(m_statusNote);
+}
+
+void MainWindow::onOnlyTickedToggled(bool onlyTicked)
+{
+    m_filters->setOnlyTicked(onlyTicked);
+    // Reviewing a pick starts at its first song, wherever the whole list was scrolled to.
+    if (onlyTicked)
+        m_controls.songTable->showFirstSong();
 }

@@ -67,12 +67,15 @@ private:
     void onCancelTriggered();
     void onPlaySelectedTriggered();
     void onAboutClicked();
+    void onOnlyTickedToggled(bool onlyTicked);
     void onShownSongsChanged();
     void onTicksChanged();
     void onSongMenuRequested(const QPoint &position, bool byKeyboard);
     // Only this singer's songs (any spelling, duets included), or every singer's for an empty one.
     void onSingerChosen(const QString &singer);
     void onFiltersChanged();
+    // A chip for each filter in force, outside any menu.
+    void showFilterChips();
     void onVenueFilesRead(const VenueFilesRead &read);
 
     // 全选 shows whether none, some or all of the shown songs are ticked.

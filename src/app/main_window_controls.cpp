@@ -1,5 +1,6 @@
 #include "app/main_window_controls.h"
 
+#include "app/filter_chips.h"
 #include "app/find_bar.h"
 #include "app/gap_caption.h"
 #include "app/progress_strip.h"
@@ -8,6 +9,7 @@
 #include "ui/core/number_text.h"
 #include "ui/widgets/accessibility.h"
 #include "ui/widgets/height_divider.h"
+#include "ui/widgets/message_bar.h"
 #include "ui/widgets/placed_layout.h"
 
 #include <QAction>
@@ -40,7 +42,9 @@ Control *place(
 }
 
 // The source view above the divider takes the upper share of the extra height, the song table
-// below it the lower; what sits below both moves down by the whole.
+// below it the lower; what sits below both moves down by the whole. The table, where the work is
+// done, gets most of it.
+constexpr double sourceViewPart = 0.2;
 constexpr Rule stretchedAbove = Rule().growsWide(1).growsTall(PlacedLayout::upper);
 constexpr Rule belowSource = Rule().movesDown(PlacedLayout::upper);
 constexpr Rule stretchedBelow
@@ -49,13 +53,23 @@ constexpr Rule bottomLeft = Rule().movesDown(PlacedLayout::both);
 constexpr Rule bottomMiddle = Rule().movesRight(0.5).movesDown(PlacedLayout::both);
 constexpr Rule bottomRight = Rule().movesRight(1).movesDown(PlacedLayout::both);
 
+// The source group and the song table as drawn; the message bar and the chips take their room
+// from the top of these.
+constexpr QRect sourceGroupRect(3, 1, 595, 249);
+constexpr QRect songTableRect(5, 310, 586, 279);
+// A message longer than this scrolls in its strip rather than squeeze the source view away.
+constexpr int mostMessageHeight = 120;
+constexpr int barGap = 2;
+
 } // namespace
 
 void MainWindowControls::build(QWidget *window)
 {
     m_layout = new PlacedLayout(window, defaultSize);
+    m_layout->setUpperPart(sourceViewPart);
     buildSourceGroup(window);
     buildAnalysisGroup(window);
+    buildInlineBars(window);
 
     findBar = place(m_layout, new FindBar(window), "查找栏", QRect(0, 613, 601, 17),
         Rule().growsWide(1).movesDown(PlacedLayout::both));
@@ -78,12 +92,13 @@ void MainWindowControls::build(QWidget *window)
 void MainWindowControls::buildSourceGroup(QWidget *window)
 {
     auto *group = place(m_layout, new QGroupBox(QObject::tr(" 搜歌文件源码 "), window), "分组框1",
-        QRect(3, 1, 595, 249), stretchedAbove);
+        sourceGroupRect, stretchedAbove);
+    m_sourceGroup = group;
 
     // Drawn at 6,13 the view covers the caption's bottom row; it starts below the caption.
-    const int belowCaption = std::max(13, group->y() + QFontMetrics(group->font()).height() + 1);
+    m_sourceViewTop = std::max(13, group->y() + QFontMetrics(group->font()).height() + 1);
     sourceView = place(m_layout, new SourceView(group), "编辑框1",
-        QRect(6, belowCaption, 586, 245 - belowCaption), stretchedAbove);
+        QRect(6, m_sourceViewTop, 586, 245 - m_sourceViewTop), stretchedAbove);
     sourceView->setAccessibleName(QObject::tr("搜歌文件源码"));
 
     constexpr Rule pathRule = Rule().growsWide(1).movesDown(PlacedLayout::upper);
@@ -126,8 +141,8 @@ void MainWindowControls::buildAnalysisGroup(QWidget *window)
     // The divider lies over the group's top edge.
     divider->raise();
 
-    songTable = place(
-        m_layout, new SongTableView(group), "超级列表框1", QRect(5, 310, 586, 279), stretchedBelow);
+    songTable
+        = place(m_layout, new SongTableView(group), "超级列表框1", songTableRect, stretchedBelow);
     songTable->setAccessibleName(QObject::tr("歌曲列表"));
 
     checkAllBox = place(m_layout, new QCheckBox(QObject::tr("全选"), group), "选择框1",
@@ -194,6 +209,37 @@ void MainWindowControls::placeRandomCountRow(QWidget *window, GapCaption *captio
     place(m_layout, randomCountField, "编辑框3", field, bottomMiddle);
     place(m_layout, note, "标签5", noteRect, bottomMiddle);
     place(m_layout, songCountLabel, "标签4", countRect, bottomMiddle);
+}
+
+void MainWindowControls::buildInlineBars(QWidget *window)
+{
+    messageBar = place(m_layout, new MessageBar(window), "消息栏",
+        QRect(sourceGroupRect.topLeft(), QSize(sourceGroupRect.width(), 1)), Rule().growsWide(1));
+    filterChips = place(m_layout, new FilterChips(songTable->parentWidget()), "筛选条件",
+        QRect(songTableRect.topLeft(), QSize(songTableRect.width(), 1)),
+        Rule().growsWide(1).movesDown(PlacedLayout::upper));
+    const auto replace = [this] { placeInlineBars(); };
+    QObject::connect(messageBar, &MessageBar::visibilityChanged, window, replace);
+    QObject::connect(messageBar, &MessageBar::heightWanted, window, replace);
+    QObject::connect(filterChips, &FilterChips::heightChanged, window, replace);
+}
+
+void MainWindowControls::placeInlineBars()
+{
+    const int message = messageBar->isHidden()
+        ? 0
+        : std::min(messageBar->heightForWidth(messageBar->width()), mostMessageHeight);
+    const int chips = filterChips->heightForWidth(filterChips->width());
+    m_layout->setBase(messageBar,
+        QRect(sourceGroupRect.topLeft(), QSize(sourceGroupRect.width(), std::max(message, 1))));
+    const int sourceShift = message > 0 ? message + barGap : 0;
+    m_layout->setBase(m_sourceGroup, sourceGroupRect.adjusted(0, sourceShift, 0, 0));
+    m_layout->setBase(sourceView,
+        QRect(6, m_sourceViewTop + sourceShift, 586, 245 - m_sourceViewTop - sourceShift));
+    m_layout->setBase(filterChips,
+        QRect(songTableRect.topLeft(), QSize(songTableRect.width(), std::max(chips, 1))));
+    const int tableShift = chips > 0 ? chips + barGap + 1 : 0;
+    m_layout->setBase(songTable, songTableRect.adjusted(0, tableShift, 0, 0));
 }
 
 void MainWindowControls::buildCommands(QWidget *window)

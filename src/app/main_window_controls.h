@@ -1,8 +1,10 @@
 #pragma once
 
+class FilterChips;
 class FindBar;
 class GapCaption;
 class HeightDivider;
+class MessageBar;
 class PlacedLayout;
 class ProgressStrip;
 class QAction;
@@ -41,6 +43,10 @@ struct MainWindowControls
     FindBar *findBar = nullptr;
     ProgressStrip *workbookProgress = nullptr;
     ProgressStrip *loadProgress = nullptr;
+    // What a command did, above the source view; the filters in force, above the song table.
+    // Each takes the height it needs from the view under it, none while empty.
+    MessageBar *messageBar = nullptr;
+    FilterChips *filterChips = nullptr;
 
     // The song table's pop-up menu and the window's commands without a button.
     QMenu *menu = nullptr;
@@ -57,6 +63,10 @@ private:
     void buildAnalysisGroup(QWidget *window);
     void placeRandomCountRow(QWidget *window, GapCaption *caption, QLabel *note);
     void buildCommands(QWidget *window);
+    void buildInlineBars(QWidget *window);
+    void placeInlineBars();
 
     PlacedLayout *m_layout = nullptr;
+    QWidget *m_sourceGroup = nullptr;
+    int m_sourceViewTop = 0;
 };

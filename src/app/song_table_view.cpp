@@ -6,14 +6,17 @@
 #include "songs/song_table_model.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 
 #include <algorithm>
@@ -41,6 +44,67 @@ QAccessibleInterface *accessibleCell(QAbstractItemView *view, const QModelIndex 
         : nullptr;
 }
 
+const QString venueMark = QStringLiteral("已有");
+
+// The room the mark of a song the venue has takes at the end of its name cell; none elsewhere.
+int venueMarkRoom(const QModelIndex &index, const QFontMetrics &metrics)
+{
+    if (index.column() != int(SongColumn::Name)
+        || !index.data(SongTableModel::VenueSongRole).toBool())
+        return 0;
+    return metrics.horizontalAdvance(venueMark) + 10;
+}
+
+// Songs the venue has show in the grey of placeholder text, their name followed by a mark, so
+// what is new stands out while both show.
+class SongCellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+        const QModelIndex &index) const override
+    {
+        const int markRoom = venueMarkRoom(index, option.fontMetrics);
+        if (markRoom == 0 || option.rect.width() <= 2 * markRoom) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        const QWidget *view = option.widget;
+        QStyle *style = view ? view->style() : QApplication::style();
+        // The background across the whole cell, the text before the mark.
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, view);
+        cell.rect.setRight(cell.rect.right() - markRoom);
+        style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, view);
+
+        const QRect mark(option.rect.right() - markRoom + 2, option.rect.top() + 2, markRoom - 6,
+            option.rect.height() - 4);
+        const bool selected = option.state & QStyle::State_Selected;
+        const QColor ink = option.palette.color(
+            selected ? QPalette::HighlightedText : QPalette::PlaceholderText);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(ink, 1));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(QRectF(mark).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+        painter->drawText(mark, Qt::AlignCenter, venueMark);
+        painter->restore();
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!index.data(SongTableModel::VenueSongRole).toBool())
+            return;
+        const QColor grey = option->palette.color(QPalette::PlaceholderText);
+        option->palette.setColor(QPalette::Text, grey);
+        option->palette.setColor(QPalette::WindowText, grey);
+    }
+};
+
 } // namespace
 
 SongTableView::SongTableView(QWidget *parent)
@@ -51,6 +115,7 @@ SongTableView::SongTableView(QWidget *parent)
     setAlternatingRowColors(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(true);
+    setItemDelegate(new SongCellDelegate(this));
 }
 
 void SongTableView::setSongModel(ShownSongsModel *model)
@@ -137,7 +202,8 @@ QString SongTableView::cutText(const QModelIndex &index) const
     option.features |= QStyleOptionViewItem::HasDisplay;
     if (index.data(Qt::CheckStateRole).isValid())
         option.features |= QStyleOptionViewItem::HasCheckIndicator;
-    const QRect textRoom = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    QRect textRoom = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    textRoom.setRight(textRoom.right() - venueMarkRoom(index, option.fontMetrics));
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     return option.fontMetrics.horizontalAdvance(option.text) > textRoom.width() - 2 * margin
         ? option.text
@@ -305,11 +371,18 @@ void SongTableView::focusFirstSong()
 {
     if (model()->rowCount() == 0)
         return;
+    showFirstSong();
+    setFocus(Qt::OtherFocusReason);
+}
+
+void SongTableView::showFirstSong()
+{
+    if (model()->rowCount() == 0)
+        return;
     const QModelIndex first = model()->index(0, 0);
     selectionModel()->setCurrentIndex(
         first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(first);
-    setFocus(Qt::OtherFocusReason);
 }
 
 void SongTableView::contextMenuEvent(QContextMenuEvent *event)

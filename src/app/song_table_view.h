@@ -37,6 +37,8 @@ public slots:
     // Makes the first shown song the current, selected one and takes the focus; without songs
     // the focus stays where it is.
     void focusFirstSong();
+    // The same without the focus: the list shows from its top.
+    void showFirstSong();
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;

@@ -3,6 +3,7 @@
 #include "export/ticked_rows_writer.h"
 #include "songs/song_table_model.h"
 #include "ui/core/file_io.h"
+#include "ui/core/number_text.h"
 #include "ui/widgets/dialogs.h"
 
 #include <QBuffer>
@@ -43,8 +44,8 @@ bool TickedSongsExport::exportCodes()
     }
     m_ticksChangedSinceExport = false;
     emit ticksSettled();
-    emit noted(
-        tr("　已导出 %1 个编码到 %2").arg(songs.count()).arg(QDir::toNativeSeparators(*path)));
+    emit noted(tr("　已导出 %1 个编码到 %2")
+                   .arg(NumberText::grouped(songs.count()), QDir::toNativeSeparators(*path)));
     return true;
 }
 
@@ -60,7 +61,7 @@ bool TickedSongsExport::mayClose()
         return true;
     switch (m_dialogs.askYesNoCancel(m_window,
         tr("已选 %1 首歌曲，勾选改动后还没有导出编码。\n关闭前导出所选编码吗？")
-            .arg(m_songs->tickedSongCount()),
+            .arg(NumberText::grouped(m_songs->tickedSongCount())),
         tr("导出"), tr("不导出"), tr("取消"))) {
     case Dialogs::Answer::Yes:
         return exportCodes();
@@ -76,13 +77,13 @@ bool TickedSongsExport::mayClose()
 void TickedSongsExport::copyCodes()
 {
     copyTickedSongs(codeColumn);
-    emit noted(tr("　已复制 %1 个编码").arg(m_songs->tickedSongCount()));
+    emit noted(tr("　已复制 %1 个编码").arg(NumberText::grouped(m_songs->tickedSongCount())));
 }
 
 void TickedSongsExport::copyDetails()
 {
     copyTickedSongs(allColumns);
-    emit noted(tr("　已复制 %1 首歌曲的明细").arg(m_songs->tickedSongCount()));
+    emit noted(tr("　已复制 %1 首歌曲的明细").arg(NumberText::grouped(m_songs->tickedSongCount())));
 }
 
 void TickedSongsExport::copyTickedSongs(std::span<const SongColumn> columns)

@@ -2,6 +2,7 @@
 
 #include "songs/shown_songs_model.h"
 #include "songs/song_filters.h"
+#include "ui/core/number_text.h"
 #include "ui/widgets/dialogs.h"
 
 #include <QAction>
@@ -111,8 +112,8 @@ void VenueMenus::fillChoices(QMenu *menu, QActionGroup *group, bool languages)
     for (std::size_t index = 0; index < values.size(); ++index) {
         const QString spelling = decodeText(values[index].spelling, encoding);
         add(tr("%1（%2 首）")
-                .arg(spelling.isEmpty() ? tr("（空）") : spelling)
-                .arg(values[index].count),
+                .arg(spelling.isEmpty() ? tr("（空）") : spelling,
+                    NumberText::grouped(values[index].count)),
             int(index));
     }
 }
@@ -136,18 +137,19 @@ QString VenueMenus::counts(const ShownSongsModel &shown) const
     QString counts;
     // No count until the rows are marked: a 0 meanwhile would be wrong.
     if (m_filters->venueRowsMarked()) {
-        counts += tr("　已有 %1 首").arg(shown.countShownSongs([this](std::uint32_t row) {
-            return m_filters->venueHas(row);
-        }));
+        counts += tr("　已有 %1 首")
+                      .arg(NumberText::grouped(shown.countShownSongs(
+                          [this](std::uint32_t row) { return m_filters->venueHas(row); })));
     }
     if (m_filters->duplicatesOnly() && m_filters->duplicateGroupCount())
-        counts += tr("　重复 %1 组").arg(*m_filters->duplicateGroupCount());
+        counts += tr("　重复 %1 组").arg(NumberText::grouped(*m_filters->duplicateGroupCount()));
     return counts;
 }
 
 void VenueMenus::onVenueSongsTriggered()
 {
-    const QStringList paths = m_dialogs.askOpenFiles(m_window, codeListFilter);
+    const QStringList paths
+        = m_dialogs.askOpenFiles(m_window, codeListFilter, tr("已有歌曲：选择编码列表或搜歌文件"));
     if (!paths.isEmpty())
         m_filters->readVenueFiles(paths);
 }
@@ -161,7 +163,9 @@ void VenueMenus::onVenueFilesRead(const VenueFilesRead &read)
         return;
     QStringList parts;
     if (m_filters->hasVenueSongs())
-        parts << tr("%1 个文件，%2 个编码").arg(read.kept.size()).arg(read.codeCount);
+        parts << tr("%1 个文件，%2 个编码")
+                     .arg(NumberText::grouped(read.kept.size()),
+                         NumberText::grouped(read.codeCount));
     parts << read.problems;
     emit noted(read.paths.isEmpty() ? tr("　不再标记已有歌曲")
                                     : tr("　已有歌曲：") + parts.join(tr("；")));
@@ -169,7 +173,8 @@ void VenueMenus::onVenueFilesRead(const VenueFilesRead &read)
 
 void VenueMenus::onImportCodesTriggered()
 {
-    const std::optional<QString> path = m_dialogs.askOpenFile(m_window, codeListFilter);
+    const std::optional<QString> path
+        = m_dialogs.askOpenFile(m_window, codeListFilter, tr("导入编码：选择编码列表"));
     if (!path)
         return;
     // Read and matched beside the window; a new table cancels it, its rows being another's.
@@ -198,10 +203,11 @@ void VenueMenus::onCodesImported(const QString &path, const CodeList &list, Code
     m_missingCodes = std::move(match.missing);
     m_copyMissingCodes->setEnabled(!m_missingCodes.empty());
     QString note = tr("　导入编码：勾选 %1 首，%2 个编码未找到")
-                       .arg(m_songs->tickedSongCount() - tickedBefore)
-                       .arg(m_missingCodes.size());
+                       .arg(NumberText::grouped(m_songs->tickedSongCount() - tickedBefore),
+                           NumberText::grouped(qint64(m_missingCodes.size())));
     if (list.skippedLineCount > 0) {
-        note += tr("，%1 行不是编码（%2）").arg(list.skippedLineCount).arg(skippedLinesText(list));
+        note += tr("，%1 行不是编码（%2）")
+                    .arg(NumberText::grouped(list.skippedLineCount), skippedLinesText(list));
     }
     emit noted(note);
 }
@@ -212,5 +218,6 @@ void VenueMenus::onCopyMissingCodesTriggered()
     for (const CodeKey key : m_missingCodes)
         codes += QString::fromLatin1(codeText(key)) + u"\r\n"_qs;
     QGuiApplication::clipboard()->setText(codes);
-    emit noted(tr("　已复制 %1 个未找到的编码").arg(m_missingCodes.size()));
+    emit noted(
+        tr("　已复制 %1 个未找到的编码").arg(NumberText::grouped(qint64(m_missingCodes.size()))));
 }

@@ -1,5 +1,7 @@
 #include "selection/random_selection.h"
 
+#include "ui/core/number_text.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -51,7 +53,8 @@ QString randomPickNote(const UntickedPick &pick, qsizetype count)
     const qsizetype added = qsizetype(pick.rows.size());
     if (pick.tookAllLeft(count)) {
         return QCoreApplication::translate("RandomSelection", "随机选中 %1 首（只剩 %1 首未选）")
-            .arg(added);
+            .arg(NumberText::grouped(added));
     }
-    return QCoreApplication::translate("RandomSelection", "随机选中 %1 首").arg(added);
+    return QCoreApplication::translate("RandomSelection", "随机选中 %1 首")
+        .arg(NumberText::grouped(added));
 }

@@ -2,7 +2,6 @@
 
 #include "songs/line_reader.h"
 #include "ui/core/gbk_text.h"
-#include "ui/core/number_text.h"
 
 #include <QCoreApplication>
 #include <QtConcurrent/QtConcurrentRun>
@@ -66,8 +65,7 @@ struct AnalysedPart
     std::vector<ByteSpan> lines;
     std::vector<SongFindForm> findForms;
     qsizetype lineCount = 0;
-    qsizetype skippedLineCount = 0;
-    std::vector<qsizetype> firstSkippedLines;
+    std::vector<std::uint32_t> skippedLines;
 };
 
 // How many lines go between two looks at the stop flag.
@@ -96,8 +94,7 @@ AnalysedPart analysePart(
         if (line.end == line.begin)
             continue;
         if (!splitLine<encoding>(line.begin, line.end, fields)) {
-            if (part.skippedLineCount++ < SearchFileAnalysis::maxListedSkippedLines)
-                part.firstSkippedLines.push_back(part.lineCount);
+            part.skippedLines.push_back(std::uint32_t(part.lineCount));
             continue;
         }
         for (int column = 0; column < songColumnCount; ++column) {
@@ -171,20 +168,20 @@ std::optional<SearchFileAnalysis> analyse(const QByteArray &text, TextEncoding e
         return std::nullopt;
     SongTable table(text, {}, encoding);
     std::size_t songCount = 0;
-    for (const AnalysedPart &part : parts)
+    std::size_t skippedCount = 0;
+    for (const AnalysedPart &part : parts) {
         songCount += part.lines.size();
+        skippedCount += part.skippedLines.size();
+    }
     analysis.lines.reserve(songCount);
+    analysis.skippedLines.reserve(skippedCount);
     qsizetype linesBefore = 0;
     for (AnalysedPart &part : parts) {
         analysis.lines.insert(analysis.lines.end(), part.lines.begin(), part.lines.end());
         if (findForms == FindForms::Made && encoding == TextEncoding::Gbk)
             analysis.findForms.push_back(std::move(part.findForms));
-        for (const qsizetype line : part.firstSkippedLines) {
-            if (qsizetype(analysis.firstSkippedLines.size())
-                < SearchFileAnalysis::maxListedSkippedLines)
-                analysis.firstSkippedLines.push_back(linesBefore + line);
-        }
-        analysis.skippedLineCount += part.skippedLineCount;
+        for (const std::uint32_t line : part.skippedLines)
+            analysis.skippedLines.push_back(std::uint32_t(linesBefore + line));
         linesBefore += part.lineCount;
         table.appendChunk(std::move(part.rows));
     }
@@ -237,14 +234,4 @@ std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, std::span<con
         forms.push_back(fields ? SongFindForm::of(fields->first, fields->second) : SongFindForm {});
     }
     return forms;
-}
-
-QString skippedLinesMessage(const SearchFileAnalysis &analysis)
-{
-    const bool more = analysis.skippedLineCount > qsizetype(analysis.firstSkippedLines.size());
-    return QCoreApplication::translate(
-        "SearchFileAnalysis", "有 %1 行字段不足九个，不是完整的歌曲记录，已跳过。\n行号：%2%3")
-        .arg(analysis.skippedLineCount)
-        .arg(NumberText::list(analysis.firstSkippedLines),
-            more ? QCoreApplication::translate("SearchFileAnalysis", " 等") : QString());
 }

@@ -23,18 +23,14 @@ struct SearchFileAnalysis
     // What pinyin finding needs of each row, for a GBK text; empty for UTF-8, whose lines the
     // finder re-encodes and measures itself.
     SongFindForms findForms;
-    // Lines with one to eight fields; empty lines are skipped silently and not counted.
-    qsizetype skippedLineCount = 0;
-    // 1-based line numbers of the first skipped lines, at most maxListedSkippedLines.
-    std::vector<qsizetype> firstSkippedLines;
+    // The 1-based numbers of the lines with one to eight fields, every one of them, 4 bytes a
+    // line; empty lines are skipped silently and not counted.
+    std::vector<std::uint32_t> skippedLines;
     // Non-empty when the text cannot be analysed at all; the table is then empty.
     QString error;
 
-    static constexpr qsizetype maxListedSkippedLines = 10;
+    qsizetype skippedLineCount() const { return qsizetype(skippedLines.size()); }
 };
-
-// What the message after an analysis says of the lines it skipped, naming the first of them.
-QString skippedLinesMessage(const SearchFileAnalysis &analysis);
 
 // Cells are 32-bit offsets into the text, so a larger text cannot be analysed.
 inline constexpr qint64 maxSearchFileSize = 0xFFFFFFFF;

@@ -16,11 +16,15 @@ ShownSongsModel::ShownSongsModel(SongTableModel *songs, SongFilters *filters, QO
     connect(
         m_songs, &QAbstractItemModel::modelAboutToBeReset, this, &ShownSongsModel::beginResetModel);
     connect(m_songs, &QAbstractItemModel::modelReset, this, &ShownSongsModel::onSongsReset);
-    // Only ticks change in place; one signal over the shown rows repaints what is in sight.
-    connect(m_songs, &QAbstractItemModel::dataChanged, this, [this] {
-        if (rowCount() > 0)
-            emit dataChanged(index(0, 0), index(rowCount() - 1, 0), { Qt::CheckStateRole });
-    });
+    // Only ticks and the venue's marks change in place; one signal over the shown rows repaints
+    // what is in sight.
+    connect(m_songs, &QAbstractItemModel::dataChanged, this,
+        [this](
+            const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) {
+            if (rowCount() > 0)
+                emit dataChanged(
+                    index(0, topLeft.column()), index(rowCount() - 1, bottomRight.column()), roles);
+        });
     connect(m_filters, &SongFilters::changed, this, &ShownSongsModel::onFiltersChanged);
 }
 

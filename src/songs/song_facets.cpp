@@ -2,6 +2,9 @@
 
 #include "songs/gbk_folding.h"
 #include "ui/core/gbk_text.h"
+#include "ui/core/number_text.h"
+
+#include <QCoreApplication>
 
 #include <QHash>
 
@@ -142,4 +145,34 @@ SongFacets::Filter SongFacets::filter(int language, int category) const
     else
         filter.m_wide = m_wideRowPairs.data();
     return filter;
+}
+
+std::vector<qsizetype> SongFacets::languageCounts(const TickMarks &ticks) const
+{
+    std::vector<qsizetype> pairCounts(m_pairLanguage.size());
+    const std::size_t rowCount = m_wideRowPairs.empty() ? m_rowPairs.size() : m_wideRowPairs.size();
+    ticks.forEachTicked([&](qsizetype row) {
+        if (std::size_t(row) < rowCount)
+            ++pairCounts[m_wideRowPairs.empty() ? m_rowPairs[std::size_t(row)]
+                                                : m_wideRowPairs[std::size_t(row)]];
+    });
+    std::vector<qsizetype> counts(m_languages.size());
+    for (std::size_t pair = 0; pair < pairCounts.size(); ++pair)
+        counts[m_pairLanguage[pair]] += pairCounts[pair];
+    return counts;
+}
+
+QString tickedLanguageSplit(const SongFacets &facets, const TickMarks &ticks, TextEncoding encoding)
+{
+    const std::vector<qsizetype> counts = facets.languageCounts(ticks);
+    QStringList parts;
+    for (std::size_t language = 0; language < counts.size(); ++language) {
+        if (counts[language] == 0)
+            continue;
+        const QString spelling = decodeText(facets.languages()[language].spelling, encoding);
+        parts << (spelling.isEmpty() ? QCoreApplication::translate("SongFacets", "（空）")
+                                     : spelling)
+                + u' ' + NumberText::grouped(counts[language]);
+    }
+    return parts.join(u'\u3000');
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "songs/song_table.h"
+#include "songs/tick_marks.h"
 
 #include <QByteArray>
 
@@ -59,6 +60,9 @@ public:
     // cannot hold stays as it is, marked so that it equals no GBK text).
     static QByteArray foldedValue(QByteArrayView value, TextEncoding encoding);
 
+    // How many of the ticked rows have each language, by the index of languages().
+    std::vector<qsizetype> languageCounts(const TickMarks &ticks) const;
+
     // Bytes kept per row of the table.
     std::size_t bytesPerRow() const { return m_wideRowPairs.empty() ? 2 : 4; }
 
@@ -77,3 +81,8 @@ private:
     std::vector<std::uint16_t> m_rowPairs;
     std::vector<std::uint32_t> m_wideRowPairs;
 };
+
+// The ticked songs by language, for checking a pick before it is written: "粵語 100　國語 208",
+// languages in the order of the facets (the table's most common first), those with none left out.
+QString tickedLanguageSplit(
+    const SongFacets &facets, const TickMarks &ticks, TextEncoding encoding);

@@ -3,6 +3,7 @@
 #include "songs/gbk_folding.h"
 #include "songs/pinyin_readings.h"
 #include "ui/core/gbk_text.h"
+#include "ui/core/number_text.h"
 
 #include <QFileInfo>
 
@@ -202,7 +203,7 @@ void SongFilters::onVenueFilesRead(
         if (list.skippedLineCount > 0)
             read.problems << tr("“%1”跳过 %2 行不是编码（%3）")
                                  .arg(name)
-                                 .arg(list.skippedLineCount)
+                                 .arg(NumberText::grouped(list.skippedLineCount))
                                  .arg(skippedLinesText(list));
     }
     if (read.keptEarlierFiles()) {
@@ -223,6 +224,7 @@ void SongFilters::markVenueRows()
 {
     m_venueRowsJob.cancel();
     m_venueRows.reset();
+    m_songs->setVenueRows(nullptr);
     const std::shared_ptr<const SongTable> table = m_songs->table();
     if (!m_venueCodes || !table)
         return;
@@ -234,6 +236,7 @@ void SongFilters::markVenueRows()
         },
         [this](std::shared_ptr<const std::vector<bool>> rows) {
             m_venueRows = std::move(rows);
+            m_songs->setVenueRows(m_venueRows);
             emit changed();
         });
 }

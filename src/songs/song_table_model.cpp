@@ -24,6 +24,7 @@ TicksCarried SongTableModel::setTable(std::shared_ptr<const SongTable> table)
         : CarriedTicks { TickMarks(table ? table->rowCount() : 1) };
     beginResetModel();
     m_table = std::move(table);
+    m_venueRows.reset();
     m_ticks = std::move(carried.ticks);
     endResetModel();
     emit tableReplaced();
@@ -83,6 +84,18 @@ void SongTableModel::flipTicks(std::span<const std::uint32_t> rows)
     emit ticksChanged();
 }
 
+void SongTableModel::setVenueRows(RowMask rows)
+{
+    if (rows && (!m_table || qsizetype(rows->size()) != m_table->rowCount()))
+        rows.reset();
+    if (!rows && !m_venueRows)
+        return;
+    m_venueRows = std::move(rows);
+    if (m_table && m_table->rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, songColumnCount - 1),
+            { VenueSongRole, Qt::AccessibleDescriptionRole });
+}
+
 int SongTableModel::defaultColumnWidth(int column)
 {
     return column >= 0 && column < songColumnCount ? columnWidths[static_cast<std::size_t>(column)]
@@ -114,11 +127,16 @@ QVariant SongTableModel::data(const QModelIndex &index, int role) const
         if (index.column() == 0)
             return isTicked(index.row()) ? Qt::Checked : Qt::Unchecked;
         return {};
-    case Qt::AccessibleDescriptionRole:
+    case Qt::AccessibleDescriptionRole: {
+        const QString venue = isVenueSong(index.row()) ? tr("已有") : QString();
         // Spoken with the code, so a reader says that a row can be ticked whether it is or not.
-        if (index.column() == 0)
-            return isTicked(index.row()) ? tr("已勾选") : tr("未勾选，可勾选");
-        return {};
+        if (index.column() != 0)
+            return venue.isEmpty() ? QVariant() : venue;
+        const QString tick = isTicked(index.row()) ? tr("已勾选") : tr("未勾选，可勾选");
+        return venue.isEmpty() ? tick : tick + tr("，") + venue;
+    }
+    case VenueSongRole:
+        return isVenueSong(index.row());
     default:
         return {};
     }

@@ -34,6 +34,9 @@ class SongTableModel : public QAbstractTableModel
 
 public:
     using RowList = std::shared_ptr<const std::vector<std::uint32_t>>;
+    using RowMask = std::shared_ptr<const std::vector<bool>>;
+    // True for a song the venue already has; views draw it apart.
+    static constexpr int VenueSongRole = Qt::UserRole + 1;
 
     explicit SongTableModel(QObject *parent = nullptr);
 
@@ -57,6 +60,14 @@ public:
     void setRowsTicked(std::span<const std::uint32_t> rows, bool ticked);
     // Flips these rows back or again, as undo and redo do; no ticksEdited.
     void flipTicks(std::span<const std::uint32_t> rows);
+
+    // The rows of the songs the venue already has, one flag a row of this table; null (or a mask
+    // of another table's size) marks none. A new table drops it.
+    void setVenueRows(RowMask rows);
+    bool isVenueSong(qsizetype row) const
+    {
+        return m_venueRows && (*m_venueRows)[std::size_t(row)];
+    }
 
     static int defaultColumnWidth(int column);
 
@@ -83,4 +94,5 @@ private:
 
     std::shared_ptr<const SongTable> m_table;
     TickMarks m_ticks { 1 };
+    RowMask m_venueRows;
 };

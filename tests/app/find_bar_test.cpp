@@ -6,9 +6,12 @@
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputMethodEvent>
+#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -263,4 +266,64 @@ TEST_F(FindingSongs, AUtf8FileIsFoundAsItsCharactersRead)
     EXPECT_EQ(shownCodes(), Codes { u"202"_qs });
     find(u"周杰伦 dx"_qs);
     EXPECT_EQ(shownCodes(), Codes { u"201"_qs });
+}
+
+using ReviewingTicks = MainWindowTest;
+
+TEST_F(ReviewingTicks, OnlyTickedOpensTheListAtItsTopWhereverTheWholeListWasScrolled)
+{
+    ASSERT_TRUE(showActive());
+    QByteArray lines;
+    for (int song = 0; song < 300; ++song)
+        lines += songLine(QByteArray::number(10000000 + song)) + "\r\n";
+    browseAndAnalyse(lines);
+    // More ticked songs than the list shows at once, the last one current.
+    for (int row = 3; row < 300; row += 8)
+        setChecked(row, true);
+    // The user was working near the end of the whole list.
+    const QModelIndex late = songTable()->model()->index(299, 0);
+    songTable()->selectionModel()->setCurrentIndex(
+        late, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    songTable()->scrollToBottom();
+    ASSERT_GT(songTable()->verticalScrollBar()->value(), 0);
+
+    onlyTickedBox()->click();
+    waitUntilShown();
+    ASSERT_EQ(songTable()->model()->rowCount(), 38);
+    EXPECT_EQ(songTable()->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(songTable()->currentIndex().row(), 0);
+    EXPECT_EQ(songTable()->currentIndex().data().toString(), u"10000003"_qs);
+    EXPECT_EQ(songTable()->rowAt(0), 0) << "the first ticked song is in sight";
+}
+
+using CountText = MainWindowTest;
+
+TEST_F(CountText, CountsReadWithSeparatorsWhileTheRandomCountAndTheCodesStayPlain)
+{
+    QByteArray lines;
+    for (int song = 0; song < 2400; ++song)
+        lines += songLine(QByteArray::number(10000000 + song)) + "\r\n";
+    browseAndAnalyse(lines);
+    EXPECT_TRUE(status().startsWith(u"显示 2,400 / 共 2,400 首　已选 0 首"_qs))
+        << status().toStdString();
+    EXPECT_EQ(songCountLabel()->text(), u"2400"_qs) << "标签4 keeps the plain number";
+    EXPECT_EQ(randomCountField()->text(), u"1200"_qs) << "as 编辑框3 does";
+
+    randomCountField()->setText(u"1200"_qs);
+    randomPickButton()->click();
+    EXPECT_TRUE(status().contains(u"已选 1,200 首"_qs)) << status().toStdString();
+    EXPECT_TRUE(status().contains(u"随机选中 1,200 首"_qs)) << status().toStdString();
+    copyCodesAction()->trigger();
+    EXPECT_TRUE(status().contains(u"已复制 1,200 个编码"_qs)) << status().toStdString();
+    EXPECT_FALSE(QGuiApplication::clipboard()->text().contains(u','));
+
+    const QString exported = m_dir.filePath(u"codes.txt"_qs);
+    m_dialogs.saveAnswers.push_back(exported);
+    exportCodesButton()->click();
+    EXPECT_TRUE(status().contains(u"已导出 1,200 个编码到 "_qs)) << status().toStdString();
+    QFile written(exported);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray codes = written.readAll();
+    EXPECT_EQ(codes.count("\r\n"), 1200);
+    EXPECT_FALSE(codes.contains(','));
 }

@@ -1,5 +1,6 @@
 #include "main_window_fixture.h"
 
+#include "app/filter_chips.h"
 #include "app/find_bar.h"
 #include "app/suggestion_popup.h"
 #include "songs/singer_suggestions.h"
@@ -183,6 +184,14 @@ TEST_F(SingerFilter, ThePopUpMenuOffersEachSingerOfADuetAndClearingShowsAllAgain
     EXPECT_EQ(
         m_window.findChild<SongFilters *>()->displayValue(SongFilters::Kind::Singer), u"蔡蓮志"_qs)
         << "the filter names the singer as most of the file writes it";
+    waitUntilShown();
+    auto *chips = control<FilterChips>("筛选条件");
+    ASSERT_EQ(chips->chips().size(), 1);
+    EXPECT_EQ(chips->chips()[0]->label(), u"歌手：蔡蓮志"_qs);
+    chips->chips()[0]->click();
+    waitUntilShown();
+    EXPECT_TRUE(chips->chips().isEmpty());
+    EXPECT_EQ(shownCodes().size(), 7u) << "the chip removes the singer filter";
     const QList<QAction *> actions = menu->actions();
     EXPECT_EQ(std::count_if(actions.begin(), actions.end(),
                   [](QAction *action) { return action->objectName() == u"只看歌手"_qs; }),

@@ -1,5 +1,7 @@
 #include "main_window_fixture.h"
 
+#include "app/filter_chips.h"
+
 #include "songs/song_filters.h"
 #include "ui/core/gbk_text.h"
 
@@ -10,6 +12,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QStringEncoder>
+#include <QSet>
 #include <QTimer>
 #include <QToolButton>
 
@@ -219,6 +222,94 @@ TEST_F(VenueFiltersTest, SongsTheVenueHasFromACodeListAndASearchFileAreHiddenAnd
     EXPECT_TRUE(QTest::qWaitFor([&] {
         return lastStatus->text().contains(u"已选 0 首　已有歌曲：无法读取“installed.txt”"_qs);
     })) << lastStatus->text().toStdString();
+}
+
+TEST_F(VenueFiltersTest, EachFileDialogSaysWhatItChooses)
+{
+    m_dialogs.openTitles.clear();
+    action("已有歌曲")->trigger();
+    action("导入编码")->trigger();
+    browseButton()->click();
+    EXPECT_EQ(m_dialogs.openTitles,
+        (QStringList {
+            u"已有歌曲：选择编码列表或搜歌文件"_qs, u"导入编码：选择编码列表"_qs, QString() }))
+        << "the search file's dialog keeps its own title";
+    EXPECT_EQ(m_dialogs.unscripted.size(), 3) << "all three were cancelled";
+}
+
+TEST_F(VenueFiltersTest, SongsTheVenueHasShowGreyedWithAMarkAndReadersHearIt)
+{
+    chooseVenueFiles({ writeFile(u"installed.txt"_qs, "10000002\r\n10000006\r\n") });
+    songTable()->clearSelection();
+    songTable()->setCurrentIndex({});
+    const QImage drawn = songTable()->viewport()->grab().toImage();
+    // The darkest ink of a name cell, and how many colours its last 30 pixels hold.
+    const auto nameCell = [&](int row) {
+        const QRect cell = songTable()->visualRect(songTable()->model()->index(row, 1));
+        int darkest = 255;
+        for (int x = cell.left(); x < cell.right() - 40; ++x)
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                darkest = std::min(darkest, qGray(drawn.pixel(x, y)));
+        QSet<QRgb> endColours;
+        for (int x = cell.right() - 30; x < cell.right() - 2; ++x)
+            for (int y = cell.top() + 1; y < cell.bottom(); ++y)
+                endColours.insert(drawn.pixel(x, y));
+        return std::pair { darkest, endColours.size() };
+    };
+    const auto [newInk, newEnd] = nameCell(0);
+    const auto [hadInk, hadEnd] = nameCell(1);
+    EXPECT_GT(hadInk, newInk + 40) << "a song the venue has is drawn lighter";
+    EXPECT_EQ(newEnd, 1) << "a new song's short name leaves the cell's end blank";
+    EXPECT_GT(hadEnd, 2) << "a song the venue has carries a mark there";
+    EXPECT_TRUE(nameCell(5).first > newInk + 40);
+
+    QAbstractItemModel *shown = songTable()->model();
+    EXPECT_TRUE(
+        shown->index(1, 0).data(Qt::AccessibleDescriptionRole).toString().contains(u"已有"_qs));
+    EXPECT_FALSE(
+        shown->index(0, 0).data(Qt::AccessibleDescriptionRole).toString().contains(u"已有"_qs));
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(songTable());
+    ASSERT_NE(table, nullptr);
+    ASSERT_NE(table->tableInterface(), nullptr);
+    QAccessibleInterface *cell = table->tableInterface()->cellAt(5, 2);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Description), u"已有"_qs);
+
+    // Once the venue's songs are forgotten, nothing is marked.
+    action("清除已有歌曲")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !shown->index(1, 0).data(SongTableModel::VenueSongRole).toBool(); }));
+}
+
+TEST_F(VenueFiltersTest, EachFilterInForceShowsAsAChipThatRemovesIt)
+{
+    auto *chips = control<FilterChips>("筛选条件");
+    const auto chipTexts = [chips] {
+        QStringList texts;
+        for (FilterChip *chip : chips->chips())
+            texts << chip->label();
+        return texts;
+    };
+    EXPECT_TRUE(chipTexts().isEmpty());
+    choose("语种", u"粵語"_qs);
+    choose("类别", u"流行"_qs);
+    toggle("只看重复");
+    waitForStatus(u"重复 "_qs);
+    EXPECT_EQ(chipTexts(), (QStringList { u"语种：粵語"_qs, u"类别：流行"_qs, u"只看重复"_qs }));
+    EXPECT_EQ(shownCodes(), Codes { u"10000005"_qs });
+
+    // A click on the 类别 chip, Delete on the 语种 chip.
+    chips->chips()[1]->click();
+    waitUntilShown();
+    EXPECT_EQ(chipTexts(), (QStringList { u"语种：粵語"_qs, u"只看重复"_qs }));
+    EXPECT_TRUE(menu("类别")->actions().constFirst()->isChecked()) << "全部 again";
+    chips->chips()[0]->setFocus();
+    QTest::keyClick(chips->chips()[0], Qt::Key_Delete);
+    waitUntilShown();
+    EXPECT_EQ(chipTexts(), QStringList { u"只看重复"_qs });
+    EXPECT_EQ(shownCodes().size(), 4u) << "every duplicate again";
+    toggle("清除筛选");
+    EXPECT_TRUE(chipTexts().isEmpty());
 }
 
 TEST_F(VenueFiltersTest, ImportTicksOneUndoStepAndCopiesTheCodesNotFound)

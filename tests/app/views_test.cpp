@@ -1,14 +1,20 @@
+#include "app/skipped_lines_window.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
 #include "songs/search_file_analysis.h"
 #include "songs/shown_songs_model.h"
+#include "songs/skipped_lines.h"
 #include "songs/song_filters.h"
 #include "songs/song_table_model.h"
 #include "songs/source_text_model.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QListView>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -74,4 +80,18 @@ TEST(SongTableViewInput, RightClickSelectsTheRowUnderTheMouseBeforeTheMenu)
     EXPECT_EQ(view.selectedRow(), 2);
     ASSERT_EQ(menuRequests.size(), 1);
     EXPECT_EQ(menuRequests[0][0].toPoint(), view.viewport()->mapToGlobal(onRowTwo));
+}
+
+TEST(SkippedLinesWindowInput, ListsEveryLineAndCopiesThemAll)
+{
+    const QByteArray text = "a||b\nc\nd||e||f\n";
+    SkippedLinesModel lines(text, TextEncoding::Gbk, { 1, 2, 3 });
+    SkippedLinesWindow window(&lines, skippedLinesReport(std::vector<std::uint32_t> { 1, 2, 3 }));
+    EXPECT_EQ(window.windowTitle(), u"不完整的歌曲记录"_qs);
+    EXPECT_EQ(window.list()->model()->rowCount(), 3);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window.list())->text(QAccessible::Name),
+        u"不完整的行"_qs);
+    window.copyButton()->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+        u"第 1 行：a||b\r\n第 2 行：c\r\n第 3 行：d||e||f"_qs);
 }

@@ -1,8 +1,10 @@
 #include "main_window_fixture.h"
 #include "support/window_layout.h"
 
+#include "app/filter_chips.h"
 #include "app/find_bar.h"
 #include "app/status_line.h"
+#include "ui/widgets/message_bar.h"
 #include "ui/widgets/placed_layout.h"
 
 #include <QAccessible>
@@ -120,6 +122,79 @@ TEST_F(WindowRoom, ACutCellShowsItsWholeTextInATooltip)
         u"Mandarin\\Jay Chou\\Qing Tian (live at the arena).mpg"_qs);
 }
 
+TEST_F(WindowRoom, MostOfTheExtraHeightGoesToTheSongTable)
+{
+    const int source = inWindow("编辑框1").height();
+    const int songs = inWindow("超级列表框1").height();
+    m_window.resize(maximised);
+    const int extra = maximised.height() - 630;
+    EXPECT_EQ(inWindow("编辑框1").height() - source, extra / 5);
+    EXPECT_EQ(inWindow("超级列表框1").height() - songs, extra - extra / 5);
+    EXPECT_EQ(controlsCutOff(m_window), "");
+}
+
+TEST_F(WindowRoom, AMessageAndChipsTakeRoomFromTheViewsAndCutNeitherTheFindBandNorTheHeader)
+{
+    browseAndAnalyse(threeSongs());
+    const std::map<QString, QRect> atDefault = places();
+    auto *bar = m_window.findChild<MessageBar *>();
+    auto *chips = m_window.findChild<FilterChips *>();
+    ASSERT_TRUE(bar && chips);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(chips->chips().isEmpty());
+
+    const QString exported = u"已导出 308 个编码到 "_qs
+        + QString(u"/home/venue/歌曲清单/本月新歌"_qs).repeated(3) + u"/新增歌曲编码.txt"_qs;
+    bar->showMessage(MessageBar::Kind::Positive, exported, { { u"打开所在文件夹"_qs, [] {} } });
+    chips->setChips({ { u"language"_qs, u"语种：粵語"_qs }, { u"new"_qs, u"只看新歌"_qs } });
+    const auto checkRoom = [&](const char *size) {
+        EXPECT_EQ(controlsCutOff(m_window), "") << size;
+        const QRect message = inWindow("消息栏");
+        EXPECT_GE(message.height(), bar->heightForWidth(message.width())) << "whole, " << size;
+        EXPECT_LT(message.bottom(), inWindow("分组框1").top()) << size;
+        const QRect text = inWindow("消息");
+        EXPECT_GT(text.width(), message.width() / 2) << size;
+        EXPECT_GE(text.height(), control<QLabel>("消息")->heightForWidth(text.width())) << size;
+        const QRect action = inWindow("消息栏").intersected(
+            QRect(bar->actionButtons().value(0)->mapTo(&m_window, QPoint(0, 0)),
+                bar->actionButtons().value(0)->size()));
+        EXPECT_EQ(action.size(), bar->actionButtons().value(0)->size()) << size;
+        EXPECT_GT(action.left(), text.right()) << size;
+        const QRect chipRow = inWindow("筛选条件");
+        const QRect songs = inWindow("超级列表框1");
+        EXPECT_LT(chipRow.bottom(), songs.top()) << size;
+        EXPECT_GE(chipRow.height(), chips->heightForWidth(chipRow.width())) << size;
+        EXPECT_GE(songs.height(),
+            table()->horizontalHeader()->height()
+                + 4 * table()->verticalHeader()->defaultSectionSize())
+            << "the header and some songs show, " << size;
+        for (FilterChip *chip : chips->chips())
+            EXPECT_EQ(chip->shownText(), chip->label()) << size;
+    };
+    checkRoom("default");
+    EXPECT_GT(inWindow("消息栏").height(), 2 * bar->fontMetrics().height())
+        << "the long path wraps at the default size";
+    for (const char *name : { "查找栏", "查找", "查找状态", "按钮3", "标签1" })
+        EXPECT_EQ(inWindow(name), atDefault.at(QString::fromUtf8(name))) << name;
+
+    m_window.resize(maximised);
+    // The bar asks for its height at the new width once the resize is done.
+    QCoreApplication::sendPostedEvents();
+    checkRoom("maximised");
+
+    m_window.resize(601, 630);
+    bar->closeButton()->click();
+    chips->setChips({});
+    // The bar's own parts are laid out for its last text.
+    const auto outsideTheBar = [](std::map<QString, QRect> all) {
+        all.erase(u"消息"_qs);
+        all.erase(u"关闭消息"_qs);
+        return all;
+    };
+    EXPECT_EQ(outsideTheBar(places()), outsideTheBar(atDefault))
+        << "without them everything is back in its place";
+}
+
 TEST_F(WindowRoom, TheDividerMovesHeightBetweenTheSourceAndTheTable)
 {
     m_window.resize(maximised);
@@ -134,7 +209,7 @@ TEST_F(WindowRoom, TheDividerMovesHeightBetweenTheSourceAndTheTable)
     QTest::mouseRelease(divider, Qt::LeftButton, {}, grip + QPoint(0, -80));
     EXPECT_EQ(inWindow("编辑框1").height(), sourceHeight - 80);
     EXPECT_EQ(inWindow("超级列表框1").height(), tableHeight + 80);
-    EXPECT_EQ(inWindow("标签1").top(), 252 + (maximised.height() - 630) / 2 - 80)
+    EXPECT_EQ(inWindow("标签1").top(), 252 + (maximised.height() - 630) / 5 - 80)
         << "the paths go along";
     EXPECT_EQ(inWindow("按钮3"), bottomRow) << "the bottom row stays at the bottom";
 
@@ -185,9 +260,9 @@ TEST(FindBarStatus, CountsOfAMillionSongsShowWholeAtTheDefaultWidth)
     FindBar bar;
     bar.resize(601, 17);
     bar.setCounts(1'000'000, 1'000'000, 1'000'000);
-    bar.setNote(u"　已导出 1000000 个编码到 /home/venue/新增歌曲编码.txt"_qs);
+    bar.setNote(u"　已导出 1,000,000 个编码到 /home/venue/新增歌曲编码.txt"_qs);
     auto *status = bar.findChild<StatusLine *>();
-    const QString counts = u"显示 1000000 / 共 1000000 首　已选 1000000 首"_qs;
+    const QString counts = u"显示 1,000,000 / 共 1,000,000 首　已选 1,000,000 首"_qs;
     EXPECT_TRUE(status->shownText().startsWith(counts)) << status->shownText().toStdString();
     EXPECT_LE(status->fontMetrics().horizontalAdvance(status->shownText()),
         status->contentsRect().width());

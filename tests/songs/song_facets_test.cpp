@@ -69,6 +69,23 @@ TEST_P(LanguageAndCategoryFilters, EachFilterAloneAndBothTogether)
     EXPECT_TRUE(facets.filter(7, SongFacets::all).keepsAll());
 }
 
+TEST_P(LanguageAndCategoryFilters, TickedSongsSplitByFoldedLanguageInTheFacetsOrder)
+{
+    const SongFacets facets = *SongFacets::of(venueTable(songs, GetParam()));
+    TickMarks ticks(songs.size());
+    EXPECT_EQ(tickedLanguageSplit(facets, ticks, GetParam()), QString()) << "nothing ticked";
+    for (const qsizetype row : { 0, 2, 3, 4 })
+        ticks.set(row, true);
+    EXPECT_EQ(facets.languageCounts(ticks), (std::vector<qsizetype> { 2, 2, 0 }));
+    EXPECT_EQ(tickedLanguageSplit(facets, ticks, GetParam()), u"粵語 2\u3000國語 2"_qs)
+        << "粤语 counts as 粵語, 国语 as 國語";
+    ticks.set(6, true);
+    ticks.set(2, false);
+    ticks.set(3, false);
+    EXPECT_EQ(tickedLanguageSplit(facets, ticks, GetParam()), u"國語 2\u3000（空） 1"_qs)
+        << "a language with none ticked is left out; an empty one is named";
+}
+
 INSTANTIATE_TEST_SUITE_P(Encodings, LanguageAndCategoryFilters,
     testing::Values(TextEncoding::Gbk, TextEncoding::Utf8),
     [](const testing::TestParamInfo<TextEncoding> &info) {
@@ -98,6 +115,12 @@ TEST(LanguageAndCategoryFiltersLimits, ManyDistinctPairsStillFilterExactly)
         [](const SongFacets::Value &value) { return value.spelling == "c69999"; });
     ASSERT_NE(last, facets.categories().end());
     const int category = int(last - facets.categories().begin());
+    TickMarks allTicked(count);
+    for (qsizetype row = 0; row < count; ++row)
+        allTicked.set(row, true);
+    EXPECT_EQ(tickedLanguageSplit(facets, allTicked, TextEncoding::Gbk),
+        u"国语 46,666\u3000粵語 23,334"_qs)
+        << "wide rows count alike, with separators";
     EXPECT_EQ(accepted(facets.filter(1, category), count), (std::vector<std::uint32_t> { 69999 }));
     EXPECT_TRUE(accepted(facets.filter(0, category), count).empty());
     EXPECT_EQ(accepted(facets.filter(0, SongFacets::all), count).size(), 46666u);

@@ -189,6 +189,43 @@ TEST(CheckMarks, ClickingTheCheckBoxTogglesOnlyThatSong)
     EXPECT_EQ(model.tickedSongCount(), 0);
 }
 
+TEST(VenueSongMarks, MarkedRowsSayAlreadyHadToReadersAndANewTableOrAStaleMaskMarksNone)
+{
+    SongTableModel model;
+    model.setTable(threeSongs());
+    SignalLog log(model);
+    const auto description = [&model](int row, int column) {
+        return model.data(model.index(row, column), Qt::AccessibleDescriptionRole).toString();
+    };
+    const auto marked = [&model](int row) {
+        return model.data(model.index(row, 2), SongTableModel::VenueSongRole).toBool();
+    };
+    EXPECT_FALSE(marked(1));
+    EXPECT_EQ(description(1, 0), u"未勾选，可勾选"_qs);
+
+    model.setVenueRows(
+        std::make_shared<const std::vector<bool>>(std::vector { false, true, false }));
+    EXPECT_TRUE(marked(1));
+    EXPECT_FALSE(marked(0));
+    EXPECT_EQ(description(1, 0), u"未勾选，可勾选，已有"_qs);
+    EXPECT_EQ(description(1, 1), u"已有"_qs) << "every cell of the row, not only the code";
+    EXPECT_EQ(description(0, 1), QString());
+    model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole);
+    EXPECT_EQ(description(1, 0), u"已勾选，已有"_qs);
+    ASSERT_FALSE(log.changes.empty());
+    EXPECT_EQ(log.changes.front(), (std::array { 0, 0, 2, 5 })) << "one update over every cell";
+
+    // A mask of another table's size marks nothing, and nor does the next table.
+    model.setVenueRows(std::make_shared<const std::vector<bool>>(std::vector { true, true }));
+    EXPECT_FALSE(marked(0));
+    EXPECT_FALSE(marked(1));
+    model.setVenueRows(std::make_shared<const std::vector<bool>>(std::vector { true, true, true }));
+    EXPECT_TRUE(marked(2));
+    model.setTable(threeSongs());
+    EXPECT_FALSE(marked(2));
+    EXPECT_EQ(description(2, 0), u"未勾选，可勾选"_qs);
+}
+
 TEST(LongLines, ALongLineShowsItsStartCutAtACharacterAndMarkedWhileCopyingGetsItWhole)
 {
     // An odd start, so a cut at a fixed byte count would split a double-byte character.

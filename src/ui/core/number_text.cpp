@@ -27,6 +27,12 @@ QString fromReal(double value)
     return QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
 }
 
+QString grouped(qint64 count)
+{
+    static const QLocale chinese(QLocale::Chinese, QLocale::China);
+    return chinese.toString(count);
+}
+
 QString list(std::span<const qsizetype> numbers)
 {
     QStringList texts;

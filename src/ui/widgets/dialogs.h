@@ -16,10 +16,15 @@ public:
     virtual ~Dialogs() = default;
 
     // filter: pairs of description and pattern separated by "|", e.g. "文本文档(*.txt)|*.txt".
-    // Returns the chosen full path, or nothing when the user cancelled.
-    virtual std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) = 0;
+    // Returns the chosen full path, or nothing when the user cancelled. `title` names what the
+    // file is chosen for; empty keeps the platform's own title (打开).
+    virtual std::optional<QString> askOpenFile(
+        QWidget *parent, const QString &filter, const QString &title = {})
+        = 0;
     // One file or several; none when the user cancelled.
-    virtual QStringList askOpenFiles(QWidget *parent, const QString &filter) = 0;
+    virtual QStringList askOpenFiles(
+        QWidget *parent, const QString &filter, const QString &title = {})
+        = 0;
     // `suggestedName` is proposed in the folder last used.
     virtual std::optional<QString> askSaveFile(
         QWidget *parent, const QString &filter, const QString &suggestedName = {})

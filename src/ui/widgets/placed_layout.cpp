@@ -92,7 +92,7 @@ std::pair<int, int> PlacedLayout::dividerRange(int extraHeight) const
 {
     // Each side may give its share of the extra height and what its stretched parts have
     // beyond the least height; a side with none gives nothing.
-    const int upperShare = extraHeight / 2;
+    const int upperShare = upperShareOf(extraHeight);
     std::optional<int> upperRoom;
     std::optional<int> lowerRoom;
     for (const Entry &entry : m_entries) {
@@ -103,6 +103,17 @@ std::pair<int, int> PlacedLayout::dividerRange(int extraHeight) const
             lowerRoom = std::min(lowerRoom.value_or(INT_MAX), extraHeight - upperShare + spare);
     }
     return { -upperRoom.value_or(0), lowerRoom.value_or(0) };
+}
+
+void PlacedLayout::setUpperPart(double part)
+{
+    m_upperPart = std::clamp(part, 0.0, 1.0);
+    setGeometry(QRect(QPoint(0, 0), m_window->size()));
+}
+
+int PlacedLayout::upperShareOf(int extraHeight) const
+{
+    return shareOf(m_upperPart, extraHeight);
 }
 
 void PlacedLayout::moveDivider(int pixels)
@@ -132,7 +143,7 @@ void PlacedLayout::setGeometry(const QRect &rect)
     QLayout::setGeometry(rect);
     const QSize extra = (rect.size() - m_baseSize).expandedTo(QSize(0, 0));
     const auto [least, most] = dividerRange(extra.height());
-    const int upperShare = extra.height() / 2 + std::clamp(m_dividerOffset, least, most);
+    const int upperShare = upperShareOf(extra.height()) + std::clamp(m_dividerOffset, least, most);
 
     // Parents come before their contents, whose rectangles are in the window's coordinates.
     QHash<const QWidget *, QRect> placed;

@@ -69,8 +69,11 @@ public:
     void place(QWidget *widget, const QRect &inWindow);
     // A new rectangle at the base size for a widget placed before, which keeps its rule.
     void setBase(QWidget *widget, const QRect &inWindow);
-    // Gives the upper parts this many more pixels of height (fewer when negative) than half of
-    // the extra height, as far as each stretched part keeps some room.
+    // The part of the extra height that goes above the divider before it is moved; a half unless
+    // set.
+    void setUpperPart(double part);
+    // Gives the upper parts this many more pixels of height (fewer when negative) than their
+    // part of the extra height, as far as each stretched part keeps some room.
     void moveDivider(int pixels);
 
     // The window's size that every rectangle is given for.
@@ -96,9 +99,11 @@ private:
     // How far the divider may go up (negative) or down before a stretched part gets too low.
     std::pair<int, int> dividerRange(int extraHeight) const;
     QRect placedInWindow(const Entry &entry, QSize extra, int upperShare) const;
+    int upperShareOf(int extraHeight) const;
 
     QWidget *m_window;
     QSize m_baseSize;
     std::vector<Entry> m_entries;
     int m_dividerOffset = 0;
+    double m_upperPart = 0.5;
 };

@@ -54,20 +54,21 @@ void QtDialogs::opened(const QString &path)
     m_lastFolder = m_openFolder = QFileInfo(path).absolutePath();
 }
 
-std::optional<QString> QtDialogs::askOpenFile(QWidget *parent, const QString &filter)
+std::optional<QString> QtDialogs::askOpenFile(
+    QWidget *parent, const QString &filter, const QString &title)
 {
-    const QString path = QFileDialog::getOpenFileName(
-        parent, {}, m_openFolder.isEmpty() ? m_lastFolder : m_openFolder, toQtFileFilter(filter));
+    const QString path = QFileDialog::getOpenFileName(parent, title,
+        m_openFolder.isEmpty() ? m_lastFolder : m_openFolder, toQtFileFilter(filter));
     if (path.isEmpty())
         return std::nullopt;
     opened(path);
     return path;
 }
 
-QStringList QtDialogs::askOpenFiles(QWidget *parent, const QString &filter)
+QStringList QtDialogs::askOpenFiles(QWidget *parent, const QString &filter, const QString &title)
 {
-    const QStringList paths = QFileDialog::getOpenFileNames(
-        parent, {}, m_openFolder.isEmpty() ? m_lastFolder : m_openFolder, toQtFileFilter(filter));
+    const QStringList paths = QFileDialog::getOpenFileNames(parent, title,
+        m_openFolder.isEmpty() ? m_lastFolder : m_openFolder, toQtFileFilter(filter));
     if (!paths.isEmpty())
         opened(paths.constFirst());
     return paths;

@@ -10,8 +10,10 @@ public:
     // messageTitle: the title of every message box.
     explicit QtDialogs(QString messageTitle = {});
 
-    std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) override;
-    QStringList askOpenFiles(QWidget *parent, const QString &filter) override;
+    std::optional<QString> askOpenFile(
+        QWidget *parent, const QString &filter, const QString &title = {}) override;
+    QStringList askOpenFiles(
+        QWidget *parent, const QString &filter, const QString &title = {}) override;
     std::optional<QString> askSaveFile(
         QWidget *parent, const QString &filter, const QString &suggestedName = {}) override;
     Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &yes,

@@ -20,15 +20,18 @@ std::optional<QString> nextAnswer(
 
 } // namespace
 
-std::optional<QString> ScriptedDialogs::askOpenFile(QWidget *, const QString &filter)
+std::optional<QString> ScriptedDialogs::askOpenFile(
+    QWidget *, const QString &filter, const QString &title)
 {
     openFilters << filter;
+    openTitles << title;
     return nextAnswer(openAnswers, unscripted, u"open: "_qs + filter);
 }
 
-QStringList ScriptedDialogs::askOpenFiles(QWidget *, const QString &filter)
+QStringList ScriptedDialogs::askOpenFiles(QWidget *, const QString &filter, const QString &title)
 {
     openFilters << filter;
+    openTitles << title;
     if (openManyAnswers.empty()) {
         unscripted << u"open several: "_qs + filter;
         return {};

@@ -13,8 +13,10 @@
 class ScriptedDialogs : public Dialogs
 {
 public:
-    std::optional<QString> askOpenFile(QWidget *parent, const QString &filter) override;
-    QStringList askOpenFiles(QWidget *parent, const QString &filter) override;
+    std::optional<QString> askOpenFile(
+        QWidget *parent, const QString &filter, const QString &title = {}) override;
+    QStringList askOpenFiles(
+        QWidget *parent, const QString &filter, const QString &title = {}) override;
     std::optional<QString> askSaveFile(
         QWidget *parent, const QString &filter, const QString &suggestedName = {}) override;
     Answer askYesNoCancel(QWidget *parent, const QString &text, const QString &yes,
@@ -34,6 +36,7 @@ public:
     std::function<int(QDialog &)> onModal;
 
     QStringList openFilters;
+    QStringList openTitles; // of each open question, empty for the platform's own
     QStringList saveFilters;
     QStringList saveSuggestions;
     QStringList questions;

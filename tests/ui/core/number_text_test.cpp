@@ -20,3 +20,13 @@ TEST(NumberText, RealsPrintWithoutTrailingZeros)
     EXPECT_EQ(NumberText::fromReal(0), u"0"_qs);
     EXPECT_EQ(NumberText::fromReal(500000.5), u"500000.5"_qs);
 }
+
+TEST(NumberText, CountsReadWithGroupSeparators)
+{
+    EXPECT_EQ(NumberText::grouped(999939), u"999,939"_qs);
+    EXPECT_EQ(NumberText::grouped(1000000), u"1,000,000"_qs);
+    EXPECT_EQ(NumberText::grouped(1000), u"1,000"_qs);
+    EXPECT_EQ(NumberText::grouped(999), u"999"_qs);
+    EXPECT_EQ(NumberText::grouped(0), u"0"_qs);
+    EXPECT_EQ(NumberText::grouped(-4096), u"-4,096"_qs);
+}

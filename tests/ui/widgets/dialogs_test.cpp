@@ -100,6 +100,35 @@ TEST(WindowStart, ARememberedSizeNeverExceedsTheScreenNorGoesBelowTheMinimum)
     EXPECT_TRUE(screen.contains(window.geometry())) << "on the screen, all of it";
 }
 
+TEST(OpenFileDialog, ShowsTheTitleOfItsCommandOrThePlatformsOwn)
+{
+    QtDialogs dialogs(u"澜杉"_qs);
+    // The title the dialog shows, read once it is up, then cancelled.
+    const auto titleOf = [](const std::function<void()> &ask) {
+        QString title;
+        QTimer::singleShot(0, [&title] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            title = dialog->windowTitle();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        ask();
+        return title;
+    };
+    const QString filter = u"文本文档(*.txt)|*.txt"_qs;
+    EXPECT_EQ(titleOf([&] {
+        EXPECT_EQ(dialogs.askOpenFile(nullptr, filter, u"导入编码：选择编码列表"_qs), std::nullopt);
+    }),
+        u"导入编码：选择编码列表"_qs);
+    EXPECT_EQ(titleOf([&] {
+        EXPECT_TRUE(dialogs.askOpenFiles(nullptr, filter, u"已有歌曲：选择"_qs).isEmpty());
+    }),
+        u"已有歌曲：选择"_qs);
+    const QString platformTitle = titleOf([&] { dialogs.askOpenFile(nullptr, filter); });
+    EXPECT_FALSE(platformTitle.isEmpty());
+    EXPECT_FALSE(platformTitle.contains(u"："_qs));
+}
+
 TEST(DialogPlacement, TheFrameIsCentredOverTheOwnersAndStaysOnTheScreen)
 {
     const QRect screen(0, 0, 1280, 1024);
