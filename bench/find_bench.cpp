@@ -13,6 +13,8 @@
 #include "songs/pinyin_readings.h"
 #include "songs/search_file_analysis.h"
 #include "songs/shown_songs_model.h"
+#include "songs/singer_suggestions.h"
+#include "songs/song_facets.h"
 #include "songs/song_filters.h"
 #include "songs/song_table_model.h"
 #include "ui/core/file_io.h"
@@ -27,6 +29,7 @@
 
 #include <sys/resource.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -53,11 +56,15 @@ Timing secondsOf(const std::function<void()> &work)
         processorSeconds(RUSAGE_SELF) - cpuStart };
 }
 
-Timing medianOf(int runs, const std::function<void()> &work)
+// `prepare` runs before each timed run, untimed.
+Timing medianOf(
+    int runs, const std::function<void()> &work, const std::function<void()> &prepare = {})
 {
     std::vector<double> walls;
     std::vector<double> cpus;
     for (int run = 0; run < runs; ++run) {
+        if (prepare)
+            prepare();
         const Timing timing = secondsOf(work);
         walls.push_back(timing.wall);
         cpus.push_back(timing.cpu);
@@ -168,6 +175,88 @@ private:
     std::string m_word;
 };
 
+// Singers: their index beside the analysis, the suggestions at each keystroke (over all songs
+// and counted under a language), and choosing one, its songs shown.
+void printSingerRows(SongTableModel &songs, SongFilters &filters, ShownSongsModel &shown, int runs)
+{
+    const auto untilDone = [&](const auto &busy) {
+        while (busy())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    };
+    std::atomic<bool> stop = false;
+    printRow("singer index made (background)",
+        secondsOf([&] { SingerIndex::of(*songs.table(), stop); }), "");
+    untilDone([&] { return !filters.singerIndex(); });
+    const std::shared_ptr<const SingerIndex> index = filters.singerIndex();
+    SingerSuggestions suggestions;
+    suggestions.setSingers(index);
+    const auto untilSuggested = [&] { untilDone([&] { return suggestions.isBusy(); }); };
+    qsizetype duets = 0;
+    for (std::uint32_t row = 0; row < std::uint32_t(songs.table()->rowCount()); ++row)
+        duets += index->singersOfRow(row).size() > 1 ? 1 : 0;
+    std::printf(
+        "| singer index memory per song (%zu singers, %lld duets) | %zu bytes | ≤ 4 bytes |\n",
+        index->singers().size(), static_cast<long long>(duets), index->bytesPerRow());
+
+    // Initials that fit several singers, typed a letter at a time, and the characters of the
+    // middle song's singer.
+    const QString middleSinger
+        = index
+              ->singers()[index->singersOfRow(std::uint32_t(songs.table()->rowCount() / 2)).front()]
+              .name;
+    const std::vector<std::pair<QString, QString>> keystrokes { { QString(), u"c"_qs },
+        { u"c"_qs, u"cl"_qs }, { u"cl"_qs, u"clz"_qs }, { QString(), middleSinger } };
+    untilDone([&] { return !filters.facets(); });
+    for (const bool counted : { false, true }) {
+        // Counted as the window counts them: under the filters in force.
+        filters.setLanguage(counted ? 1 : SongFacets::all);
+        untilDone([&] { return shown.isBusy(); });
+        suggestions.setCountedRows(filters.rowsBesideQueryAndSinger());
+        for (const auto &[from, to] : keystrokes) {
+            const Timing timing = medianOf(
+                runs,
+                [&] {
+                    suggestions.setQuery(to);
+                    untilSuggested();
+                },
+                [&] {
+                    suggestions.setQuery(from);
+                    untilSuggested();
+                });
+            const std::string step = "singer suggestions for the keystroke to `" + to.toStdString()
+                + "` (" + std::to_string(suggestions.rowCount()) + " listed, first "
+                + suggestions.index(0).data().toString().toStdString()
+                + (counted ? ", counted in "
+                            + Gbk::decode(filters.facets()->languages()[1].spelling).toStdString()
+                           : std::string())
+                + ")";
+            printRow(step.c_str(), timing, "≤ 30 ms");
+        }
+    }
+    filters.setLanguage(SongFacets::all);
+    untilDone([&] { return shown.isBusy(); });
+
+    // Choosing the first suggestion for `clz`: its songs shown, from all songs.
+    suggestions.setCountedRows({});
+    suggestions.setQuery(u"clz"_qs);
+    untilSuggested();
+    const QString singer = suggestions.index(0).data(SingerSuggestions::SingerRole).toString();
+    const Timing timing = medianOf(
+        runs,
+        [&] {
+            filters.setSingerNamed(singer);
+            untilDone([&] { return shown.isBusy(); });
+        },
+        [&] {
+            filters.setSinger({});
+            untilDone([&] { return shown.isBusy(); });
+        });
+    const std::string step = "choosing the singer `" + singer.toStdString() + "` ("
+        + std::to_string(shown.rowCount()) + " songs shown)";
+    printRow(step.c_str(), timing, "≤ 30 ms");
+    filters.setSinger({});
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -226,19 +315,16 @@ int main(int argc, char **argv)
     // A query from `from` (all songs when empty), searched in the background and shown (a model
     // reset), as the window does it.
     const auto searchAndShow = [&](const QString &text, const QString &from) {
-        std::vector<double> walls;
-        std::vector<double> cpus;
-        for (int run = 0; run < runs; ++run) {
-            filters.setQuery(from);
-            untilShown();
-            const Timing timing = secondsOf([&] {
+        return medianOf(
+            runs,
+            [&] {
                 filters.setQuery(text);
                 untilShown();
+            },
+            [&] {
+                filters.setQuery(from);
+                untilShown();
             });
-            walls.push_back(timing.wall);
-            cpus.push_back(timing.cpu);
-        }
-        return Timing { median(walls), median(cpus) };
     };
 
     std::printf("File: %s, %.1f MB, %u songs, median of %d runs.\n\n", qPrintable(path),
@@ -370,6 +456,7 @@ int main(int argc, char **argv)
             + query.toStdString() + "` and back to all";
         printRow(step.c_str(), seconds, "");
     }
+    printSingerRows(songs, filters, shown, runs);
     // After the peak above, which the venue's filters should not change.
     printVenueFilterRows(table,
         [runs](const std::string &step, const std::function<void()> &work, const char *target) {

@@ -131,6 +131,7 @@ public:
     explicit Generator(const SearchFileOptions &options)
         : m_options(options)
         , m_random(options.seed)
+        , m_duetRandom(options.seed ^ 0xD0E7D0E7D0E7D0E7ull)
     {
         for (int index = 0; index < 10000; ++index)
             m_chineseSingers.push_back(makeChineseSinger());
@@ -256,6 +257,13 @@ private:
         text += language;
         text += "||";
         text += singer.name;
+        if (!english && m_duetRandom.chance(m_options.duetsPerThousand)) {
+            static const char *const separators[] = { "&", "/", "\xA3\xA6", "\xA1\xA2" };
+            text += separators[m_duetRandom.below(4)];
+            text += m_chineseSingers[std::size_t(
+                                         m_duetRandom.popular(qsizetype(m_chineseSingers.size())))]
+                        .name;
+        }
         if (m_random.chance(850)) {
             text += "||";
             text += singer.initials;
@@ -285,6 +293,7 @@ private:
 
     SearchFileOptions m_options;
     Random m_random;
+    Random m_duetRandom;
     Vocabulary m_words;
     std::vector<Singer> m_chineseSingers;
     std::vector<Singer> m_englishSingers;

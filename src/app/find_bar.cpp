@@ -1,6 +1,7 @@
 #include "app/find_bar.h"
 
 #include "app/status_line.h"
+#include "app/suggestion_popup.h"
 #include "ui/widgets/accessibility.h"
 #include "ui/core/number_text.h"
 #include "ui/widgets/placed_layout.h"
@@ -125,6 +126,16 @@ void FindBar::setNote(const QString &note)
 {
     m_note = note;
     m_status->setParts(m_counts, m_note);
+}
+
+void FindBar::setSingerSuggestions(QAbstractItemModel *model, int role)
+{
+    m_suggestions = new SuggestionPopup(m_field, model, role);
+    connect(m_suggestions, &SuggestionPopup::songsRequested, this, &FindBar::songsRequested);
+    connect(m_suggestions, &SuggestionPopup::chosen, this, [this](const QString &singer) {
+        emit queryEdited(QString());
+        emit singerChosen(singer);
+    });
 }
 
 void FindBar::focusField()

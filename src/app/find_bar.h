@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QAbstractItemModel;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -9,6 +10,7 @@ class QMenu;
 class QToolButton;
 class PlacedLayout;
 class StatusLine;
+class SuggestionPopup;
 
 // The band under the bottom row of controls: the caption "查找：", the find field, the 筛选
 // button, "只看已选" and the status text. It only reports what the user typed and ticked and shows
@@ -33,12 +35,18 @@ public:
     void setActiveFilterCount(int count);
     // Ctrl+F: the field takes the focus with its text selected.
     void focusField();
+    // The singers the text could name, listed under the field while it has the focus; `role` is
+    // the model's role of a singer's name.
+    void setSingerSuggestions(QAbstractItemModel *model, int role);
+    SuggestionPopup *singerSuggestions() const { return m_suggestions; }
 
 signals:
     void queryEdited(const QString &text);
     void onlyTickedToggled(bool onlyTicked);
     // Down, Enter or keypad Enter in the field: on to the songs found.
     void songsRequested();
+    // A singer was chosen from the suggestions; the field is empty again.
+    void singerChosen(const QString &singer);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -49,6 +57,7 @@ private:
     QToolButton *m_filterButton;
     QCheckBox *m_onlyTicked;
     StatusLine *m_status;
+    SuggestionPopup *m_suggestions = nullptr;
     PlacedLayout *m_layout;
     int m_activeFilterCount = 0;
     QString m_counts;

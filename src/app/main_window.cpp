@@ -5,6 +5,7 @@
 #include "app/find_bar.h"
 #include "app/progress_strip.h"
 #include "app/quit_signals.h"
+#include "app/singer_menu_entries.h"
 #include "app/song_preview.h"
 #include "app/song_table_view.h"
 #include "app/source_view.h"
@@ -16,6 +17,7 @@
 #include "selection/random_selection.h"
 #include "songs/search_file_document.h"
 #include "songs/shown_songs_model.h"
+#include "songs/singer_suggestions.h"
 #include "songs/skipped_lines.h"
 #include "songs/song_filters.h"
 #include "songs/song_table_model.h"
@@ -62,6 +64,7 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
     , m_filters(new SongFilters(m_songModel, this))
     , m_shownModel(new ShownSongsModel(m_songModel, m_filters, this))
     , m_tickUndo(new TickUndo(m_songModel, this))
+    , m_singerSuggestions(new SingerSuggestions(this))
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(tr("澜杉V1.1"));
@@ -81,6 +84,8 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
     m_controls.findBar->setFilterMenu(m_venueMenus->menu());
     m_controls.menu->addSeparator();
     m_controls.menu->addActions(m_venueMenus->menu()->actions());
+    m_singerEntries = new SingerMenuEntries(m_controls.menu, m_controls.aboutAction);
+    m_controls.findBar->setSingerSuggestions(m_singerSuggestions, SingerSuggestions::SingerRole);
     for (QAction *action : { m_tickUndo->undoAction(), m_tickUndo->redoAction() }) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
@@ -105,12 +110,8 @@ void MainWindow::connectControls()
     connect(c.exportCodesButton, &QPushButton::clicked, m_tickedExport,
         &TickedSongsExport::exportCodes);
     connect(c.aboutButton, &QPushButton::clicked, this, &MainWindow::onAboutClicked);
-    connect(c.songTable, &SongTableView::contextMenuRequested, c.menu,
-        [menu = c.menu](const QPoint &position, bool byKeyboard) {
-            if (byKeyboard)
-                selectFirstItemWhenShown(*menu);
-            menu->popup(position);
-        });
+    connect(
+        c.songTable, &SongTableView::contextMenuRequested, this, &MainWindow::onSongMenuRequested);
     connect(
         c.songTable, &SongTableView::songDoubleClicked, c.playSelectedAction, &QAction::trigger);
 
@@ -132,6 +133,11 @@ void MainWindow::connectControls()
     connect(m_filters, &SongFilters::changed, this, &MainWindow::onFiltersChanged);
     connect(c.filterChips, &FilterChips::removeRequested, m_filters,
         [this](const QString &key) { m_filters->clear(SongFilters::Kind(key.toInt())); });
+    connect(c.findBar, &FindBar::queryEdited, m_singerSuggestions, &SingerSuggestions::setQuery);
+    connect(c.findBar, &FindBar::singerChosen, this, &MainWindow::onSingerChosen);
+    connect(m_singerEntries, &SingerMenuEntries::singerChosen, this, &MainWindow::onSingerChosen);
+    connect(m_filters, &SongFilters::singersIndexed, m_singerSuggestions,
+        [this] { m_singerSuggestions->setSingers(m_filters->singerIndex()); });
     connect(m_filters, &SongFilters::venueFilesRead, this, &MainWindow::onVenueFilesRead);
     connect(m_shownModel, &QAbstractItemModel::modelReset, this, &MainWindow::onShownSongsChanged);
     connect(m_songModel, &SongTableModel::ticksChanged, this, &MainWindow::onTicksChanged);
@@ -219,6 +225,8 @@ void MainWindow::onAnalyseClicked()
 void MainWindow::onTableReplaced(const std::shared_ptr<SearchFileAnalysis> &analysis)
 {
     const qsizetype songCount = m_document->table()->rowCount();
+    // Singers of the table before are no singers of this one; the filters index the new ones.
+    m_singerSuggestions->setSingers(nullptr);
     const TicksCarried carried = m_songModel->setTable(m_document->table());
     m_filters->setSongLines(std::move(analysis->lines), std::move(analysis->findForms));
     m_controls.findBar->setEnabled(true);
@@ -308,6 +316,31 @@ void MainWindow::onShownSongsChanged()
     showCheckAllState();
 }
 
+void MainWindow::onSongMenuRequested(const QPoint &position, bool byKeyboard)
+{
+    const int shownRow = m_controls.songTable->selectedRow();
+    const std::shared_ptr<const SongTable> &table = m_songModel->table();
+    QStringList singers;
+    if (shownRow >= 0 && table) {
+        singers = singersOfField(
+            table->field(m_shownModel->tableRow(shownRow), SongColumn::Singer), table->encoding());
+    }
+    m_singerEntries->showFor(singers);
+    if (byKeyboard)
+        selectFirstItemWhenShown(*m_controls.menu);
+    m_controls.menu->popup(position);
+}
+
+void MainWindow::onSingerChosen(const QString &singer)
+{
+    if (singer.trimmed().isEmpty()) {
+        m_filters->setSinger({});
+        return;
+    }
+    m_filters->setSingerNamed(singer);
+    showNote(tr("　只看歌手“%1”").arg(m_filters->displayValue(SongFilters::Kind::Singer)));
+}
+
 void MainWindow::onTicksChanged()
 {
     m_statusNote.clear();
@@ -319,6 +352,7 @@ void MainWindow::onFiltersChanged()
 {
     m_controls.findBar->showQuery(m_filters->query());
     m_controls.findBar->setActiveFilterCount(m_filters->activeFilterCount());
+    m_singerSuggestions->setCountedRows(m_filters->rowsBesideQueryAndSinger());
     showFilterChips();
 }
 

@@ -14,6 +14,8 @@ class AppState;
 class Dialogs;
 class PlaybackEngine;
 class SearchFileDocument;
+class SingerMenuEntries;
+class SingerSuggestions;
 class ShownSongsModel;
 class SongPreview;
 class SongFilters;
@@ -69,6 +71,9 @@ private:
     void onOnlyTickedToggled(bool onlyTicked);
     void onShownSongsChanged();
     void onTicksChanged();
+    void onSongMenuRequested(const QPoint &position, bool byKeyboard);
+    // Only this singer's songs (any spelling, duets included), or every singer's for an empty one.
+    void onSingerChosen(const QString &singer);
     void onFiltersChanged();
     // A chip for each filter in force, outside any menu.
     void showFilterChips();
@@ -97,6 +102,8 @@ private:
     VenueMenus *m_venueMenus;
     WorkbookExportCommand *m_workbookExport;
     TickedSongsExport *m_tickedExport;
+    SingerSuggestions *m_singerSuggestions;
+    SingerMenuEntries *m_singerEntries;
     SongPreview *m_preview;
     TickRecovery *m_tickRecovery;
 

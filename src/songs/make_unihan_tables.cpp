@@ -124,6 +124,7 @@ int main(int argc, char **argv)
     std::map<unsigned long, std::set<std::string>> newer;
     std::map<unsigned long, std::set<std::string>> older;
     std::map<unsigned long, std::string> mandarin;
+    std::map<unsigned long, std::set<std::string>> hanyu;
     const bool readingsRead = readUnihan(argv[1], argv[2],
         [&](unsigned long code, const std::string &field, const std::string &value) {
             if (code > 0xFFFF)
@@ -132,6 +133,13 @@ int main(int argc, char **argv)
                 auto &readings = (field == "kTGHZ2013" ? newer : older)[code];
                 for (const std::string &entry : splitBlanks(value))
                     readings.insert(toneless(entry.substr(entry.rfind(':') + 1)));
+            } else if (field == "kHanyuPinyin") {
+                // "10598.010:hán,xián,gàn", possibly several such entries.
+                for (const std::string &entry : splitBlanks(value)) {
+                    std::istringstream readings(entry.substr(entry.rfind(':') + 1));
+                    for (std::string reading; std::getline(readings, reading, ',');)
+                        hanyu[code].insert(toneless(reading));
+                }
             } else if (field == "kMandarin") {
                 // The first value is the customary reading of mainland China.
                 mandarin[code] = toneless(splitBlanks(value).front());
@@ -157,6 +165,13 @@ int main(int argc, char **argv)
     std::map<unsigned long, std::set<std::string>> dictionary = older;
     for (const auto &[code, readings] : newer)
         dictionary[code] = readings;
+    // kHanyuPinyin only for the characters neither modern dictionary lists (Cantonese 咁, 哋):
+    // for the others it adds readings the modern dictionaries dropped, which only give false hits.
+    std::map<unsigned long, std::set<std::string>> loose;
+    for (const auto &[code, readings] : hanyu) {
+        if (!dictionary.count(code))
+            loose[code] = readings;
+    }
 
     // A character's simplified form: its kSimplifiedVariant when that does not list the
     // character itself (乾 is also simplified, as in 乾隆). A character outside the pairs
@@ -187,6 +202,8 @@ int main(int argc, char **argv)
     std::set<std::string> syllableSet;
     for (const auto &[code, readings] : dictionary)
         syllableSet.insert(readings.begin(), readings.end());
+    for (const auto &[code, readings] : loose)
+        syllableSet.insert(readings.begin(), readings.end());
     for (const auto &[code, reading] : mandarin)
         syllableSet.insert(reading);
     syllableSet.erase("");
@@ -199,6 +216,8 @@ int main(int argc, char **argv)
     for (const auto &entry : dictionary)
         characters.insert(entry.first);
     for (const auto &entry : mandarin)
+        characters.insert(entry.first);
+    for (const auto &entry : loose)
         characters.insert(entry.first);
 
     std::ostringstream out;
@@ -213,12 +232,22 @@ int main(int argc, char **argv)
     std::ostringstream starts;
     std::ostringstream ids;
     std::ostringstream customary;
+    std::ostringstream looseStarts;
+    std::ostringstream looseIds;
+    std::size_t looseCount = 0;
     std::size_t idCount = 0;
     std::size_t index = 0;
     for (const unsigned long code : characters) {
         const char *separator = index++ % 12 ? " " : "\n    ";
         points << separator << code << ",";
         starts << separator << idCount << ",";
+        looseStarts << separator << looseCount << ",";
+        if (const auto found = loose.find(code); found != loose.end()) {
+            for (const std::string &reading : found->second) {
+                if (!reading.empty())
+                    looseIds << (looseCount++ % 16 ? " " : "\n    ") << idOf(reading) << ",";
+            }
+        }
         const auto readings = dictionary.find(code);
         if (readings != dictionary.end()) {
             for (const std::string &reading : readings->second) {
@@ -239,7 +268,10 @@ int main(int argc, char **argv)
     out << "const std::uint32_t readingStarts[] = {" << starts.str() << "\n    " << idCount
         << ",\n};\n";
     out << "const std::uint16_t readings[] = {" << ids.str() << "\n    0,\n};\n";
-    out << "const std::uint16_t customaryReadings[] = {" << customary.str() << "\n};\n\n";
+    out << "const std::uint16_t customaryReadings[] = {" << customary.str() << "\n};\n";
+    out << "const std::uint32_t looseReadingStarts[] = {" << looseStarts.str() << "\n    "
+        << looseCount << ",\n};\n";
+    out << "const std::uint16_t looseReadings[] = {" << looseIds.str() << "\n    0,\n};\n\n";
 
     std::ostringstream from;
     std::ostringstream to;

@@ -43,6 +43,14 @@ std::span<const std::uint16_t> dictionaryReadings(std::ptrdiff_t index)
     return { UnihanData::readings + start, UnihanData::readingStarts[index + 1] - start };
 }
 
+std::span<const std::uint16_t> looseReadings(std::ptrdiff_t index)
+{
+    if (index < 0)
+        return {};
+    const std::uint32_t start = UnihanData::looseReadingStarts[index];
+    return { UnihanData::looseReadings + start, UnihanData::looseReadingStarts[index + 1] - start };
+}
+
 std::uint16_t customaryOf(std::ptrdiff_t index)
 {
     return index < 0 ? noReading : UnihanData::customaryReadings[index];
@@ -89,8 +97,18 @@ const Table &table()
             if (customary == noReading)
                 customary = customaryOf(simplified);
             made->ids.insert(made->ids.end(), readings.begin(), readings.end());
-            if (readings.empty() && customary != noReading)
-                made->ids.push_back(customary);
+            if (readings.empty()) {
+                // In neither modern dictionary: the customary reading and the old dictionary's.
+                if (customary != noReading)
+                    made->ids.push_back(customary);
+                std::span<const std::uint16_t> loose = looseReadings(own);
+                if (loose.empty())
+                    loose = looseReadings(simplified);
+                for (const std::uint16_t id : loose) {
+                    if (id != customary)
+                        made->ids.push_back(id);
+                }
+            }
             if (customary == noReading && !readings.empty())
                 customary = readings.front();
             made->customary[offset] = customary;

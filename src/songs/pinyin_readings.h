@@ -7,7 +7,8 @@
 // The pinyin readings of every GBK double-byte character, named by the GBK pair
 // (lead byte << 8 | trail byte). A character reads as the modern dictionaries give it (kTGHZ2013,
 // or kXHC1983 for a character the newer one lacks: 长 cháng and zhǎng, but 广 no longer ān); one
-// in neither reads like its simplified form (長 like 长), then as kMandarin gives it. Tones are
+// in neither reads like its simplified form (長 like 长), then as kMandarin and kHanyuPinyin give
+// it (the Cantonese 咁 reads hán, xián and gàn). Tones are
 // dropped and ü is written v. The table is built once, from tables generated at build time.
 namespace PinyinReadings {
 

@@ -25,7 +25,7 @@ void SongFilters::onTableReplaced()
     m_searchJob.cancel();
     m_facetsJob.cancel();
     m_duplicatesJob.cancel();
-    m_singerJob.cancel();
+    m_singerIndexJob.cancel();
     m_finder.reset();
     m_query.clear();
     m_matchedQuery = {};
@@ -39,6 +39,8 @@ void SongFilters::onTableReplaced()
     m_duplicateRows.clear();
     m_singer.clear();
     m_singerRows.reset();
+    m_singerAbsent = false;
+    m_singerIndex.reset();
     emit choicesChanged();
     markVenueRows();
     if (const std::shared_ptr<const SongTable> table = m_songs->table()) {
@@ -50,6 +52,20 @@ void SongFilters::onTableReplaced()
                     promise.addResult(std::make_shared<const SongFacets>(std::move(*facets)));
             },
             [this](std::shared_ptr<const SongFacets> facets) { onFacetsMade(std::move(facets)); });
+        m_singerIndexJob.start(
+            [table](QPromise<std::shared_ptr<const SingerIndex>> &promise,
+                const std::atomic<bool> &stop) {
+                if (std::optional<SingerIndex> index = SingerIndex::of(*table, stop))
+                    promise.addResult(std::make_shared<const SingerIndex>(std::move(*index)));
+            },
+            [this](std::shared_ptr<const SingerIndex> index) {
+                m_singerIndex = std::move(index);
+                emit singersIndexed();
+                if (!m_singer.isEmpty()) {
+                    applySinger();
+                    emit changed();
+                }
+            });
     }
     emit changed();
 }
@@ -283,35 +299,40 @@ void SongFilters::setSinger(const QByteArray &foldedKey)
     if (foldedKey == m_singer)
         return;
     m_singer = foldedKey;
-    markSingerRows();
+    applySinger();
     emit changed();
 }
 
-void SongFilters::markSingerRows()
+void SongFilters::applySinger()
 {
-    m_singerJob.cancel();
     m_singerRows.reset();
-    const std::shared_ptr<const SongTable> table = m_songs->table();
-    if (m_singer.isEmpty() || !table)
+    m_singerAbsent = false;
+    if (m_singer.isEmpty() || !m_singerIndex)
         return;
-    m_singerJob.start(
-        [table, key = m_singer](QPromise<std::shared_ptr<const std::vector<bool>>> &promise,
-            const std::atomic<bool> &stop) {
-            auto rows = std::make_shared<std::vector<bool>>(std::size_t(table->rowCount()));
-            for (qsizetype row = 0; row < table->rowCount(); ++row) {
-                if (row % 65536 == 0 && stop.load())
-                    return;
-                (*rows)[std::size_t(row)]
-                    = SongFacets::foldedValue(
-                          table->field(row, SongColumn::Singer), table->encoding())
-                    == key;
-            }
-            promise.addResult(std::move(rows));
-        },
-        [this](std::shared_ptr<const std::vector<bool>> rows) {
-            m_singerRows = std::move(rows);
-            emit changed();
-        });
+    if (const std::optional<std::uint32_t> singer = m_singerIndex->singerOfKey(m_singer))
+        m_singerRows = m_singerIndex->filter(*singer);
+    else
+        m_singerAbsent = true;
+}
+
+SingerIndex::RowFilter SongFilters::rowsBesideQueryAndSinger() const
+{
+    // Everything the check reads is copied or shared: the values may change meanwhile.
+    std::shared_ptr<const std::vector<bool>> venueRows
+        = m_newSongsOnly ? m_venueRows : std::shared_ptr<const std::vector<bool>>();
+    std::shared_ptr<const DuplicateSongs> duplicates
+        = m_duplicatesOnly ? m_duplicates : std::shared_ptr<const DuplicateSongs>();
+    std::shared_ptr<const std::vector<bool>> duplicateRows
+        = duplicates ? std::make_shared<const std::vector<bool>>(m_duplicateRows) : nullptr;
+    std::shared_ptr<const TickMarks> ticks
+        = m_onlyTicked ? std::make_shared<const TickMarks>(m_songs->ticks()) : nullptr;
+    if (m_facetFilter.keepsAll() && !venueRows && !duplicateRows && !ticks)
+        return {};
+    return [facets = m_facets, facetFilter = m_facetFilter, venueRows, duplicateRows, ticks](
+               std::uint32_t row) {
+        return facetFilter.accepts(row) && !(venueRows && (*venueRows)[row])
+            && !(duplicateRows && !(*duplicateRows)[row]) && !(ticks && !ticks->test(row));
+    };
 }
 
 bool SongFilters::isActive(Kind kind) const
@@ -360,7 +381,11 @@ QString SongFilters::displayValue(Kind kind) const
     case Kind::OnlyTicked:
         return tr("只看已选");
     case Kind::Singer:
-        // The key is folded GBK, whatever the table's encoding.
+        if (m_singerIndex) {
+            if (const std::optional<std::uint32_t> singer = m_singerIndex->singerOfKey(m_singer))
+                return m_singerIndex->singers()[*singer].name;
+        }
+        // Until the index is in, or a singer the table lacks: the key, folded GBK.
         return Gbk::decode(m_singer);
     }
     return {};
@@ -411,7 +436,7 @@ void SongFilters::clearFilters()
     m_newSongsOnly = false;
     m_duplicatesOnly = false;
     m_singer.clear();
-    markSingerRows();
+    applySinger();
     emit changed();
 }
 
@@ -425,20 +450,21 @@ bool SongFilters::hasPendingRows() const
     return m_searchJob.isRunning() || m_waitingQuery.has_value()
         || (m_newSongsOnly && m_venueRowsJob.isRunning())
         || (m_duplicatesOnly && m_duplicatesJob.isRunning())
-        || (!m_singer.isEmpty() && m_singerJob.isRunning());
+        || (!m_singer.isEmpty() && m_singerIndexJob.isRunning());
 }
 
 bool SongFilters::passes(std::uint32_t row, const SongFacets::Filter &facetFilter) const
 {
     return facetFilter.accepts(row) && !(m_newSongsOnly && venueHas(row))
-        && !(m_duplicatesOnly && m_duplicates && !m_duplicateRows[row])
-        && !(m_singerRows && !(*m_singerRows)[row]) && !(m_onlyTicked && !m_songs->isTicked(row));
+        && !(m_duplicatesOnly && m_duplicates && !m_duplicateRows[row]) && !m_singerAbsent
+        && !(m_singerRows && !m_singerRows->accepts(row))
+        && !(m_onlyTicked && !m_songs->isTicked(row));
 }
 
 bool SongFilters::filtersRows() const
 {
     return !m_facetFilter.keepsAll() || (m_newSongsOnly && m_venueRows)
-        || (m_duplicatesOnly && m_duplicates) || m_singerRows || m_onlyTicked;
+        || (m_duplicatesOnly && m_duplicates) || m_singerRows || m_singerAbsent || m_onlyTicked;
 }
 
 std::optional<std::vector<std::uint32_t>> SongFilters::passingRows() const

@@ -2,6 +2,7 @@
 
 #include "songs/code_list.h"
 #include "songs/duplicate_songs.h"
+#include "songs/singer_index.h"
 #include "songs/song_facets.h"
 #include "songs/song_finder.h"
 #include "songs/song_table_model.h"
@@ -77,9 +78,16 @@ public:
     std::optional<qsizetype> duplicateGroupCount() const;
     void setOnlyTicked(bool on);
     bool onlyTicked() const { return m_onlyTicked; }
-    // Songs whose singer folds (SongFacets::foldedValue) to this key; empty for every singer.
+    // Songs one of whose singers (a duet names several) folds (SingerIndex::keyOfName) to this
+    // key; empty for every singer.
     void setSinger(const QByteArray &foldedKey);
+    void setSingerNamed(const QString &name) { setSinger(SingerIndex::keyOfName(name)); }
     const QByteArray &singer() const { return m_singer; }
+    // The singers of the table and their songs; null until they are indexed.
+    const std::shared_ptr<const SingerIndex> &singerIndex() const { return m_singerIndex; }
+    // Whether a row passes every filter but the query and the singer, as they are now: a copy
+    // that stays valid while the values change, for counting in the background.
+    SingerIndex::RowFilter rowsBesideQueryAndSinger() const;
 
     bool isActive(Kind kind) const;
     // The value as a chip shows it: the query, the choice's spelling, the singer, or the
@@ -109,6 +117,8 @@ signals:
     // The languages and categories to choose from were made for a new table.
     void choicesChanged();
     void venueFilesRead(const VenueFilesRead &read);
+    // The singers of a new table were indexed.
+    void singersIndexed();
 
 private:
     void onTableReplaced();
@@ -120,7 +130,7 @@ private:
         const QStringList &paths, bool remembered, const std::vector<CodeList> &lists);
     void markVenueRows();
     void findDuplicates();
-    void markSingerRows();
+    void applySinger();
     // Whether the row passes `facetFilter` and every other filter but the query, whose rows are
     // taken apart.
     bool passes(std::uint32_t row, const SongFacets::Filter &facetFilter) const;
@@ -160,6 +170,9 @@ private:
     bool m_onlyTicked = false;
 
     QByteArray m_singer;
-    std::shared_ptr<const std::vector<bool>> m_singerRows;
-    LatestJob<std::shared_ptr<const std::vector<bool>>> m_singerJob { this };
+    std::shared_ptr<const SingerIndex> m_singerIndex;
+    LatestJob<std::shared_ptr<const SingerIndex>> m_singerIndexJob { this };
+    // The singer's rows once the index is in; a singer the table lacks has none.
+    std::optional<SingerIndex::Filter> m_singerRows;
+    bool m_singerAbsent = false;
 };

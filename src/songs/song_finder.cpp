@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstring>
 #include <iterator>
+#include <memory>
 
 namespace {
 
@@ -242,13 +243,16 @@ public:
 
     std::uint32_t requiredLetters() const { return m_requiredLetters; }
 
-    // Whether the word reads along consecutive characters of [begin, end), GBK as in the file.
-    bool matches(const char *begin, const char *end) const
+    // Whether the word reads along consecutive characters of [begin, end), GBK as in the file;
+    // with `fromStart` from the first character on, with `toEnd` up to the last.
+    bool matches(
+        const char *begin, const char *end, bool fromStart = false, bool toEnd = false) const
     {
         const std::uint64_t done = std::uint64_t(1) << m_size;
         std::uint64_t live = 0;
         for (const char *at = begin; at < end;) {
-            live |= 1;
+            if (!fromStart || at == begin)
+                live |= 1;
             const auto byte = static_cast<unsigned char>(*at);
             std::uint64_t next = 0;
             if (!Gbk::isLeadByte(char(byte)) || at + 1 == end) {
@@ -278,7 +282,7 @@ public:
                 }
                 at += 2;
             }
-            if (next & done)
+            if ((next & done) && (!toEnd || at == end))
                 return true;
             live = next;
         }
@@ -293,6 +297,61 @@ private:
     std::vector<std::pair<std::uint16_t, std::uint64_t>> m_characters;
     std::vector<std::uint64_t> m_next;
 };
+
+struct FieldMatcher::Word
+{
+    QByteArray text;
+    std::unique_ptr<const PinyinWord> pinyin;
+};
+
+FieldMatcher::FieldMatcher(const FindQuery &query)
+    : m_matchesNothing(query.matchesNothing)
+{
+    for (const QByteArray &word : query.words) {
+        m_words.push_back(
+            { word, readsAsPinyin(word) ? std::make_unique<const PinyinWord>(word) : nullptr });
+    }
+}
+
+FieldMatcher::~FieldMatcher() = default;
+FieldMatcher::FieldMatcher(FieldMatcher &&) noexcept = default;
+FieldMatcher &FieldMatcher::operator=(FieldMatcher &&) noexcept = default;
+
+FieldMatch FieldMatcher::match(QByteArrayView field) const
+{
+    if (m_matchesNothing || m_words.empty())
+        return FieldMatch::None;
+    QByteArray folded(field.size(), Qt::Uninitialized);
+    GbkFolding::foldLine(field, folded.data());
+    const char *begin = folded.constData();
+    const char *end = begin + folded.size();
+    static const std::array<std::uint32_t, 256> anyBytes {};
+    FieldMatch first = FieldMatch::None;
+    for (const Word &word : m_words) {
+        FieldMatch best = FieldMatch::None;
+        if (folded == word.text)
+            best = FieldMatch::Whole;
+        else if (folded.startsWith(word.text))
+            best = FieldMatch::Prefix;
+        else if (WordSearch(word.text, anyBytes).in(begin, begin, end, false))
+            best = FieldMatch::Inside;
+        if (word.pinyin && best != FieldMatch::Whole) {
+            const char *raw = field.data();
+            const char *rawEnd = raw + field.size();
+            if (word.pinyin->matches(raw, rawEnd, true, true))
+                best = FieldMatch::Whole;
+            else if (best < FieldMatch::Prefix && word.pinyin->matches(raw, rawEnd, true))
+                best = FieldMatch::Prefix;
+            else if (best == FieldMatch::None && word.pinyin->matches(raw, rawEnd))
+                best = FieldMatch::Inside;
+        }
+        if (best == FieldMatch::None)
+            return FieldMatch::None;
+        if (&word == &m_words.front())
+            first = best;
+    }
+    return first;
+}
 
 SongFindForm SongFindForm::of(QByteArrayView name, QByteArrayView singer)
 {

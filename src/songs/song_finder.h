@@ -47,6 +47,28 @@ using SongFindForms = std::vector<std::vector<SongFindForm>>;
 
 class PinyinWord;
 
+// How a query reads in one field, best last: somewhere inside it, from its start, or the whole.
+enum class FieldMatch { None, Inside, Prefix, Whole };
+
+// A query matched against single fields (GBK) as the finder matches a song's name or singer:
+// each word as folded text or as pinyin. For what a query could name, such as a singer.
+class FieldMatcher
+{
+public:
+    explicit FieldMatcher(const FindQuery &query);
+    ~FieldMatcher();
+    FieldMatcher(FieldMatcher &&) noexcept;
+    FieldMatcher &operator=(FieldMatcher &&) noexcept;
+
+    // None unless every word matches; else how the first word does.
+    FieldMatch match(QByteArrayView field) const;
+
+private:
+    struct Word;
+    std::vector<Word> m_words;
+    bool m_matchesNothing = false;
+};
+
 class SongFinder
 {
 public:

@@ -20,6 +20,10 @@ extern const std::size_t characterCount;
 extern const std::uint32_t readingStarts[];
 extern const std::uint16_t readings[];
 extern const std::uint16_t customaryReadings[];
+// For a character neither dictionary lists, its kHanyuPinyin readings, at
+// looseReadings[looseReadingStarts[i] .. looseReadingStarts[i + 1]); none for the others.
+extern const std::uint32_t looseReadingStarts[];
+extern const std::uint16_t looseReadings[];
 
 // Characters and their simplified form (kSimplifiedVariant), ascending by variantsFrom.
 extern const std::uint32_t variantsFrom[];

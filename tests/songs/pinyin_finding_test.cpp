@@ -40,6 +40,19 @@ TEST(PinyinReadings, PolyphonesHaveTheirModernReadingsAndNoRareOnes)
     EXPECT_TRUE(readingsOf(u"Ａ"_qs).empty()) << "a full-width letter is no Chinese character";
 }
 
+TEST(PinyinReadings, CharactersNoModernDictionaryListsReadAsTheOlderOneGives)
+{
+    using Set = std::set<std::string>;
+    EXPECT_EQ(readingsOf(u"咁"_qs), (Set { "gan", "han", "xian" }));
+    EXPECT_EQ(readingsOf(u"哋"_qs), (Set { "di", "die" }));
+    // Characters the modern dictionaries list keep their readings, nothing of the older one.
+    EXPECT_EQ(readingsOf(u"好"_qs), (Set { "hao" }));
+    EXPECT_EQ(readingsOf(u"我"_qs), (Set { "wo" }));
+    EXPECT_EQ(readingsOf(u"就"_qs), (Set { "jiu" }));
+    EXPECT_EQ(readingsOf(u"广"_qs), (Set { "guang" }));
+    EXPECT_EQ(readingsOf(u"王"_qs), (Set { "wang" }));
+}
+
 // Each song: name and singer, the rest fixed; a hidden field holds nothing a query here types.
 QByteArray songs(std::initializer_list<std::pair<QString, QString>> namesAndSingers)
 {
@@ -160,6 +173,22 @@ TEST_F(PinyinFinding, ALongerWordNarrowsOnlyWhenItBeginsWithTheShorterOne)
         const Rows wider = m_finder.find(FindQuery::parse(shorter), nullptr, m_stop).value();
         EXPECT_EQ(find(longer, &wider), find(longer)) << longer.toStdString();
     }
+}
+
+TEST(PinyinFindingCantonese, SongsWithCharactersOnlyTheOldDictionaryReadAreFound)
+{
+    const SearchFileAnalysis songsFound = analyseSearchFile(songs({ { u"咁就好"_qs, u"許冠傑"_qs },
+        { u"我哋"_qs, u"謝安琪"_qs }, { u"好"_qs, u"黎明"_qs } }));
+    const SongFinder finder(songsFound.table.bytes(), songsFound.lines, songsFound.findForms);
+    const std::atomic<bool> stop { false };
+    const auto rows
+        = [&](const QString &query) { return finder.find(FindQuery::parse(query), nullptr, stop); };
+    EXPECT_EQ(rows(u"xjh"_qs), (Rows { 0 }));
+    EXPECT_EQ(rows(u"hanjiuhao"_qs), (Rows { 0 }));
+    EXPECT_EQ(rows(u"wd"_qs), (Rows { 1 }));
+    EXPECT_EQ(rows(u"wodi"_qs), (Rows { 1 }));
+    EXPECT_EQ(rows(u"wdi"_qs), (Rows { 1 }));
+    EXPECT_EQ(rows(u"wx"_qs), Rows {}) << "no reading beyond the old dictionary's";
 }
 
 TEST(PinyinFindingAnalysis, PartsGiveTheFindFormsOfOneRunAndTheFinderMakesTheSame)

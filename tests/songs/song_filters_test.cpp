@@ -102,13 +102,10 @@ TEST_F(SongFilterState, EachFilterSaysWhetherItIsActiveAndShowsItsValue)
 {
     readVenueFiles("101\r\n");
     const QList<std::pair<Kind, QString>> expected {
-        { Kind::Query, u"稻"_qs },
-        { Kind::Language, u"粵語"_qs },
-        { Kind::Category, u"流行"_qs },
-        { Kind::NewSongsOnly, u"只看新歌"_qs },
-        { Kind::DuplicatesOnly, u"只看重复"_qs },
+        { Kind::Query, u"稻"_qs }, { Kind::Language, u"粵語"_qs }, { Kind::Category, u"流行"_qs },
+        { Kind::NewSongsOnly, u"只看新歌"_qs }, { Kind::DuplicatesOnly, u"只看重复"_qs },
         { Kind::OnlyTicked, u"只看已选"_qs },
-        { Kind::Singer, u"beyond"_qs },
+        { Kind::Singer, u"Beyond"_qs }, // as most of its songs write it
     };
     for (const auto &[kind, value] : expected) {
         EXPECT_FALSE(m_filters.isActive(kind));
@@ -120,7 +117,8 @@ TEST_F(SongFilterState, EachFilterSaysWhetherItIsActiveAndShowsItsValue)
     m_filters.setNewSongsOnly(true);
     m_filters.setDuplicatesOnly(true);
     m_filters.setOnlyTicked(true);
-    m_filters.setSinger(SongFacets::foldedValue(Gbk::encode(u"Beyond"_qs), TextEncoding::Gbk));
+    m_filters.setSingerNamed(u" beyond "_qs);
+    settle();
     for (const auto &[kind, value] : expected) {
         EXPECT_TRUE(m_filters.isActive(kind)) << int(kind);
         EXPECT_EQ(m_filters.displayValue(kind), value) << int(kind);
@@ -302,3 +300,81 @@ TEST(ShownSongsOfTheFilters, AQueryAndASortShowOnceWhenBothAreDone)
 }
 
 } // namespace
+
+// Duets, the same singer in two scripts, and one 粵語 song the venue has.
+const QList<VenueSong> singerSongs {
+    { u"201"_qs, u"屋顶"_qs, u"周杰伦&温岚"_qs, u"流行"_qs, u"国语"_qs }, // 0
+    { u"202"_qs, u"稻香"_qs, u"周杰倫"_qs, u"流行"_qs, u"國語"_qs }, // 1
+    { u"203"_qs, u"红颜如霜"_qs, u"周杰伦"_qs, u"流行"_qs, u"国语"_qs }, // 2
+    { u"204"_qs, u"千里之外"_qs, u"费玉清 feat. 周杰伦"_qs, u"经典"_qs, u"国语"_qs }, // 3
+    { u"205"_qs, u"粤语的歌"_qs, u"周杰伦／陈奕迅"_qs, u"流行"_qs, u"粤语"_qs }, // 4
+    { u"206"_qs, u"爱的飞行日记"_qs, u"温岚"_qs, u"流行"_qs, u"国语"_qs }, // 5
+};
+
+TEST_F(SongFilterState, TheSingerFilterKnowsEachSingerOfADuetAndCombinesWithTheOthers)
+{
+    load(singerSongs);
+    m_filters.setSingerNamed(u"周杰倫"_qs);
+    settle();
+    EXPECT_EQ(passing(), (Rows { 0, 1, 2, 3, 4 })) << "duets count for each of their singers";
+    EXPECT_EQ(m_filters.displayValue(Kind::Singer), u"周杰伦"_qs)
+        << "the spelling most songs write, not the one chosen";
+    EXPECT_EQ(m_filters.activeFilterCount(), 1);
+
+    m_filters.setLanguage(language(u"国语"_qs));
+    EXPECT_EQ(passing(), (Rows { 0, 1, 2, 3 })) << "國語 and 国语 are one language";
+    readVenueFiles("203\r\n");
+    m_filters.setNewSongsOnly(true);
+    EXPECT_EQ(passing(), (Rows { 0, 1, 3 }));
+    m_filters.setQuery(u"qlzw"_qs);
+    settle();
+    EXPECT_EQ(passing(), Rows { 3 }) << "千里之外 by its initials";
+    m_filters.setQuery(u"wenl"_qs);
+    settle();
+    EXPECT_EQ(passing(), Rows { 0 }) << "the whole field still matches the query as text";
+
+    m_filters.setQuery(QString());
+    m_filters.setNewSongsOnly(false);
+    m_filters.setLanguage(SongFacets::all);
+    m_filters.setSingerNamed(u"温岚"_qs);
+    EXPECT_EQ(passing(), (Rows { 0, 5 }));
+    m_filters.setSingerNamed(u"王菲"_qs);
+    EXPECT_TRUE(m_filters.passingRows()) << "a singer the file lacks hides every song";
+    EXPECT_EQ(passing(), Rows {});
+    EXPECT_EQ(m_filters.displayValue(Kind::Singer), u"王菲"_qs);
+    m_filters.clearFilters();
+    EXPECT_FALSE(m_filters.passingRows());
+}
+
+TEST_F(SongFilterState, RowsBesideTheQueryAndSingerAreASnapshotOfTheOtherFilters)
+{
+    load(singerSongs);
+    EXPECT_FALSE(m_filters.rowsBesideQueryAndSinger()) << "no filter: every row counts";
+    readVenueFiles("203\r\n");
+    tick(0);
+    tick(2);
+    tick(4);
+    m_filters.setLanguage(language(u"国语"_qs));
+    m_filters.setNewSongsOnly(true);
+    m_filters.setOnlyTicked(true);
+    m_filters.setQuery(u"wu"_qs);
+    m_filters.setSingerNamed(u"温岚"_qs);
+    settle();
+    const SingerIndex::RowFilter counted = m_filters.rowsBesideQueryAndSinger();
+    ASSERT_TRUE(counted);
+    const auto countedRows = [&counted] {
+        Rows rows;
+        for (std::uint32_t row = 0; row < std::uint32_t(singerSongs.size()); ++row)
+            if (counted(row))
+                rows.push_back(row);
+        return rows;
+    };
+    EXPECT_EQ(countedRows(), Rows { 0 }) << "国语, new and ticked, whatever the query and singer";
+
+    // Later changes do not reach a snapshot taken for work already running.
+    m_filters.clearFilters();
+    m_filters.setOnlyTicked(false);
+    tick(5);
+    m_filters.forgetVenueFiles();
+    EXPECT_EQ(countedRows(), Rows { 0 });
+}
