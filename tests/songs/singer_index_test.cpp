@@ -14,7 +14,9 @@ using Rows = std::vector<std::uint32_t>;
 QStringList namesIn(const QString &field)
 {
     QStringList names;
-    for (const QByteArrayView name : singerNames(Gbk::encode(field)))
+    // Kept alive here: the names are views of it.
+    const QByteArray bytes = Gbk::encode(field);
+    for (const QByteArrayView name : singerNames(bytes))
         names.append(Gbk::decode(name));
     return names;
 }
