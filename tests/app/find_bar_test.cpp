@@ -300,12 +300,22 @@ TEST_F(ReviewingTicks, OnlyTickedOpensTheListAtItsTopWhereverTheWholeListWasScro
 
 using CountText = MainWindowTest;
 
-TEST_F(CountText, CountsReadWithSeparatorsWhileTheRandomCountAndTheCodesStayPlain)
+namespace {
+
+// Songs coded 10000000 on, one a line.
+QByteArray numberedSongs(int count)
 {
     QByteArray lines;
-    for (int song = 0; song < 2400; ++song)
+    for (int song = 0; song < count; ++song)
         lines += songLine(QByteArray::number(10000000 + song)) + "\r\n";
-    browseAndAnalyse(lines);
+    return lines;
+}
+
+} // namespace
+
+TEST_F(CountText, CountsReadWithSeparatorsWhileTheRandomCountAndTheCodesStayPlain)
+{
+    browseAndAnalyse(numberedSongs(2400));
     EXPECT_TRUE(status().startsWith(u"显示 2,400 / 共 2,400 首　已选 0 首"_qs))
         << status().toStdString();
     EXPECT_EQ(songCountLabel()->text(), u"2400"_qs) << "标签4 keeps the plain number";
@@ -334,10 +344,7 @@ using CommandResults = MainWindowTest;
 
 TEST_F(CommandResults, APickShowsWholeInTheMessageBarAndItsUndoTakesItBack)
 {
-    QByteArray lines;
-    for (int song = 0; song < 40; ++song)
-        lines += songLine(QByteArray::number(10000000 + song)) + "\r\n";
-    browseAndAnalyse(lines);
+    browseAndAnalyse(numberedSongs(40));
     auto *bar = control<MessageBar>("消息栏");
     EXPECT_TRUE(bar->isHidden()) << "nothing done yet";
 
