@@ -2,8 +2,8 @@
 
 #include "app/status_line.h"
 #include "app/suggestion_popup.h"
-#include "ui/widgets/accessibility.h"
 #include "ui/core/number_text.h"
+#include "ui/widgets/accessibility.h"
 #include "ui/widgets/placed_layout.h"
 
 #include <QCheckBox>

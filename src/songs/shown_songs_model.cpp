@@ -84,14 +84,14 @@ void ShownSongsModel::startSort(int column)
     };
     const std::shared_ptr<const SongTable> &table = m_songs->table();
     if (m_orders && m_orders->table() == table.get()) {
-        if (std::optional<QFuture<SongTableModel::RowList>> ahead = m_orders->order(SongColumn(column))) {
+        if (std::optional<QFuture<SongTableModel::RowList>> ahead
+            = m_orders->order(SongColumn(column))) {
             m_sortJob.follow(*ahead, sorted);
             return;
         }
     }
     m_sortJob.start(
-        [table, column](
-            QPromise<SongTableModel::RowList> &promise, const std::atomic<bool> &stop) {
+        [table, column](QPromise<SongTableModel::RowList> &promise, const std::atomic<bool> &stop) {
             if (std::optional<std::vector<std::uint32_t>> rows
                 = sortedRows(*table, SongColumn(column), stop))
                 promise.addResult(

@@ -11,8 +11,8 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QStringEncoder>
 #include <QSet>
+#include <QStringEncoder>
 #include <QTimer>
 #include <QToolButton>
 
