@@ -21,7 +21,7 @@ using Rule = PlacedLayout::Rule;
 
 constexpr int barHeight = 17;
 constexpr int statusWidth = 241;
-constexpr int noteRoom = 59;
+constexpr int mostLack = 112;
 
 // Where the parts sit at the window's default width, the status widened by what its counts
 // lack, which the find field gives up.
@@ -60,7 +60,7 @@ FindBar::FindBar(QWidget *parent)
     m_onlyTicked->setObjectName(QStringLiteral("只看已选"));
     m_status->setObjectName(QStringLiteral("查找状态"));
     // At the window's default width; a wider band spreads its parts, the status taking most.
-    const Parts parts = partsAtDefaultWidth(noteRoom);
+    const Parts parts = partsAtDefaultWidth(0);
     m_layout = new PlacedLayout(this, QSize(601, barHeight));
     m_layout->place(m_caption, parts.caption);
     m_layout->place(m_field, parts.field, Rule().growsWide(0.25));
@@ -103,29 +103,28 @@ void FindBar::setActiveFilterCount(int count)
 
 void FindBar::setCounts(qsizetype shown, qsizetype songs, qsizetype ticked, const QString &more)
 {
-    m_counts = tr("显示 %1 / 共 %2 首　已选 %3 首")
-                   .arg(NumberText::grouped(shown), NumberText::grouped(songs),
-                       NumberText::grouped(ticked))
+    const QString inWords = tr("显示 %1 / 共 %2 首　已选 %3 首")
+                                .arg(NumberText::grouped(shown), NumberText::grouped(songs),
+                                    NumberText::grouped(ticked))
         + more;
-    m_status->setParts(m_counts, m_note);
-    // The status takes 59 pixels from the find field, which keeps 111 to type, so that a note
-    // such as what a pick added shows beside the counts without the controls moving at every
-    // note. Counts of a million songs need more (287 pixels of 241 in a 9-point font): the field
-    // gives up what they lack, down to a third of its width. A note still too long is cut and
-    // shows whole in the tooltip.
-    const int lacking = std::clamp(
-        m_status->fontMetrics().horizontalAdvance(m_counts) + 2 - statusWidth, noteRoom, 112);
-    const Parts parts = partsAtDefaultWidth(lacking);
+    // The same counts without their words, for a status too narrow for them.
+    const QString shorter = tr("%1 / %2　已选 %3")
+                                .arg(NumberText::grouped(shown), NumberText::grouped(songs),
+                                    NumberText::grouped(ticked))
+        + QString(more).remove(tr(" 首"));
+    // The status has 241 pixels at the default width, the find field 170. Counts that need more
+    // (a million songs and the venue's: up to 415 pixels) take it from the field, down to a third
+    // of its width; counts still wider show in the shorter form, their words in the tooltip.
+    const QFontMetrics metrics = m_status->fontMetrics();
+    const int wordsLack = metrics.horizontalAdvance(inWords) + 2 - statusWidth;
+    const int lack
+        = wordsLack <= mostLack ? wordsLack : metrics.horizontalAdvance(shorter) + 2 - statusWidth;
+    const Parts parts = partsAtDefaultWidth(std::clamp(lack, 0, mostLack));
     m_layout->setBase(m_field, parts.field);
     m_layout->setBase(m_filterButton, parts.filter);
     m_layout->setBase(m_onlyTicked, parts.onlyTicked);
     m_layout->setBase(m_status, parts.status);
-}
-
-void FindBar::setNote(const QString &note)
-{
-    m_note = note;
-    m_status->setParts(m_counts, m_note);
+    m_status->setCounts(inWords, shorter);
 }
 
 void FindBar::setSingerSuggestions(QAbstractItemModel *model, int role)

@@ -24,11 +24,9 @@ public:
 
     // Shows the query of the filters without reporting a change.
     void showQuery(const QString &query);
-    // The status: the counts, always shown whole, and a note on what was just done, shown as far
-    // as it fits until the next note (an empty one clears it).
-    // `more`: counts of the venue's filters, after the three.
+    // The status: the counts, always shown whole. `more`: counts of the venue's filters, after
+    // the three.
     void setCounts(qsizetype shown, qsizetype songs, qsizetype ticked, const QString &more = {});
-    void setNote(const QString &note);
     // The menu the 筛选 button opens, and how many of its filters hide songs (the button then
     // shows in bold and says so).
     void setFilterMenu(QMenu *menu);
@@ -60,6 +58,4 @@ private:
     SuggestionPopup *m_suggestions = nullptr;
     PlacedLayout *m_layout;
     int m_activeFilterCount = 0;
-    QString m_counts;
-    QString m_note;
 };

@@ -20,6 +20,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -325,7 +326,11 @@ void SongTableView::tickSelectedSongs()
     SongTableModel *songs = m_songs->songs();
     const bool allTicked = std::all_of(
         rows.begin(), rows.end(), [songs](std::uint32_t row) { return songs->isTicked(row); });
+    const qsizetype tickedBefore = songs->tickedSongCount();
     songs->setRowsTicked(rows, !allTicked);
+    // One song's change is spoken by its cell; several need a word.
+    if (rows.size() > 1)
+        emit songsTicked(std::abs(songs->tickedSongCount() - tickedBefore), !allTicked);
 }
 
 void SongTableView::focusInEvent(QFocusEvent *event)

@@ -32,6 +32,8 @@ signals:
     void contextMenuRequested(const QPoint &globalPosition, bool byKeyboard);
     // A double-click on a song (not on its check box), which selects it.
     void songDoubleClicked();
+    // Space on several selected songs changed this many ticks, all one way.
+    void songsTicked(qsizetype count, bool ticked);
 
 public slots:
     // Makes the first shown song the current, selected one and takes the focus; without songs

@@ -2,23 +2,21 @@
 
 #include "ui/widgets/accessibility.h"
 
-#include <QPainter>
-
 StatusLine::StatusLine(QWidget *parent)
     : QLabel(parent)
 {
     useAccessibleInterface<StatusLine, SpokenTextAccessible<StatusLine, QAccessible::StatusBar>>();
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // A name of its own keeps QLabel from telling of every text it is given.
     setAccessibleName(spokenText());
 }
 
-void StatusLine::setParts(const QString &counts, const QString &note)
+void StatusLine::setCounts(const QString &inWords, const QString &shorter)
 {
-    m_counts = counts;
-    m_note = note;
-    setText(counts + note);
-    updateToolTip();
-    // A command sets the counts and the note, often more than once: told when it is done.
+    m_inWords = inWords;
+    m_shorter = shorter;
+    showFittingForm();
+    // One action may set the counts more than once: told when it is done.
     if (!m_tellingOfNewText) {
         m_tellingOfNewText = true;
         QMetaObject::invokeMethod(this, &StatusLine::tellOfNewText, Qt::QueuedConnection);
@@ -27,7 +25,20 @@ void StatusLine::setParts(const QString &counts, const QString &note)
 
 QString StatusLine::spokenText() const
 {
-    return tr("状态：") + text();
+    return tr("状态：") + m_inWords;
+}
+
+void StatusLine::resizeEvent(QResizeEvent *event)
+{
+    QLabel::resizeEvent(event);
+    showFittingForm();
+}
+
+void StatusLine::showFittingForm()
+{
+    const bool fits = fontMetrics().horizontalAdvance(m_inWords) <= contentsRect().width();
+    setText(fits ? m_inWords : m_shorter);
+    setToolTip(fits ? QString() : m_inWords);
 }
 
 void StatusLine::tellOfNewText()
@@ -35,35 +46,4 @@ void StatusLine::tellOfNewText()
     m_tellingOfNewText = false;
     if (accessibleName() != spokenText())
         setAccessibleName(spokenText());
-}
-
-QString StatusLine::shownText() const
-{
-    const QFontMetrics metrics = fontMetrics();
-    const int room = contentsRect().width();
-    if (metrics.horizontalAdvance(text()) <= room)
-        return text();
-    return m_counts
-        + metrics.elidedText(m_note, Qt::ElideRight, room - metrics.horizontalAdvance(m_counts));
-}
-
-void StatusLine::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    painter.setPen(palette().color(foregroundRole()));
-    // A line that fits keeps to the right; a cut one starts with the counts at the left.
-    const QString shown = shownText();
-    const Qt::Alignment across = shown == text() ? Qt::AlignRight : Qt::AlignLeft;
-    painter.drawText(contentsRect(), int(across | Qt::AlignVCenter | Qt::TextSingleLine), shown);
-}
-
-void StatusLine::resizeEvent(QResizeEvent *event)
-{
-    QLabel::resizeEvent(event);
-    updateToolTip();
-}
-
-void StatusLine::updateToolTip()
-{
-    setToolTip(shownText() == text() ? QString() : text());
 }

@@ -2,10 +2,11 @@
 
 #include <QLabel>
 
-// The find band's status: the counts, always whole, then a note on what was just done, elided
-// where the width ends. Its text holds both whole, and so does its tooltip while the note is cut.
-// A screen reader finds it as the window's status bar, named "状态：" and the whole text; it is
-// told of a new text once, however many times one command changed the parts.
+// The find band's status: the counts of the shown, all and ticked songs and of the venue's
+// filters, always whole: in words where they fit, else in a shorter form, whose words are then
+// in the tooltip. What a command did shows in the message bar instead. A screen reader finds the
+// line as the window's status bar, named "状态：" and the counts in words, and is told of new
+// counts once, however many times one action changed them.
 class StatusLine : public QLabel
 {
     Q_OBJECT
@@ -13,21 +14,19 @@ class StatusLine : public QLabel
 public:
     explicit StatusLine(QWidget *parent = nullptr);
 
-    void setParts(const QString &counts, const QString &note);
-    // What the line draws: the counts and as much of the note as fits.
-    QString shownText() const;
-    // What a screen reader reads: what the line is, and its whole text.
+    void setCounts(const QString &inWords, const QString &shorter);
+    const QString &counts() const { return m_inWords; }
+    // What a screen reader reads: what the line is, and the counts in words.
     QString spokenText() const;
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void updateToolTip();
+    void showFittingForm();
     void tellOfNewText();
 
-    QString m_counts;
-    QString m_note;
+    QString m_inWords;
+    QString m_shorter;
     bool m_tellingOfNewText = false;
 };

@@ -167,7 +167,7 @@ void TickRecovery::restore(const RecoveredTicks &recovered)
             const qsizetype before = m_songs->tickedSongCount();
             // One change, so one undo takes it back.
             m_songs->setRowsTicked(restored.rows, true);
-            emit noted(tr("　恢复勾选：勾选 %1 首，%2 个编码已不存在")
+            emit noted(tr("恢复勾选：勾选 %1 首，%2 个编码已不存在")
                            .arg(m_songs->tickedSongCount() - before)
                            .arg(restored.missingCodes));
         });
@@ -224,7 +224,7 @@ void TickRecovery::saveDue(bool evenBeforeRead)
 void TickRecovery::onWriterDone(const QString &error)
 {
     if (!error.isEmpty() && error != m_lastError) {
-        emit noted(tr("　无法保存勾选的恢复副本“%1”：%2")
+        emit noted(tr("无法保存勾选的恢复副本“%1”：%2")
                        .arg(QDir::toNativeSeparators(m_writer.path()), error));
     }
     m_lastError = error;

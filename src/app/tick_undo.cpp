@@ -1,6 +1,7 @@
 #include "app/tick_undo.h"
 
 #include "songs/song_table_model.h"
+#include "ui/core/number_text.h"
 
 #include <QAction>
 #include <QUndoStack>
@@ -12,21 +13,35 @@ namespace {
 class FlipTicks : public QUndoCommand
 {
 public:
-    FlipTicks(SongTableModel *songs, SongTableModel::RowList rows)
-        : m_songs(songs)
+    FlipTicks(TickUndo *undo, SongTableModel *songs, SongTableModel::RowList rows)
+        : m_undo(undo)
+        , m_songs(songs)
         , m_rows(std::move(rows))
     {
     }
 
-    void undo() override { m_songs->flipTicks(*m_rows); }
+    void undo() override
+    {
+        m_songs->flipTicks(*m_rows);
+        // The rows of one change went the same way; undone, they went back.
+        emit m_undo->noted(m_songs->isTicked(m_rows->front())
+                ? TickUndo::tr("已撤销取消勾选 %1 首").arg(NumberText::grouped(count()))
+                : TickUndo::tr("已撤销勾选 %1 首").arg(NumberText::grouped(count())));
+    }
     void redo() override
     {
         if (!std::exchange(m_pushed, true))
             return;
         m_songs->flipTicks(*m_rows);
+        emit m_undo->noted(m_songs->isTicked(m_rows->front())
+                ? TickUndo::tr("已重做勾选 %1 首").arg(NumberText::grouped(count()))
+                : TickUndo::tr("已重做取消勾选 %1 首").arg(NumberText::grouped(count())));
     }
 
 private:
+    qsizetype count() const { return qsizetype(m_rows->size()); }
+
+    TickUndo *m_undo;
     SongTableModel *m_songs;
     SongTableModel::RowList m_rows;
     bool m_pushed = false;
@@ -53,7 +68,8 @@ TickUndo::TickUndo(SongTableModel *songs, QObject *parent)
     connect(m_stack, &QUndoStack::canRedoChanged, m_redo, &QAction::setEnabled);
 
     connect(songs, &SongTableModel::ticksEdited, m_stack,
-        [this, songs](
-            const SongTableModel::RowList &rows) { m_stack->push(new FlipTicks(songs, rows)); });
+        [this, songs](const SongTableModel::RowList &rows) {
+            m_stack->push(new FlipTicks(this, songs, rows));
+        });
     connect(songs, &QAbstractItemModel::modelReset, m_stack, &QUndoStack::clear);
 }

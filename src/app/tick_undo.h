@@ -21,6 +21,10 @@ public:
     QAction *undoAction() const { return m_undo; }
     QAction *redoAction() const { return m_redo; }
 
+signals:
+    // What an undo or redo changed, for a reader who cannot see the check boxes.
+    void noted(const QString &note);
+
 private:
     QUndoStack *m_stack;
     QAction *m_undo;

@@ -1,6 +1,7 @@
 #include "app/ticked_songs_export.h"
 
 #include "export/ticked_rows_writer.h"
+#include "songs/song_filters.h"
 #include "songs/song_table_model.h"
 #include "ui/core/file_io.h"
 #include "ui/core/number_text.h"
@@ -9,6 +10,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QWidget>
 
@@ -18,11 +20,13 @@ const QString textFileFilter = QStringLiteral("文本文档(*.txt)|*.txt");
 
 } // namespace
 
-TickedSongsExport::TickedSongsExport(Dialogs &dialogs, QWidget *window, SongTableModel *songs)
+TickedSongsExport::TickedSongsExport(
+    Dialogs &dialogs, QWidget *window, SongTableModel *songs, const SongFilters *filters)
     : QObject(window)
     , m_dialogs(dialogs)
     , m_window(window)
     , m_songs(songs)
+    , m_filters(filters)
 {
     connect(
         m_songs, &SongTableModel::ticksChanged, this, [this] { m_ticksChangedSinceExport = true; });
@@ -44,8 +48,11 @@ bool TickedSongsExport::exportCodes()
     }
     m_ticksChangedSinceExport = false;
     emit ticksSettled();
-    emit noted(tr("　已导出 %1 个编码到 %2")
-                   .arg(NumberText::grouped(songs.count()), QDir::toNativeSeparators(*path)));
+    const QString folder = QFileInfo(*path).absolutePath();
+    emit noted(tr("已导出 %1 个编码%2到 %3")
+                   .arg(NumberText::grouped(songs.count()), tickedSplit(),
+                       QDir::toNativeSeparators(*path)),
+        { { tr("打开所在文件夹"), [this, folder] { m_dialogs.showFolder(m_window, folder); } } });
     return true;
 }
 
@@ -60,8 +67,8 @@ bool TickedSongsExport::mayClose()
     if (!hasUnexportedTicks())
         return true;
     switch (m_dialogs.askYesNoCancel(m_window,
-        tr("已选 %1 首歌曲，勾选改动后还没有导出编码。\n关闭前导出所选编码吗？")
-            .arg(NumberText::grouped(m_songs->tickedSongCount())),
+        tr("已选 %1 首歌曲%2，勾选改动后还没有导出编码。\n关闭前导出所选编码吗？")
+            .arg(NumberText::grouped(m_songs->tickedSongCount()), tickedSplit()),
         tr("导出"), tr("不导出"), tr("取消"))) {
     case Dialogs::Answer::Yes:
         return exportCodes();
@@ -77,13 +84,19 @@ bool TickedSongsExport::mayClose()
 void TickedSongsExport::copyCodes()
 {
     copyTickedSongs(codeColumn);
-    emit noted(tr("　已复制 %1 个编码").arg(NumberText::grouped(m_songs->tickedSongCount())));
+    emit noted(tr("已复制 %1 个编码").arg(NumberText::grouped(m_songs->tickedSongCount())));
 }
 
 void TickedSongsExport::copyDetails()
 {
     copyTickedSongs(allColumns);
-    emit noted(tr("　已复制 %1 首歌曲的明细").arg(NumberText::grouped(m_songs->tickedSongCount())));
+    emit noted(tr("已复制 %1 首歌曲的明细").arg(NumberText::grouped(m_songs->tickedSongCount())));
+}
+
+QString TickedSongsExport::tickedSplit() const
+{
+    const QString split = m_filters->tickedLanguageSplit();
+    return split.isEmpty() ? QString() : tr("（%1）").arg(split);
 }
 
 void TickedSongsExport::copyTickedSongs(std::span<const SongColumn> columns)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "songs/song_table.h"
+#include "ui/widgets/message_bar.h"
 
 #include <QObject>
 
@@ -8,6 +9,7 @@
 
 class Dialogs;
 class QWidget;
+class SongFilters;
 class SongTableModel;
 
 // What leaves the program of the ticked songs: the code file for the song system, the two
@@ -17,7 +19,9 @@ class TickedSongsExport : public QObject
     Q_OBJECT
 
 public:
-    TickedSongsExport(Dialogs &dialogs, QWidget *window, SongTableModel *songs);
+    // The filters give the ticked songs' split by language for the question and the note.
+    TickedSongsExport(
+        Dialogs &dialogs, QWidget *window, SongTableModel *songs, const SongFilters *filters);
 
     // Asks where and writes the codes; true when the file was written.
     bool exportCodes();
@@ -30,17 +34,20 @@ public:
     bool hasUnexportedTicks() const;
 
 signals:
-    // A word for the status text.
-    void noted(const QString &note);
+    // What a command did, with what may follow it.
+    void noted(const QString &note, const MessageActions &actions = {});
     // The ticks went to a file, or the user chose to close without them: none need keeping.
     void ticksSettled();
 
 private:
     // The given fields of the ticked songs, a line each, on the clipboard.
     void copyTickedSongs(std::span<const SongColumn> columns);
+    // " （粵語 100　國語 208）", or nothing before the languages are known.
+    QString tickedSplit() const;
 
     Dialogs &m_dialogs;
     QWidget *m_window;
     SongTableModel *m_songs;
+    const SongFilters *m_filters;
     bool m_ticksChangedSinceExport = false;
 };

@@ -2,6 +2,7 @@
 
 #include "songs/shown_songs_model.h"
 #include "songs/song_filters.h"
+#include "ui/core/app_state.h"
 #include "ui/core/number_text.h"
 #include "ui/widgets/dialogs.h"
 
@@ -18,10 +19,12 @@ const QString codeListFilter = QStringLiteral("文本文档(*.txt)|*.txt|所有�
 
 } // namespace
 
-VenueMenus::VenueMenus(
-    Dialogs &dialogs, QWidget *window, SongTableModel *songs, SongFilters *filters)
+VenueMenus::VenueMenus(Dialogs &dialogs, QWidget *window, SongTableModel *songs,
+    SongFilters *filters, AppState &state, QAction *undoTicks)
     : QObject(window)
     , m_dialogs(dialogs)
+    , m_state(state)
+    , m_undoTicks(undoTicks)
     , m_window(window)
     , m_songs(songs)
     , m_filters(filters)
@@ -37,6 +40,8 @@ VenueMenus::VenueMenus(
         m_copyMissingCodes->setEnabled(false);
     });
     showChoices();
+    if (!m_state.venueSongFiles().isEmpty())
+        m_filters->readVenueFiles(m_state.venueSongFiles(), true);
 }
 
 void VenueMenus::buildMenu(QWidget *window)
@@ -53,6 +58,11 @@ void VenueMenus::buildMenu(QWidget *window)
         [this](QAction *choice) { m_filters->setLanguage(choice->data().toInt()); });
     connect(m_categoryChoices, &QActionGroup::triggered, this,
         [this](QAction *choice) { m_filters->setCategory(choice->data().toInt()); });
+    // Counted when looked at: a filter change costs no count that nobody reads.
+    connect(m_languageMenu, &QMenu::aboutToShow, this,
+        [this] { countChoices(m_languageChoices, m_filters->languageCounts()); });
+    connect(m_categoryMenu, &QMenu::aboutToShow, this,
+        [this] { countChoices(m_categoryChoices, m_filters->categoryCounts()); });
 
     const auto addAction
         = [this, window](const QString &text, const char *name, QKeySequence shortcut = {}) {
@@ -96,25 +106,44 @@ void VenueMenus::fillChoices(QMenu *menu, QActionGroup *group, bool languages)
 {
     for (QAction *action : group->actions())
         delete action;
-    const auto add = [menu, group](const QString &text, int choice) {
-        QAction *action = menu->addAction(text);
+    std::vector<QString> &names = languages ? m_languageNames : m_categoryNames;
+    names.clear();
+    const auto add = [menu, group](int choice) {
+        QAction *action = menu->addAction(QString());
         action->setCheckable(true);
         action->setData(choice);
         group->addAction(action);
     };
-    add(tr("全部"), SongFacets::all);
+    add(SongFacets::all);
     const SongFacets *facets = m_filters->facets();
-    if (!facets)
-        return;
-    const std::vector<SongFacets::Value> &values
-        = languages ? facets->languages() : facets->categories();
-    const TextEncoding encoding = m_songs->table()->encoding();
-    for (std::size_t index = 0; index < values.size(); ++index) {
-        const QString spelling = decodeText(values[index].spelling, encoding);
-        add(tr("%1（%2 首）")
-                .arg(spelling.isEmpty() ? tr("（空）") : spelling,
-                    NumberText::grouped(values[index].count)),
-            int(index));
+    if (facets) {
+        const std::vector<SongFacets::Value> &values
+            = languages ? facets->languages() : facets->categories();
+        const TextEncoding encoding = m_songs->table()->encoding();
+        for (std::size_t index = 0; index < values.size(); ++index) {
+            const QString spelling = decodeText(values[index].spelling, encoding);
+            names.push_back(spelling.isEmpty() ? tr("（空）") : spelling);
+            add(int(index));
+        }
+    }
+    countChoices(group, languages ? m_filters->languageCounts() : m_filters->categoryCounts());
+}
+
+void VenueMenus::countChoices(QActionGroup *group, const std::vector<qsizetype> &counts)
+{
+    const std::vector<QString> &names
+        = group == m_languageChoices ? m_languageNames : m_categoryNames;
+    for (QAction *action : group->actions()) {
+        const int choice = action->data().toInt();
+        if (choice == SongFacets::all) {
+            action->setText(tr("全部"));
+            continue;
+        }
+        const qsizetype count = std::size_t(choice) < counts.size() ? counts[choice] : 0;
+        action->setText(
+            tr("%1（%2 首）").arg(names[std::size_t(choice)], NumberText::grouped(count)));
+        // Dimmed: it would show nothing. The one in force stays choosable, to leave it.
+        action->setEnabled(count > 0 || action->isChecked());
     }
 }
 
@@ -136,7 +165,10 @@ QString VenueMenus::counts(const ShownSongsModel &shown) const
 {
     QString counts;
     // No count until the rows are marked: a 0 meanwhile would be wrong.
-    if (m_filters->venueRowsMarked()) {
+    if (m_filters->venueRowsMarked() && m_filters->newSongsOnly()) {
+        counts
+            += tr("　已隐藏已有 %1 首").arg(NumberText::grouped(m_filters->hiddenVenueSongCount()));
+    } else if (m_filters->venueRowsMarked()) {
         counts += tr("　已有 %1 首")
                       .arg(NumberText::grouped(shown.countShownSongs(
                           [this](std::uint32_t row) { return m_filters->venueHas(row); })));
@@ -161,14 +193,16 @@ void VenueMenus::onVenueFilesRead(const VenueFilesRead &read)
         m_dialogs.showMessage(m_window, read.problems.join(u'\n'));
     if (read.keptEarlierFiles())
         return;
+    m_state.setVenueSongFiles(m_filters->venueFiles());
+    m_state.save();
     QStringList parts;
     if (m_filters->hasVenueSongs())
         parts << tr("%1 个文件，%2 个编码")
                      .arg(NumberText::grouped(read.kept.size()),
                          NumberText::grouped(read.codeCount));
     parts << read.problems;
-    emit noted(read.paths.isEmpty() ? tr("　不再标记已有歌曲")
-                                    : tr("　已有歌曲：") + parts.join(tr("；")));
+    emit noted(
+        read.paths.isEmpty() ? tr("不再标记已有歌曲") : tr("已有歌曲：") + parts.join(tr("；")));
 }
 
 void VenueMenus::onImportCodesTriggered()
@@ -202,14 +236,21 @@ void VenueMenus::onCodesImported(const QString &path, const CodeList &list, Code
     m_songs->setRowsTicked(match.rows, true);
     m_missingCodes = std::move(match.missing);
     m_copyMissingCodes->setEnabled(!m_missingCodes.empty());
-    QString note = tr("　导入编码：勾选 %1 首，%2 个编码未找到")
+    QString note = tr("导入编码：勾选 %1 首，%2 个编码未找到")
                        .arg(NumberText::grouped(m_songs->tickedSongCount() - tickedBefore),
                            NumberText::grouped(qint64(m_missingCodes.size())));
     if (list.skippedLineCount > 0) {
         note += tr("，%1 行不是编码（%2）")
                     .arg(NumberText::grouped(list.skippedLineCount), skippedLinesText(list));
     }
-    emit noted(note);
+    MessageActions actions;
+    // Only a change of ticks is a step to take back.
+    if (m_songs->tickedSongCount() > tickedBefore)
+        actions.push_back({ tr("撤销"), [undo = m_undoTicks] { undo->trigger(); } });
+    if (!m_missingCodes.empty())
+        actions.push_back(
+            { m_copyMissingCodes->text(), [this] { m_copyMissingCodes->trigger(); } });
+    emit noted(note, actions);
 }
 
 void VenueMenus::onCopyMissingCodesTriggered()
@@ -219,5 +260,5 @@ void VenueMenus::onCopyMissingCodesTriggered()
         codes += QString::fromLatin1(codeText(key)) + u"\r\n"_qs;
     QGuiApplication::clipboard()->setText(codes);
     emit noted(
-        tr("　已复制 %1 个未找到的编码").arg(NumberText::grouped(qint64(m_missingCodes.size()))));
+        tr("已复制 %1 个未找到的编码").arg(NumberText::grouped(qint64(m_missingCodes.size()))));
 }

@@ -60,10 +60,10 @@ void WorkbookExportCommand::onFinished(const QString &error)
     emit runningChanged();
     // A cancel the user asked for needs no message.
     if (m_job->wasCancelled())
-        emit noted(tr("　已取消导出"));
+        emit noted(tr("已取消导出"));
     else if (!error.isEmpty())
         m_dialogs.showMessage(
             m_window, tr("无法保存文件“%1”：\n%2").arg(QDir::toNativeSeparators(m_path), error));
     else
-        emit noted(tr("　已导出全部明细到 %1").arg(QDir::toNativeSeparators(m_path)));
+        emit noted(tr("已导出全部明细到 %1").arg(QDir::toNativeSeparators(m_path)));
 }

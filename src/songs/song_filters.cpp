@@ -455,9 +455,14 @@ bool SongFilters::hasPendingRows() const
 
 bool SongFilters::passes(std::uint32_t row, const SongFacets::Filter &facetFilter) const
 {
-    return facetFilter.accepts(row) && !(m_newSongsOnly && venueHas(row))
-        && !(m_duplicatesOnly && m_duplicates && !m_duplicateRows[row]) && !m_singerAbsent
-        && !(m_singerRows && !m_singerRows->accepts(row))
+    return !(m_newSongsOnly && venueHas(row)) && passesBesideNewSongsOnly(row, facetFilter);
+}
+
+bool SongFilters::passesBesideNewSongsOnly(
+    std::uint32_t row, const SongFacets::Filter &facetFilter) const
+{
+    return facetFilter.accepts(row) && !(m_duplicatesOnly && m_duplicates && !m_duplicateRows[row])
+        && !m_singerAbsent && !(m_singerRows && !m_singerRows->accepts(row))
         && !(m_onlyTicked && !m_songs->isTicked(row));
 }
 
@@ -492,6 +497,16 @@ std::optional<std::vector<std::uint32_t>> SongFilters::passingRows() const
     return rows;
 }
 
+template <typename Visit> void SongFilters::forEachQueriedRow(Visit visit) const
+{
+    if (m_matched) {
+        std::for_each(m_matched->begin(), m_matched->end(), visit);
+    } else {
+        for (std::uint32_t row = 0; row < std::uint32_t(m_songs->rowCount()); ++row)
+            visit(row);
+    }
+}
+
 std::vector<qsizetype> SongFilters::countsBy(Kind kind) const
 {
     if (!m_facets)
@@ -507,12 +522,7 @@ std::vector<qsizetype> SongFilters::countsBy(Kind kind) const
             ++counts[std::size_t(
                 byLanguage ? m_facets->languageOf(row) : m_facets->categoryOf(row))];
     };
-    if (m_matched) {
-        std::for_each(m_matched->begin(), m_matched->end(), count);
-    } else {
-        for (std::uint32_t row = 0; row < std::uint32_t(m_songs->rowCount()); ++row)
-            count(row);
-    }
+    forEachQueriedRow(count);
     return counts;
 }
 
@@ -524,4 +534,23 @@ std::vector<qsizetype> SongFilters::languageCounts() const
 std::vector<qsizetype> SongFilters::categoryCounts() const
 {
     return countsBy(Kind::Category);
+}
+
+qsizetype SongFilters::hiddenVenueSongCount() const
+{
+    if (!m_newSongsOnly || !m_venueRows)
+        return 0;
+    qsizetype hidden = 0;
+    const auto count = [&](std::uint32_t row) {
+        hidden += venueHas(row) && passesBesideNewSongsOnly(row, m_facetFilter);
+    };
+    forEachQueriedRow(count);
+    return hidden;
+}
+
+QString SongFilters::tickedLanguageSplit() const
+{
+    if (!m_facets || !m_songs->table())
+        return {};
+    return ::tickedLanguageSplit(*m_facets, m_songs->ticks(), m_songs->table()->encoding());
 }

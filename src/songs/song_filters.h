@@ -111,6 +111,11 @@ public:
     // every other filter and the query in force: what choosing it would show.
     std::vector<qsizetype> languageCounts() const;
     std::vector<qsizetype> categoryCounts() const;
+    // How many of the venue's songs 只看新歌 hides now: those that every other filter and the
+    // query let through. 0 while it is off.
+    qsizetype hiddenVenueSongCount() const;
+    // The ticked songs by language ("粵語 100　國語 208"); empty until the languages are made.
+    QString tickedLanguageSplit() const;
 
 signals:
     void changed();
@@ -134,8 +139,11 @@ private:
     // Whether the row passes `facetFilter` and every other filter but the query, whose rows are
     // taken apart.
     bool passes(std::uint32_t row, const SongFacets::Filter &facetFilter) const;
+    bool passesBesideNewSongsOnly(std::uint32_t row, const SongFacets::Filter &facetFilter) const;
     bool filtersRows() const;
     std::vector<qsizetype> countsBy(Kind kind) const;
+    // Each row the query found, or every row without a query, in file order.
+    template <typename Visit> void forEachQueriedRow(Visit visit) const;
 
     SongTableModel *m_songs;
 

@@ -9,6 +9,7 @@
 #include "ui/core/app_state.h"
 #include "ui/core/file_io.h"
 #include "ui/core/file_load_job.h"
+#include "ui/widgets/message_bar.h"
 #include "ui/widgets/scripted_dialogs.h"
 
 #include <QAction>
@@ -52,6 +53,12 @@ protected:
     QLineEdit *findField() const { return control<QLineEdit>("查找"); }
     QCheckBox *onlyTickedBox() const { return control<QCheckBox>("只看已选"); }
     QString status() const { return control<QLabel>("查找状态")->text(); }
+    // What the message bar shows, or nothing while it is hidden.
+    QString message() const
+    {
+        auto *bar = control<MessageBar>("消息栏");
+        return bar->isVisibleTo(&m_window) ? bar->text() : QString();
+    }
     QProgressBar *workbookProgressBar() const { return control<QProgressBar>("渐变进度条1"); }
     QAction *playSelectedAction() const { return control<QAction>("播放选中项"); }
     QAction *copyCodesAction() const { return control<QAction>("按钮5"); }

@@ -204,16 +204,29 @@ TEST_F(Analysis, AgainReplacesTheTableAndKeepsTheTicks)
     EXPECT_EQ(checkAllBox()->checkState(), Qt::Checked) << "all kept ticked";
 }
 
-TEST_F(Analysis, ShortLinesAreSkippedWithOneMessage)
+TEST_F(Analysis, ShortLinesAreSkippedWithAWarningThatListsThemAll)
 {
     browseAndAnalyse(
         songLine("10000001") + "\r\nonly||three||fields\r\n\r\n" + songLine("10000002") + "\r\n");
     EXPECT_EQ(songModel()->rowCount(), 2);
-    ASSERT_EQ(m_dialogs.messages.size(), 1);
-    EXPECT_TRUE(m_dialogs.messages[0].startsWith(u"有 1 行"_qs))
-        << m_dialogs.messages[0].toStdString();
-    EXPECT_TRUE(m_dialogs.messages[0].contains(u"（第 2 行）"_qs))
-        << m_dialogs.messages[0].toStdString();
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << "no box to dismiss after every analysis";
+    auto *bar = control<MessageBar>("消息栏");
+    EXPECT_EQ(bar->kind(), MessageBar::Kind::Warning);
+    EXPECT_TRUE(message().startsWith(u"有 1 行"_qs)) << message().toStdString();
+    EXPECT_TRUE(message().contains(u"（第 2 行）"_qs)) << message().toStdString();
+
+    QStringList listed;
+    m_dialogs.onModal = [&](QDialog &window) {
+        auto *list = window.findChild<QAbstractItemView *>(u"不完整的行"_qs);
+        for (int row = 0; list && row < list->model()->rowCount(); ++row)
+            listed << list->model()->index(row, 0).data().toString();
+        return 0;
+    };
+    ASSERT_EQ(bar->actionButtons().size(), 1);
+    EXPECT_EQ(bar->actionButtons()[0]->text(), u"查看全部"_qs);
+    bar->actionButtons()[0]->click();
+    EXPECT_EQ(m_dialogs.modalWindows, QStringList { u"SkippedLinesWindow"_qs });
+    EXPECT_EQ(listed, QStringList { u"第 2 行：only||three||fields"_qs });
 }
 
 TEST_F(Selection, CheckAllCoversEveryRowThePlaceholderIncluded)
@@ -293,7 +306,8 @@ TEST_F(CodeExport, WritesExactlyTheCheckedCodesEveryTime)
     exportCodesButton()->click();
     EXPECT_EQ(readWholeFile(second).bytes, "10000003\r\n");
     EXPECT_EQ(m_dialogs.saveSuggestions.constLast(), u"新增歌曲编码.txt"_qs);
-    EXPECT_TRUE(status().endsWith(u"已导出 1 个编码到 "_qs + QDir::toNativeSeparators(second)))
+    EXPECT_TRUE(message().startsWith(u"已导出 1 个编码"_qs)) << message().toStdString();
+    EXPECT_TRUE(message().endsWith(u"到 "_qs + QDir::toNativeSeparators(second)))
         << "a finished export says where it went";
 }
 
@@ -401,16 +415,16 @@ TEST_F(HiddenCommands, CollectionsGatherTheCheckedRows)
     setChecked(2, true);
     copyCodesAction()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), u"10000002\r\n10000003\r\n"_qs);
-    EXPECT_TRUE(status().endsWith(u"已复制 2 个编码"_qs)) << status().toStdString();
+    EXPECT_EQ(message(), u"已复制 2 个编码"_qs);
     setChecked(2, false);
-    EXPECT_EQ(status(), u"显示 3 / 共 3 首　已选 1 首"_qs) << "the word goes with a change";
+    EXPECT_EQ(status(), u"显示 3 / 共 3 首　已选 1 首"_qs) << "the status holds only counts";
 
     copyDetailsAction()->trigger();
     copyDetailsAction()->trigger();
     // Each copy replaces the last. Six tab-separated columns a song, as a spreadsheet pastes them.
     EXPECT_EQ(QApplication::clipboard()->text(),
         u"10000002\tSong B\tSinger\tPop\tMandarin\ta\\001.mpg\r\n"_qs);
-    EXPECT_TRUE(status().endsWith(u"已复制 1 首歌曲的明细"_qs));
+    EXPECT_EQ(message(), u"已复制 1 首歌曲的明细"_qs);
 }
 
 TEST_F(HiddenCommands, TheTickedPlaceholderIsNeverExported)
@@ -421,14 +435,14 @@ TEST_F(HiddenCommands, TheTickedPlaceholderIsNeverExported)
     m_dialogs.saveAnswers = { codes };
     exportCodesButton()->click();
     EXPECT_EQ(readWholeFile(codes).bytes, QByteArray()) << "as for no ticked rows";
-    EXPECT_TRUE(status().contains(u"已导出 0 个编码"_qs));
+    EXPECT_TRUE(message().startsWith(u"已导出 0 个编码到"_qs)) << message().toStdString();
     QApplication::clipboard()->setText(u"before"_qs);
     copyDetailsAction()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), QString());
-    EXPECT_TRUE(status().endsWith(u"已复制 0 首歌曲的明细"_qs));
+    EXPECT_EQ(message(), u"已复制 0 首歌曲的明细"_qs);
     copyCodesAction()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), QString());
-    EXPECT_TRUE(status().endsWith(u"已复制 0 个编码"_qs));
+    EXPECT_EQ(message(), u"已复制 0 个编码"_qs);
 }
 
 TEST_F(HiddenCommands, WorkbookExportWritesTheFileWithTheBarShownMeanwhile)

@@ -38,7 +38,7 @@ public:
     }
     SongTableModel *songs() const { return find<SongTableModel>(); }
     TickRecovery *recovery() const { return find<TickRecovery>(); }
-    QString status() const { return find<QLabel>("查找状态")->text(); }
+    QString message() const { return find<MessageBar>("消息栏")->text(); }
 
     void browseAndAnalyse(const QString &path)
     {
@@ -173,8 +173,7 @@ TEST_F(TickRecoveryTest, KilledAfterTickingTheNextStartOffersThemAndRestoresThem
     next.browseAndAnalyse(m_searchFile);
     EXPECT_TRUE(QTest::qWaitFor([&] { return next.tickedRows() == std::vector<int> { 1, 3 }; }));
     EXPECT_EQ(next.dialogs.questions, QStringList { offerOfTwo });
-    EXPECT_TRUE(next.status().contains(u"恢复勾选：勾选 2 首，0 个编码已不存在"_qs))
-        << next.status().toStdString();
+    EXPECT_EQ(next.message(), u"恢复勾选：勾选 2 首，0 个编码已不存在"_qs);
     next.find<QAction>("撤销勾选")->trigger();
     EXPECT_TRUE(next.tickedRows().empty()) << "one undo takes the restore back";
 }
@@ -235,9 +234,9 @@ TEST_F(TickRecoveryTest, ATornDamagedOrOtherRecoveryFileIsIgnoredAndNeverStopsTh
     ProgramRun run(m_dir.path());
     run.browseAndAnalyse(m_searchFile);
     run.tick({ 0 });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return run.status().contains(u"恢复副本"_qs); }))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return run.message().contains(u"恢复副本"_qs); }))
         << "a FIFO is neither read nor written over, and that is said: "
-        << run.status().toStdString();
+        << run.message().toStdString();
     EXPECT_TRUE(run.dialogs.questions.isEmpty());
 }
 

@@ -93,6 +93,11 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return status().contains(part); }, 30000))
             << status().toStdString() << " lacks " << part.toStdString();
     }
+    void waitForMessage(const QString &part)
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return message().contains(part); }, 30000))
+            << message().toStdString() << " lacks " << part.toStdString();
+    }
 
     Codes shownCodes() const
     {
@@ -107,7 +112,7 @@ protected:
     {
         m_dialogs.openManyAnswers.push_back(paths);
         action("已有歌曲")->trigger();
-        waitForStatus(u"已有歌曲："_qs);
+        waitForMessage(u"已有歌曲："_qs);
         waitForStatus(u"已有 "_qs);
     }
 
@@ -115,7 +120,7 @@ protected:
     {
         m_dialogs.openAnswers.push_back(writeFile(u"import.txt"_qs, list));
         action("导入编码")->trigger();
-        waitForStatus(u"导入编码："_qs);
+        waitForMessage(u"导入编码："_qs);
     }
 
     void pick(int count)
@@ -169,16 +174,17 @@ TEST_F(VenueFiltersTest, SongsTheVenueHasFromACodeListAndASearchFileAreHiddenAnd
         u"last_month.txt"_qs, songLine("10000004") + "\r\n" + songLine("10000099") + "\r\n");
     chooseVenueFiles({ list, searchFile });
     EXPECT_TRUE(status().contains(u"已有 3 首"_qs)) << status().toStdString();
-    EXPECT_TRUE(status().contains(u"2 个文件，4 个编码"_qs)) << status().toStdString();
-    EXPECT_TRUE(status().contains(u"跳过 3 行"_qs) && status().contains(u"第 1、4、5 行"_qs))
-        << status().toStdString();
+    EXPECT_TRUE(message().contains(u"2 个文件，4 个编码"_qs)) << message().toStdString();
+    EXPECT_TRUE(message().contains(u"跳过 3 行"_qs) && message().contains(u"第 1、4、5 行"_qs))
+        << message().toStdString();
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << "skipped lines are a note, not a message";
 
     toggle("只看新歌");
     EXPECT_EQ(shownCodes(), (Codes { u"10000003"_qs, u"10000005"_qs, u"10000006"_qs }));
-    EXPECT_TRUE(status().contains(u"已有 0 首"_qs)) << status().toStdString();
+    EXPECT_TRUE(status().contains(u"已隐藏已有 3 首"_qs)) << status().toStdString();
     choose("语种", u"國語"_qs);
     EXPECT_EQ(shownCodes(), (Codes { u"10000003"_qs, u"10000006"_qs }));
+    EXPECT_TRUE(status().contains(u"已隐藏已有 1 首"_qs)) << "of the language's songs";
     toggle("只看新歌");
     EXPECT_TRUE(status().contains(u"显示 3 / 共 6 首"_qs) && status().contains(u"已有 1 首"_qs))
         << status().toStdString();
@@ -200,9 +206,10 @@ TEST_F(VenueFiltersTest, SongsTheVenueHasFromACodeListAndASearchFileAreHiddenAnd
     MainWindow window(
         dialogs, [this]() -> PlaybackEngine & { return m_engine; }, state);
     auto *newStatus = window.findChild<QLabel *>(u"查找状态"_qs);
+    auto *newMessage = window.findChild<MessageBar *>(u"消息栏"_qs);
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        return newStatus->text().contains(u"无法读取“last_month.txt”"_qs);
-    })) << newStatus->text().toStdString();
+        return newMessage->text().contains(u"无法读取“last_month.txt”"_qs);
+    })) << newMessage->text().toStdString();
     dialogs.openAnswers.push_back(m_dir.filePath(u"songs.txt"_qs));
     window.findChild<QPushButton *>(u"按钮2"_qs)->click();
     auto *job = window.findChild<FileLoadJob *>();
@@ -218,10 +225,10 @@ TEST_F(VenueFiltersTest, SongsTheVenueHasFromACodeListAndASearchFileAreHiddenAnd
     lastState.load();
     MainWindow last(
         dialogs, [this]() -> PlaybackEngine & { return m_engine; }, lastState);
-    auto *lastStatus = last.findChild<QLabel *>(u"查找状态"_qs);
+    auto *lastMessage = last.findChild<MessageBar *>(u"消息栏"_qs);
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        return lastStatus->text().contains(u"已选 0 首　已有歌曲：无法读取“installed.txt”"_qs);
-    })) << lastStatus->text().toStdString();
+        return lastMessage->text().startsWith(u"已有歌曲：无法读取“installed.txt”"_qs);
+    })) << lastMessage->text().toStdString();
 }
 
 TEST_F(VenueFiltersTest, EachFileDialogSaysWhatItChooses)
@@ -317,13 +324,25 @@ TEST_F(VenueFiltersTest, ImportTicksOneUndoStepAndCopiesTheCodesNotFound)
     setChecked(5, true);
     importCodes("10000001\r\n10000003\n99999999\n10000001\nno code\n");
     EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 2, 5 }));
-    EXPECT_TRUE(status().contains(u"勾选 2 首，1 个编码未找到，1 行不是编码（第 5 行）"_qs))
-        << status().toStdString();
-    action("复制未找到的编码")->trigger();
+    EXPECT_EQ(message(), u"导入编码：勾选 2 首，1 个编码未找到，1 行不是编码（第 5 行）"_qs);
+    const QList<QPushButton *> actions = control<MessageBar>("消息栏")->actionButtons();
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions[1]->text(), u"复制未找到的编码"_qs);
+    actions[1]->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), u"99999999\r\n"_qs);
+
+    importCodes("10000006\r\n");
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 2, 5 })) << "ticked already";
+    EXPECT_TRUE(control<MessageBar>("消息栏")->actionButtons().isEmpty())
+        << "no change to take back, no code to copy";
+    importCodes("10000001\r\n10000003\n99999999\n");
 
     QTest::keyClick(&m_window, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(checkedRows(), std::vector<int> { 5 }) << "the import is one undo step";
+    importCodes("10000002\r\n");
+    ASSERT_EQ(control<MessageBar>("消息栏")->actionButtons().value(0)->text(), u"撤销"_qs);
+    control<MessageBar>("消息栏")->actionButtons().value(0)->click();
+    EXPECT_EQ(checkedRows(), std::vector<int> { 5 }) << "撤销 in the message takes it back";
 }
 
 TEST_F(VenueFiltersTest, UnicodeCodeListsReadForBothCommandsAndOtherWideTextIsNamed)
@@ -335,14 +354,12 @@ TEST_F(VenueFiltersTest, UnicodeCodeListsReadForBothCommandsAndOtherWideTextIsNa
     };
     importCodes(unicode(QStringConverter::Utf16LE, u"10000001\r\n10000003\r\n10000006\r\n"_qs));
     EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 2, 5 }));
-    EXPECT_TRUE(status().contains(u"导入编码：勾选 3 首，0 个编码未找到"_qs))
-        << status().toStdString();
-    EXPECT_FALSE(status().contains(u"不是编码"_qs)) << status().toStdString();
+    EXPECT_EQ(message(), u"导入编码：勾选 3 首，0 个编码未找到"_qs);
 
     chooseVenueFiles({ writeFile(u"installed.txt"_qs,
         unicode(QStringConverter::Utf16BE, u"编码\r\n10000002\r\n10000004\r\n"_qs)) });
-    EXPECT_TRUE(status().contains(u"1 个文件，2 个编码"_qs)) << status().toStdString();
-    EXPECT_TRUE(status().contains(u"跳过 1 行不是编码（第 1 行）"_qs)) << status().toStdString();
+    EXPECT_TRUE(message().contains(u"1 个文件，2 个编码"_qs)) << message().toStdString();
+    EXPECT_TRUE(message().contains(u"跳过 1 行不是编码（第 1 行）"_qs)) << message().toStdString();
 
     QStringEncoder utf32(QStringConverter::Utf32LE, QStringConverter::Flag::WriteBom);
     m_dialogs.openAnswers.push_back(
@@ -381,7 +398,7 @@ TEST_F(VenueFiltersTest, RandomPickAddsUntickedSongsAndWarnsAgainstTheShownCount
     choose("语种", u"粵語"_qs);
     setChecked(1, true);
     pick(3);
-    EXPECT_TRUE(status().contains(u"随机选中 2 首（只剩 2 首未选）"_qs)) << status().toStdString();
+    EXPECT_EQ(message(), u"随机选中 2 首（只剩 2 首未选）"_qs);
     EXPECT_EQ(checkedRows(), (std::vector<int> { 1, 3, 4 }));
     QTest::keyClick(&m_window, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(checkedRows(), std::vector<int> { 1 }) << "undo takes the whole pick back";
@@ -391,7 +408,7 @@ TEST_F(VenueFiltersTest, RandomPickAddsUntickedSongsAndWarnsAgainstTheShownCount
         << "4 is more than the 3 in 标签4";
     choose("语种", u"全部"_qs);
     pick(4);
-    EXPECT_TRUE(status().contains(u"随机选中 4 首"_qs)) << status().toStdString();
+    EXPECT_EQ(message(), u"随机选中 4 首"_qs);
     EXPECT_EQ(checkedRows().size(), 5u);
 }
 

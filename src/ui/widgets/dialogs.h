@@ -43,6 +43,8 @@ public:
         = 0;
     // A text and one OK button; returns when dismissed.
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
+    // Opens the folder in the desktop's file manager; says so when it cannot.
+    virtual void showFolder(QWidget *parent, const QString &folder) = 0;
     // Shows a window modally and returns its result when closed.
     virtual int showModal(QDialog &window) = 0;
 };

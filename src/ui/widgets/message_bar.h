@@ -67,3 +67,6 @@ private:
     QToolButton *m_closeButton;
     int m_reportedHeight = -1;
 };
+
+// The actions of a message, as commands hand them to whoever shows it.
+using MessageActions = std::vector<MessageBar::Action>;

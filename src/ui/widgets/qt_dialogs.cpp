@@ -1,5 +1,7 @@
 #include "ui/widgets/qt_dialogs.h"
 
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -7,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <array>
 
@@ -126,6 +129,15 @@ void QtDialogs::showMessage(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, m_messageTitle, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+void QtDialogs::showFolder(QWidget *parent, const QString &folder)
+{
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
+        showMessage(parent,
+            QCoreApplication::translate("QtDialogs", "无法打开文件夹“%1”：没有可用的文件管理器。")
+                .arg(QDir::toNativeSeparators(folder)));
+    }
 }
 
 int QtDialogs::showModal(QDialog &window)

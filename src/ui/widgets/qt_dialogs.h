@@ -21,6 +21,7 @@ public:
     Answer askYesNo(
         QWidget *parent, const QString &text, const QString &yes, const QString &no) override;
     void showMessage(QWidget *parent, const QString &text) override;
+    void showFolder(QWidget *parent, const QString &folder) override;
     int showModal(QDialog &window) override;
 
     // The folders last opened from and saved to, kept between runs by the caller.

@@ -75,6 +75,11 @@ void ScriptedDialogs::showMessage(QWidget *, const QString &text)
     messages << text;
 }
 
+void ScriptedDialogs::showFolder(QWidget *, const QString &folder)
+{
+    shownFolders << folder;
+}
+
 int ScriptedDialogs::showModal(QDialog &window)
 {
     modalWindows << window.objectName();

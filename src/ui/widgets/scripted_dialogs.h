@@ -24,6 +24,7 @@ public:
     Answer askYesNo(
         QWidget *parent, const QString &text, const QString &yes, const QString &no) override;
     void showMessage(QWidget *parent, const QString &text) override;
+    void showFolder(QWidget *parent, const QString &folder) override;
     int showModal(QDialog &window) override;
 
     std::deque<std::optional<QString>> openAnswers;
@@ -41,6 +42,7 @@ public:
     QStringList saveSuggestions;
     QStringList questions;
     QStringList messages;
+    QStringList shownFolders;
     QStringList modalWindows; // object names, in the order shown
     QStringList unscripted;
 };
