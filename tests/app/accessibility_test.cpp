@@ -217,6 +217,36 @@ TEST_F(SpokenChanges, ATickOfTheFocusedSongIsToldAsItsCellsChangeOfState)
     EXPECT_TRUE(tickChanges()[2].state.checked);
 }
 
+TEST_F(SpokenChanges, ATickChangeOfSeveralSongsIsAnnouncedWithItsCount)
+{
+    browseAndAnalyse(threeSongs());
+    auto *bar = control<MessageBar>("消息栏");
+    const auto announced = [&] {
+        QStringList texts;
+        for (const auto &event : m_events.of(QAccessible::Alert, bar))
+            texts << event.name;
+        return texts;
+    };
+    m_events.clear();
+    checkAllBox()->click();
+    checkAllBox()->click();
+    control<QAction>("撤销勾选")->trigger();
+    control<QAction>("重做勾选")->trigger();
+    EXPECT_EQ(checkedRows(), std::vector<int> {});
+
+    songTable()->setFocus();
+    const QAbstractItemModel *shown = songTable()->model();
+    songTable()->selectionModel()->select(QItemSelection(shown->index(0, 0), shown->index(1, 0)),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QTest::keyClick(songTable(), Qt::Key_Space);
+    EXPECT_EQ(checkedRows(), (std::vector<int> { 0, 1 }));
+    control<QAction>("撤销勾选")->trigger();
+    EXPECT_EQ(announced(),
+        (QStringList { u"已勾选显示的 3 首"_qs, u"已取消勾选显示的 3 首"_qs,
+            u"已撤销取消勾选 3 首"_qs, u"已重做取消勾选 3 首"_qs, u"已勾选选中的 2 首"_qs,
+            u"已撤销勾选 2 首"_qs }));
+}
+
 TEST_F(SpokenChanges, TheFocusLandsOnTheCurrentSongWhicheverWayTheTableTakesIt)
 {
     browseAndAnalyse(threeSongs());

@@ -319,6 +319,70 @@ TEST_F(VenueFiltersTest, EachFilterInForceShowsAsAChipThatRemovesIt)
     EXPECT_TRUE(chipTexts().isEmpty());
 }
 
+TEST_F(VenueFiltersTest, EachChoiceCountsWhatItWouldShowWithEveryOtherFilterAndTheQuery)
+{
+    // What a menu lists as it opens; a choice that would show nothing is dimmed.
+    const auto listed = [this](const char *name) {
+        emit menu(name)->aboutToShow();
+        QStringList texts;
+        for (QAction *choice : menu(name)->actions())
+            texts << choice->text() + (choice->isEnabled() ? u""_qs : u" (dimmed)"_qs);
+        return texts;
+    };
+    chooseVenueFiles({ writeFile(u"installed.txt"_qs, "10000001\r\n10000004\r\n") });
+    toggle("只看新歌");
+    choose("类别", u"流行"_qs);
+    EXPECT_EQ(listed("语种"), (QStringList { u"全部"_qs, u"國語（2 首）"_qs, u"粵語（1 首）"_qs }));
+    EXPECT_EQ(listed("类别"), (QStringList { u"全部"_qs, u"流行（3 首）"_qs, u"經典（1 首）"_qs }))
+        << "类别 counts beside its own choice";
+
+    find(u"稻"_qs);
+    EXPECT_EQ(listed("语种"),
+        (QStringList { u"全部"_qs, u"國語（1 首）"_qs, u"粵語（0 首） (dimmed)"_qs }));
+    EXPECT_EQ(listed("类别"),
+        (QStringList { u"全部"_qs, u"流行（1 首）"_qs, u"經典（0 首） (dimmed)"_qs }));
+
+    choose("语种", u"國語"_qs);
+    find(u"海"_qs);
+    EXPECT_EQ(shownCodes(), Codes {}) << "國語 has no new 海 song";
+    EXPECT_EQ(listed("语种"), (QStringList { u"全部"_qs, u"國語（0 首）"_qs, u"粵語（1 首）"_qs }))
+        << "the choice in force stays choosable at 0, to leave it";
+}
+
+TEST_F(VenueFiltersTest, TheReviewTheExportAndTheCloseQuestionSplitTheTickedSongsByLanguage)
+{
+    setChecked(0, true);
+    setChecked(1, true);
+    setChecked(3, true);
+    onlyTickedBox()->click();
+    waitUntilShown();
+    EXPECT_EQ(message(), u"已选 3 首：國語 1　粵語 2"_qs);
+    setChecked(1, false);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return message() == u"已选 2 首：國語 1　粵語 1"_qs; }))
+        << "the split follows the ticks while reviewing: " << message().toStdString();
+    onlyTickedBox()->click();
+    waitUntilShown();
+    EXPECT_EQ(message(), QString()) << "the review's split goes with the review";
+
+    const QString codes = m_dir.filePath(u"codes.txt"_qs);
+    m_dialogs.saveAnswers = { codes };
+    exportCodesButton()->click();
+    EXPECT_EQ(
+        message(), u"已导出 2 个编码（國語 1　粵語 1）到 "_qs + QDir::toNativeSeparators(codes));
+    const QList<QPushButton *> actions = control<MessageBar>("消息栏")->actionButtons();
+    ASSERT_EQ(actions.size(), 1);
+    EXPECT_EQ(actions[0]->text(), u"打开所在文件夹"_qs);
+    actions[0]->click();
+    EXPECT_EQ(m_dialogs.shownFolders, QStringList { m_dir.path() });
+
+    setChecked(5, true);
+    m_dialogs.questionAnswers = { Dialogs::Answer::Cancel };
+    EXPECT_FALSE(m_window.close());
+    ASSERT_EQ(m_dialogs.questions.size(), 1);
+    EXPECT_TRUE(m_dialogs.questions[0].startsWith(u"已选 3 首歌曲（國語 2　粵語 1），"_qs))
+        << m_dialogs.questions[0].toStdString();
+}
+
 TEST_F(VenueFiltersTest, ImportTicksOneUndoStepAndCopiesTheCodesNotFound)
 {
     setChecked(5, true);
