@@ -25,6 +25,8 @@ std::vector<std::uint32_t> acceptedRows(const SongTable &table, const SongFacets
     return rows;
 }
 
+} // namespace
+
 // Every fifth song's code, and one code in ten that the table does not have: 200,000 lines for
 // a million songs, as the song system exports them.
 QByteArray venueCodeList(const SongTable &table)
@@ -38,8 +40,6 @@ QByteArray venueCodeList(const SongTable &table)
     }
     return list;
 }
-
-} // namespace
 
 void printVenueFilterRows(const SongTable &table, const TimedRow &timedRow)
 {
