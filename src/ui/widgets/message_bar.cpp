@@ -111,6 +111,7 @@ void MessageBar::showMessage(Kind kind, const QString &text, std::vector<Action>
 {
     m_kind = kind;
     showIcon();
+    const bool renamed = m_text->text() != text;
     m_text->setText(text);
     while (QLayoutItem *item = m_actions->takeAt(0)) {
         delete item->widget();
@@ -128,6 +129,11 @@ void MessageBar::showMessage(Kind kind, const QString &text, std::vector<Action>
     }
     updateGeometry();
     update();
+    // The bus keeps names: told first, the alert that follows is read with its new text.
+    if (renamed) {
+        QAccessibleEvent named(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&named);
+    }
     const bool wasVisible = isVisible();
     // Shown without activation: the focus stays with what the user was working in.
     setAttribute(Qt::WA_ShowWithoutActivating);

@@ -169,6 +169,21 @@ TEST_F(MessageBarTest, ScreenReadersHearEachNewMessageAsAnAlert)
     EXPECT_EQ(alertsAndShows(), std::pair(1, 1));
     m_bar->showMessage(MessageBar::Kind::Information, u"已复制 3 个编码"_qs);
     EXPECT_EQ(alertsAndShows(), std::pair(2, 2)) << "the second message is announced too";
+    // A reader's bus caches names: the new one comes before the show that makes it speak.
+    std::vector<QAccessible::Event> ofTheBar;
+    for (const auto &[object, event] : ScreenReader::heard())
+        if (object == m_bar)
+            ofTheBar.push_back(event);
+    const std::vector<QAccessible::Event> second(ofTheBar.end() - 3, ofTheBar.end());
+    EXPECT_EQ(second,
+        (std::vector { QAccessible::NameChanged, QAccessible::ObjectShow, QAccessible::Alert }));
+    m_bar->showMessage(MessageBar::Kind::Information, u"已复制 3 个编码"_qs);
+    EXPECT_EQ(std::count_if(ScreenReader::heard().begin(), ScreenReader::heard().end(),
+                  [this](const auto &heard) {
+                      return heard.first == m_bar && heard.second == QAccessible::NameChanged;
+                  }),
+        2)
+        << "the same text again is no new name, but is announced again";
     reader.reset();
 
     QAccessibleInterface *forReaders = QAccessible::queryAccessibleInterface(m_bar);
