@@ -50,7 +50,6 @@ MainWindow::MainWindow(Dialogs &dialogs, EngineSource engine, AppState &state, Q
     : QWidget(parent)
     , m_dialogs(dialogs)
     , m_random(QRandomGenerator::securelySeeded())
-    , m_state(state)
     , m_songModel(new SongTableModel(this))
     , m_filters(new SongFilters(m_songModel, this))
     , m_shownModel(new ShownSongsModel(m_songModel, m_filters, this))

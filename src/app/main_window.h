@@ -13,8 +13,8 @@
 class AppState;
 class Dialogs;
 class PlaybackEngine;
-class SearchFileCommands;
 class FilterViews;
+class SearchFileCommands;
 class ShownSongsModel;
 class SongPreview;
 class SongFilters;
@@ -70,7 +70,6 @@ private:
 
     Dialogs &m_dialogs;
     QRandomGenerator m_random;
-    AppState &m_state;
 
     SongTableModel *m_songModel;
     SongFilters *m_filters;
