@@ -115,18 +115,21 @@ void VenueMenus::fillChoices(QMenu *menu, QActionGroup *group, bool languages)
         group->addAction(action);
     };
     add(SongFacets::all);
-    const SongFacets *facets = m_filters->facets();
-    if (facets) {
+    // The whole table's counts, which come with the choices; the menu counts under the other
+    // filters as it opens.
+    std::vector<qsizetype> counts;
+    if (const SongFacets *facets = m_filters->facets()) {
         const std::vector<SongFacets::Value> &values
             = languages ? facets->languages() : facets->categories();
         const TextEncoding encoding = m_songs->table()->encoding();
         for (std::size_t index = 0; index < values.size(); ++index) {
             const QString spelling = decodeText(values[index].spelling, encoding);
             names.push_back(spelling.isEmpty() ? tr("（空）") : spelling);
+            counts.push_back(values[index].count);
             add(int(index));
         }
     }
-    countChoices(group, languages ? m_filters->languageCounts() : m_filters->categoryCounts());
+    countChoices(group, counts);
 }
 
 void VenueMenus::countChoices(QActionGroup *group, const std::vector<qsizetype> &counts)
