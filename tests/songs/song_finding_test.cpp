@@ -149,6 +149,35 @@ TEST(SongOrder, TraditionalNamesSortBesideTheirSimplifiedForms)
         (std::vector<QString> { u"爱情"_qs, u"愛情"_qs, u"愛情"_qs, u"爱人"_qs, u"爱夜空"_qs }));
 }
 
+TEST(SongOrder, RanksDoNotDependOnHowManyThreadsMakeThem)
+{
+    // Thousands of distinct names (simplified and traditional forms, numbers, Latin, empty) and a
+    // few categories, so both ways of finding the distinct texts are taken.
+    const QStringList stems { u"爱情"_qs, u"愛情"_qs, u"北京"_qs, u"國家"_qs, u"Rain"_qs,
+        u"rain"_qs, u"粤语"_qs, u"粵語"_qs, u"中国"_qs, QString() };
+    QByteArray text;
+    for (int song = 0; song < 30000; ++song) {
+        const QString stem = stems[(song * 7 + song / 11) % stems.size()];
+        const QString name = song % 13 == 0 ? QString::number(song % 997)
+                                            : stem + QString::number(song * 31 % 6000);
+        text += Gbk::encode(QStringList { u"1"_qs, QString::number(song), u"p"_qs, name, u"x"_qs,
+                    u"4"_qs, stems[song % 5], u"国语"_qs, stem }
+                                .join(u"||"_qs))
+            + "\n";
+    }
+    const SongTable table = analyseSearchFile(text).table;
+    const std::atomic<bool> stop { false };
+    for (const SongColumn column : { SongColumn::Name, SongColumn::Category }) {
+        const RowRanks alone = rowRanks(table, column, stop, nullptr, 1).value();
+        EXPECT_GT(alone.count, column == SongColumn::Name ? 5000u : 3u);
+        for (const int parts : { 2, 3, 7 }) {
+            const RowRanks shared = rowRanks(table, column, stop, nullptr, parts).value();
+            EXPECT_EQ(shared.count, alone.count) << parts << " parts";
+            EXPECT_EQ(shared.ofRow, alone.ofRow) << parts << " parts";
+        }
+    }
+}
+
 TEST(SongOrder, OrdersFromTheRanksMadeAheadAreTheColumnsSortedRows)
 {
     // Names, singers, categories and languages that repeat, in both forms, with numbers, empty
