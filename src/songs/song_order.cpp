@@ -227,27 +227,34 @@ std::optional<RowRanks> ranksOfDistinct(std::vector<DistinctCells> &parts, TextE
     if (stop.load() || collatorMissing.load())
         return std::nullopt;
 
-    std::vector<KeyEntry> entries;
+    // The sorted parts are walked together, as a merge that keeps nothing but each part's next
+    // entry. Distinct texts can still collate equal; they share a rank.
     std::uint32_t largestPart = 0;
-    for (std::vector<KeyEntry> &part : sortedParts) {
-        const auto middle = std::ptrdiff_t(entries.size());
+    for (const std::vector<KeyEntry> &part : sortedParts)
         largestPart = std::max(largestPart, std::uint32_t(part.size()));
-        entries.insert(entries.end(), part.begin(), part.end());
-        part = {};
-        std::inplace_merge(entries.begin(), entries.begin() + middle, entries.end(), before);
-    }
-    // Distinct texts can still collate equal; they share a rank.
     RowRanks ranks { std::vector<std::uint32_t>(std::size_t(largestPart) * partCount), 0 };
-    for (std::size_t index = 0; index < entries.size(); ++index) {
-        if (index > 0) {
-            const auto previous = keyOf(entries[index - 1].number);
-            const auto current = keyOf(entries[index].number);
-            if (!std::equal(previous.begin(), previous.end(), current.begin(), current.end()))
+    std::vector<std::size_t> next(partCount, 0);
+    const KeyEntry *previous = nullptr;
+    while (true) {
+        const KeyEntry *first = nullptr;
+        for (std::uint32_t part = 0; part < partCount; ++part) {
+            if (next[part] < sortedParts[part].size()
+                && (!first || before(sortedParts[part][next[part]], *first)))
+                first = &sortedParts[part][next[part]];
+        }
+        if (!first)
+            break;
+        ++next[first->number % partCount];
+        if (previous) {
+            const auto previousKey = keyOf(previous->number);
+            const auto key = keyOf(first->number);
+            if (!std::equal(previousKey.begin(), previousKey.end(), key.begin(), key.end()))
                 ++ranks.count;
         }
-        ranks.ofRow[entries[index].number] = ranks.count;
+        ranks.ofRow[first->number] = ranks.count;
+        previous = first;
     }
-    if (!entries.empty())
+    if (previous)
         ++ranks.count;
     return ranks;
 }

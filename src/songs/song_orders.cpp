@@ -50,9 +50,10 @@ QThreadPool &rankPool()
     return *pool;
 }
 
-// The order the columns are ranked in unless a click waits for one: 类别 and 语种 take a few
-// hundredths of a second even at 5M songs, then the names, then the singers.
-constexpr std::array<std::size_t, rankFields.size()> rankingOrder { 2, 3, 0, 1 };
+// The order the columns are ranked in unless a click waits for one: the names first, as the
+// likeliest first click, then 类别 and 语种, which take a few hundredths of a second even at 5M
+// songs, then the singers.
+constexpr std::array<std::size_t, rankFields.size()> rankingOrder { 0, 2, 3, 1 };
 
 } // namespace
 
