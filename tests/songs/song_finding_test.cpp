@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include <vector>
 
 namespace {
@@ -175,6 +177,24 @@ TEST(SongOrder, RanksDoNotDependOnHowManyThreadsMakeThem)
             EXPECT_EQ(shared.count, alone.count) << parts << " parts";
             EXPECT_EQ(shared.ofRow, alone.ofRow) << parts << " parts";
         }
+    }
+}
+
+TEST(SongOrder, RowsArePlacedByRankInFileOrderAmongEqualRanks)
+{
+    // Against a stable sort, with few ranks and with as many as the names of a large file.
+    for (const std::uint32_t rankCount : { 1000u, 300000u }) {
+        std::vector<std::uint32_t> rankOf(400000);
+        for (std::size_t row = 0; row < rankOf.size(); ++row)
+            rankOf[row] = std::uint32_t(row * 7919 % 1000003 % rankCount);
+        std::vector<std::uint32_t> expected(rankOf.size());
+        std::iota(expected.begin(), expected.end(), 0u);
+        std::stable_sort(expected.begin(), expected.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return rankOf[a] < rankOf[b]; });
+        EXPECT_EQ(rowsByRank(
+                      rankOf.size(), [&](std::size_t row) { return rankOf[row]; }, rankCount),
+            expected)
+            << rankCount << " ranks";
     }
 }
 
