@@ -209,7 +209,7 @@ void TickRecovery::saveDue(bool evenBeforeRead)
         return;
     if (m_due == Due::Write) {
         m_writer.write([file = std::move(m_snapshotFile), ticks = std::move(m_snapshotTicks)] {
-            return RecoveredTicks::of(file->identity(), *file->table(), ticks).encoded();
+            return RecoveredTicks::encoded(file->identity(), *file->table(), ticks);
         });
         m_mayRemove = true;
     } else if (m_mayRemove) {

@@ -40,8 +40,19 @@ struct RecoveredTicks
     // A file of its own version with a checksum over all of it, so a torn or damaged copy reads
     // as nothing rather than as other ticks.
     QByteArray encoded() const;
+    // The same as of(file, table, ticks).encoded(), without the codes held twice.
+    static QByteArray encoded(
+        const SearchFileIdentity &file, const SongTable &table, const TickMarks &ticks);
     // Nothing when the bytes are not a whole, undamaged recovery of this version.
     static std::optional<RecoveredTicks> decode(QByteArrayView bytes);
+
+private:
+    struct CodesSize
+    {
+        qsizetype count = 0;
+        qsizetype size = 0; // line breaks included
+    };
+    static CodesSize tickedCodes(const SongTable &table, const TickMarks &ticks);
 };
 
 // The rows whose code was ticked (every row of such a code, ascending) and how many of the codes

@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+class QThreadPool;
+
 // Every row of a column's cells (slices of `text`) in ascending order: empty cells first, then
 // all-digit texts as numbers, then other texts in Chinese pinyin order (ICU's collation for
 // Chinese) of their simplified form, the original breaking ties, so 愛情 sorts beside 爱情; equal
@@ -26,8 +28,10 @@ struct RowRanks
     std::vector<std::uint32_t> ofRow;
     std::uint32_t count = 0;
 };
-std::optional<RowRanks> rowRanks(
-    const SongTable &table, SongColumn column, const std::atomic<bool> &stop);
+// The work is shared among threads of `pool` (Qt's own when none is given), in `partCount` parts
+// (by default one per core for a large table); the ranks do not depend on the count.
+std::optional<RowRanks> rowRanks(const SongTable &table, SongColumn column,
+    const std::atomic<bool> &stop, QThreadPool *pool = nullptr, int partCount = 0);
 // Rows 0 to `rowCount` - 1 by their rank (each below `rankCount`), in file order among equal
 // ones: one counting pass.
 template <typename RankOf>

@@ -45,6 +45,10 @@ TEST_F(RecoveredTicksFile, KeepsTheCodeOfEachTickedSongAndReadsBackWhole)
     EXPECT_EQ(read->codes, m_recovered.codes);
     EXPECT_EQ(read->count, 2);
 
+    // Written straight from the ticks, the same file; marks past the table's rows are no songs.
+    EXPECT_EQ(
+        RecoveredTicks::encoded(m_file, m_table, ticked(7, { 1, 4, 6 })), m_recovered.encoded());
+
     const RecoveredTicks none = RecoveredTicks::of(m_file, m_table, TickMarks(5));
     const std::optional<RecoveredTicks> readNone = RecoveredTicks::decode(none.encoded());
     ASSERT_TRUE(readNone.has_value());

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include <vector>
 
 namespace {
@@ -147,6 +149,53 @@ TEST(SongOrder, TraditionalNamesSortBesideTheirSimplifiedForms)
     // ai qing, ai ren, ai ye: 愛情 beside 爱情, the original breaking the tie.
     EXPECT_EQ(sortedTexts(names),
         (std::vector<QString> { u"爱情"_qs, u"愛情"_qs, u"愛情"_qs, u"爱人"_qs, u"爱夜空"_qs }));
+}
+
+TEST(SongOrder, RanksDoNotDependOnHowManyThreadsMakeThem)
+{
+    // Thousands of distinct names (simplified and traditional forms, numbers, Latin, empty) and a
+    // few categories, so both ways of finding the distinct texts are taken.
+    const QStringList stems { u"爱情"_qs, u"愛情"_qs, u"北京"_qs, u"國家"_qs, u"Rain"_qs,
+        u"rain"_qs, u"粤语"_qs, u"粵語"_qs, u"中国"_qs, QString() };
+    QByteArray text;
+    for (int song = 0; song < 30000; ++song) {
+        const QString stem = stems[(song * 7 + song / 11) % stems.size()];
+        const QString name = song % 13 == 0 ? QString::number(song % 997)
+                                            : stem + QString::number(song * 31 % 6000);
+        text += Gbk::encode(QStringList { u"1"_qs, QString::number(song), u"p"_qs, name, u"x"_qs,
+                    u"4"_qs, stems[song % 5], u"国语"_qs, stem }
+                                .join(u"||"_qs))
+            + "\n";
+    }
+    const SongTable table = analyseSearchFile(text).table;
+    const std::atomic<bool> stop { false };
+    for (const SongColumn column : { SongColumn::Name, SongColumn::Category }) {
+        const RowRanks alone = rowRanks(table, column, stop, nullptr, 1).value();
+        EXPECT_GT(alone.count, column == SongColumn::Name ? 5000u : 3u);
+        for (const int parts : { 2, 3, 7 }) {
+            const RowRanks shared = rowRanks(table, column, stop, nullptr, parts).value();
+            EXPECT_EQ(shared.count, alone.count) << parts << " parts";
+            EXPECT_EQ(shared.ofRow, alone.ofRow) << parts << " parts";
+        }
+    }
+}
+
+TEST(SongOrder, RowsArePlacedByRankInFileOrderAmongEqualRanks)
+{
+    // Against a stable sort, with few ranks and with as many as the names of a large file.
+    for (const std::uint32_t rankCount : { 1000u, 300000u }) {
+        std::vector<std::uint32_t> rankOf(400000);
+        for (std::size_t row = 0; row < rankOf.size(); ++row)
+            rankOf[row] = std::uint32_t(row * 7919 % 1000003 % rankCount);
+        std::vector<std::uint32_t> expected(rankOf.size());
+        std::iota(expected.begin(), expected.end(), 0u);
+        std::stable_sort(expected.begin(), expected.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return rankOf[a] < rankOf[b]; });
+        EXPECT_EQ(rowsByRank(
+                      rankOf.size(), [&](std::size_t row) { return rankOf[row]; }, rankCount),
+            expected)
+            << rankCount << " ranks";
+    }
 }
 
 TEST(SongOrder, OrdersFromTheRanksMadeAheadAreTheColumnsSortedRows)
