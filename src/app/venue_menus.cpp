@@ -142,7 +142,8 @@ void VenueMenus::countChoices(QActionGroup *group, const std::vector<qsizetype> 
             action->setText(tr("全部"));
             continue;
         }
-        const qsizetype count = std::size_t(choice) < counts.size() ? counts[choice] : 0;
+        const qsizetype count
+            = std::size_t(choice) < counts.size() ? counts[std::size_t(choice)] : 0;
         action->setText(
             tr("%1（%2 首）").arg(names[std::size_t(choice)], NumberText::grouped(count)));
         // Dimmed: it would show nothing. The one in force stays choosable, to leave it.
