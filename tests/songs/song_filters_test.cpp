@@ -222,8 +222,13 @@ TEST_F(SongFilterState, CountsOfEachChoiceHoldEveryOtherFilterButItsOwn)
     settle();
     EXPECT_EQ(counts(m_filters.categoryCounts(), pop, classic), (Counts { 1, 1 }));
     readVenueFiles("105\r\n");
+    EXPECT_EQ(m_filters.hiddenVenueSongCount(), 0) << "nothing hidden while 只看新歌 is off";
     m_filters.setNewSongsOnly(true);
     EXPECT_EQ(counts(m_filters.categoryCounts(), pop, classic), (Counts { 0, 1 }));
+    EXPECT_EQ(m_filters.hiddenVenueSongCount(), 1) << "105: 粵語, 流行 and 天空, the venue's";
+    m_filters.setCategory(classic);
+    EXPECT_EQ(m_filters.hiddenVenueSongCount(), 0) << "the other filters hide it already";
+    m_filters.setCategory(pop);
     tick(1);
     m_filters.setOnlyTicked(true);
     m_filters.setNewSongsOnly(false);
