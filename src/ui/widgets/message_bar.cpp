@@ -2,7 +2,6 @@
 
 #include "ui/widgets/accessibility.h"
 
-#include <QAccessibleWidget>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,23 +11,6 @@
 #include <QToolButton>
 
 namespace {
-
-// Read as one alert: its text is its name, so a reader speaks the message when it shows.
-class MessageBarAccessible : public QAccessibleWidget
-{
-public:
-    explicit MessageBarAccessible(QWidget *widget)
-        : QAccessibleWidget(widget, QAccessible::AlertMessage)
-    {
-    }
-
-    QString text(QAccessible::Text text) const override
-    {
-        if (text == QAccessible::Name)
-            return static_cast<const MessageBar *>(widget())->text();
-        return QAccessibleWidget::text(text);
-    }
-};
 
 // The colours of KDE's message strips, blended into the window's background.
 QColor kindColour(MessageBar::Kind kind)
@@ -79,7 +61,9 @@ MessageBar::MessageBar(QWidget *parent)
     , m_actions(new QHBoxLayout)
     , m_closeButton(new QToolButton(this))
 {
-    useAccessibleInterface<MessageBar, MessageBarAccessible>();
+    // Read as one alert: its text is its name, so a reader speaks the message when it shows.
+    useAccessibleInterface<MessageBar,
+        SpokenTextAccessible<MessageBar, QAccessible::AlertMessage>>();
     setObjectName(QStringLiteral("消息栏"));
     m_text->setObjectName(QStringLiteral("消息"));
     m_text->setWordWrap(true);

@@ -36,6 +36,7 @@ public:
 
     Kind kind() const { return m_kind; }
     QString text() const;
+    QString spokenText() const { return text(); }
     // The actions' buttons, in order; for tests and the keyboard.
     QList<QPushButton *> actionButtons() const;
     QToolButton *closeButton() const { return m_closeButton; }
