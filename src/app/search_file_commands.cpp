@@ -140,9 +140,16 @@ void SearchFileCommands::noteSkippedLines(
     const QString &before, std::vector<std::uint32_t> lineNumbers)
 {
     const QString report = skippedLinesReport(lineNumbers);
-    const auto showAll = [this, report, lines = std::move(lineNumbers), bytes = m_document->bytes(),
-                             encoding = m_document->encoding()] {
-        SkippedLinesModel model(bytes, encoding, lines);
+    // The lines are read from the analysed text when asked for: the message keeps no copy of a
+    // file alive after another one replaced it.
+    const auto showAll = [this, report, lines = std::move(lineNumbers),
+                             analysed = std::weak_ptr(m_document->table())] {
+        const std::shared_ptr<const SongTable> table = analysed.lock();
+        if (!table) {
+            m_controls.messageBar->dismiss();
+            return;
+        }
+        SkippedLinesModel model(table->bytes(), table->encoding(), lines);
         SkippedLinesWindow window(&model, report, m_window);
         m_dialogs.showModal(window);
     };
