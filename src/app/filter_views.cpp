@@ -78,8 +78,7 @@ void FilterViews::onOnlyTickedToggled(bool onlyTicked)
         // Reviewing a pick starts at its first song, wherever the whole list was scrolled to.
         m_controls.songTable->showFirstSong();
         showReview();
-    } else if (m_controls.messageBar->isVisibleTo(m_controls.messageBar->parentWidget())
-        && m_controls.messageBar->text() == m_review) {
+    } else if (showsReview()) {
         m_controls.messageBar->dismiss();
     }
 }
@@ -93,12 +92,16 @@ void FilterViews::followTicks()
         this,
         [this] {
             m_reviewPending = false;
-            MessageBar *bar = m_controls.messageBar;
-            if (m_filters->onlyTicked() && bar->isVisibleTo(bar->parentWidget())
-                && bar->text() == m_review)
+            if (m_filters->onlyTicked() && showsReview())
                 showReview();
         },
         Qt::QueuedConnection);
+}
+
+bool FilterViews::showsReview() const
+{
+    const MessageBar *bar = m_controls.messageBar;
+    return bar->isVisibleTo(bar->parentWidget()) && bar->text() == m_review;
 }
 
 void FilterViews::showReview()

@@ -32,6 +32,8 @@ private:
     void onOnlyTickedToggled(bool onlyTicked);
     // The review's split again after the ticks changed, unless another message took its place.
     void followTicks();
+    // The message bar still shows the review's split, not another command's result.
+    bool showsReview() const;
     void showReview();
 
     const MainWindowControls &m_controls;
