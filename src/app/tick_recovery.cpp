@@ -33,19 +33,17 @@ std::optional<RecoveredTicks> readRecovery(const QString &path)
 
 } // namespace
 
-// The search file of an analysed table; its fingerprint is taken once, beside the window, by
-// whichever needs it first.
-class TickRecovery::AnalysedFile
+// A search file's text as loaded; its fingerprint is taken once, beside the window, by whichever
+// needs it first.
+class TickRecovery::LoadedText
 {
 public:
-    AnalysedFile(QString path, QByteArray bytes, std::shared_ptr<const SongTable> table)
+    LoadedText(QString path, QByteArray bytes)
         : m_path(std::move(path))
         , m_bytes(std::move(bytes))
-        , m_table(std::move(table))
     {
     }
 
-    const std::shared_ptr<const SongTable> &table() const { return m_table; }
     const SearchFileIdentity &identity()
     {
         std::call_once(m_identified, [this] {
@@ -58,9 +56,27 @@ public:
 private:
     QString m_path;
     QByteArray m_bytes;
-    std::shared_ptr<const SongTable> m_table;
     std::once_flag m_identified;
     SearchFileIdentity m_identity;
+};
+
+// The search file of an analysed table.
+class TickRecovery::AnalysedFile
+{
+public:
+    AnalysedFile(std::shared_ptr<LoadedText> text, std::shared_ptr<const SongTable> table)
+        : m_text(std::move(text))
+        , m_table(std::move(table))
+    {
+    }
+
+    const std::shared_ptr<LoadedText> &text() const { return m_text; }
+    const std::shared_ptr<const SongTable> &table() const { return m_table; }
+    const SearchFileIdentity &identity() const { return m_text->identity(); }
+
+private:
+    std::shared_ptr<LoadedText> m_text;
+    std::shared_ptr<const SongTable> m_table;
 };
 
 TickRecovery::TickRecovery(Dialogs &dialogs, QWidget *window, const SearchFileDocument *document,
@@ -77,6 +93,7 @@ TickRecovery::TickRecovery(Dialogs &dialogs, QWidget *window, const SearchFileDo
     m_saveTimer.setInterval(saveDelayMs);
     connect(&m_saveTimer, &QTimer::timeout, this, [this] { saveDue(); });
     connect(&m_writer, &SerialFileWriter::done, this, &TickRecovery::onWriterDone);
+    connect(document, &SearchFileDocument::textLoaded, this, &TickRecovery::onTextLoaded);
     connect(document, &SearchFileDocument::tableReplaced, this, &TickRecovery::onAnalysed);
     connect(songs, &SongTableModel::ticksChanged, this, &TickRecovery::onTicksChanged);
     connect(exporter, &TickedSongsExport::ticksSettled, this, &TickRecovery::onTicksSettled);
@@ -99,28 +116,39 @@ bool TickRecovery::isSaved() const
     return m_due == Due::Nothing && m_writer.isIdle();
 }
 
-void TickRecovery::onAnalysed()
+void TickRecovery::onTextLoaded()
 {
-    m_restoreJob.cancel();
-    m_file = std::make_shared<AnalysedFile>(
-        m_document->path(), m_document->bytes(), m_document->table());
-    // The change of ticks the new table made may have come first.
-    if (m_due != Due::Nothing)
-        takeSnapshot();
+    m_text = std::make_shared<LoadedText>(m_document->path(), m_document->bytes());
+    m_textIdentified = false;
+    // Started with the text, not with its table: after 分析 the work on the table fills every
+    // core, and the offer waited behind it (1M songs: 185 ms after the table showed).
     const QString recoveryPath = m_recoveryRead ? QString() : m_writer.path();
     m_identifyJob.start(
-        [file = m_file, recoveryPath](QPromise<Found> &promise, const std::atomic<bool> &) {
-            Found found { file->identity(), false, std::nullopt };
+        [text = m_text, recoveryPath](QPromise<Found> &promise, const std::atomic<bool> &) {
+            Found found { text->identity(), false, std::nullopt };
             if (!recoveryPath.isEmpty()) {
                 found.read = true;
                 found.recovered = readRecovery(recoveryPath);
             }
             promise.addResult(std::move(found));
         },
-        [this, file = m_file](Found found) { onIdentified(file, std::move(found)); });
+        [this, text = m_text](Found found) { onIdentified(text, std::move(found)); });
 }
 
-void TickRecovery::onIdentified(const std::shared_ptr<AnalysedFile> &file, Found found)
+void TickRecovery::onAnalysed()
+{
+    m_restoreJob.cancel();
+    if (!m_text)
+        onTextLoaded();
+    m_file = std::make_shared<AnalysedFile>(m_text, m_document->table());
+    // The change of ticks the new table made may have come first.
+    if (m_due != Due::Nothing)
+        takeSnapshot();
+    // Once the views have the new table too.
+    QMetaObject::invokeMethod(this, &TickRecovery::offerIfDue, Qt::QueuedConnection);
+}
+
+void TickRecovery::onIdentified(const std::shared_ptr<LoadedText> &text, Found found)
 {
     if (found.read) {
         m_recoveryRead = true;
@@ -128,8 +156,14 @@ void TickRecovery::onIdentified(const std::shared_ptr<AnalysedFile> &file, Found
         // Changes made meanwhile waited so as not to write over it before it was read.
         saveDue();
     }
-    if (m_recovered && m_recovered->file == found.identity && file == m_file
-        && m_songs->table() == file->table())
+    m_textIdentified = text == m_text;
+    offerIfDue();
+}
+
+void TickRecovery::offerIfDue()
+{
+    if (m_recovered && m_textIdentified && m_file && m_file->text() == m_text
+        && m_songs->table() == m_file->table() && m_recovered->file == m_text->identity())
         offer();
 }
 

@@ -50,6 +50,7 @@ signals:
     void saved();
 
 private:
+    class LoadedText;
     class AnalysedFile;
     struct Found
     {
@@ -59,8 +60,10 @@ private:
     };
     enum class Due { Nothing, Write, Remove };
 
+    void onTextLoaded();
     void onAnalysed();
-    void onIdentified(const std::shared_ptr<AnalysedFile> &file, Found found);
+    void onIdentified(const std::shared_ptr<LoadedText> &text, Found found);
+    void offerIfDue();
     void onTicksChanged();
     void onTicksSettled();
     void onWriterDone(const QString &error);
@@ -85,6 +88,9 @@ private:
     bool m_mayRemove = false;
     QString m_lastError;
 
+    // The text last loaded, identified beside the window before its analysis is asked for.
+    std::shared_ptr<LoadedText> m_text;
+    bool m_textIdentified = false;
     // The file of the table in the song model, once analysed.
     std::shared_ptr<AnalysedFile> m_file;
     LatestJob<Found> m_identifyJob { this };
