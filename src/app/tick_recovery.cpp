@@ -242,8 +242,9 @@ void TickRecovery::saveDue(bool evenBeforeRead)
     if (m_due == Due::Nothing || (!evenBeforeRead && m_identifyJob.isRunning() && !m_recoveryRead))
         return;
     if (m_due == Due::Write) {
-        m_writer.write([file = std::move(m_snapshotFile), ticks = std::move(m_snapshotTicks)] {
-            return RecoveredTicks::encoded(file->identity(), *file->table(), ticks);
+        m_writer.write([file = std::move(m_snapshotFile), ticks = std::move(m_snapshotTicks)](
+                           QIODevice &device) {
+            return RecoveredTicks::write(device, file->identity(), *file->table(), ticks);
         });
         m_mayRemove = true;
     } else if (m_mayRemove) {

@@ -1,5 +1,7 @@
 #include "songs/recovered_ticks.h"
 
+#include <QBuffer>
+#include <QIODevice>
 #include <QtEndian>
 
 #include <bit>
@@ -21,25 +23,118 @@ quint64 load64(const char *at)
     return qFromLittleEndian(word);
 }
 
+// The fingerprint of bytes given in pieces of any size: the same as of all of them at once.
+class FingerprintStream
+{
+public:
+    void add(QByteArrayView bytes)
+    {
+        m_size += bytes.size();
+        const char *at = bytes.data();
+        const char *const end = at + bytes.size();
+        if (m_pending > 0) {
+            const qsizetype taken = std::min<qsizetype>(blockSize - m_pending, end - at);
+            std::memcpy(m_block + m_pending, at, std::size_t(taken));
+            m_pending += taken;
+            at += taken;
+            if (m_pending < blockSize)
+                return;
+            mix(m_block);
+            m_pending = 0;
+        }
+        for (; end - at >= blockSize; at += blockSize)
+            mix(at);
+        m_pending = end - at;
+        std::memcpy(m_block, at, std::size_t(m_pending));
+    }
+
+    quint64 result() const
+    {
+        quint64 tail = 0;
+        for (qsizetype at = 0; at < m_pending; ++at)
+            tail ^= quint64(quint8(m_block[at])) << (8 * at % 64);
+        quint64 hash = quint64(m_size) * prime1 ^ tail * prime2;
+        for (const quint64 lane : m_lanes) {
+            hash = (hash ^ lane) * prime2;
+            hash ^= hash >> 29;
+        }
+        return hash ^ (hash >> 32);
+    }
+
+private:
+    static constexpr qsizetype blockSize = 32;
+
+    void mix(const char *block)
+    {
+        for (int lane = 0; lane < 4; ++lane)
+            m_lanes[lane]
+                = std::rotl(m_lanes[lane] ^ (load64(block + 8 * lane) * prime2), 31) * prime1;
+    }
+
+    quint64 m_lanes[4] = { prime1, prime2, prime1 ^ prime2, ~prime1 };
+    char m_block[blockSize] = {};
+    qsizetype m_pending = 0;
+    qint64 m_size = 0;
+};
+
+// Writes through a small buffer, never holding the whole file (a million codes are 9 MB), and
+// ends it with the checksum of all it wrote.
 class Writer
 {
 public:
-    explicit Writer(qsizetype size) { m_out.reserve(size); }
-    void bytes(QByteArrayView bytes) { m_out.append(bytes); }
+    explicit Writer(QIODevice &device)
+        : m_device(device)
+    {
+        m_buffer.reserve(bufferSize);
+    }
+    void bytes(QByteArrayView bytes)
+    {
+        if (m_buffer.size() + std::size_t(bytes.size()) > bufferSize)
+            flush();
+        if (bytes.size() >= bufferSize)
+            write(bytes);
+        else
+            m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
+    }
     template <typename Number> void number(Number value)
     {
         const Number little = qToLittleEndian(value);
-        m_out.append(reinterpret_cast<const char *>(&little), sizeof little);
+        bytes(QByteArrayView(reinterpret_cast<const char *>(&little), sizeof little));
     }
     void text(QByteArrayView text)
     {
         number(quint64(text.size()));
         bytes(text);
     }
-    QByteArray &out() { return m_out; }
+    // False when a write failed.
+    bool finish()
+    {
+        flush();
+        const quint64 checksum = qToLittleEndian(m_fingerprint.result());
+        m_ok = m_ok
+            && m_device.write(reinterpret_cast<const char *>(&checksum), sizeof checksum)
+                == sizeof checksum;
+        return m_ok;
+    }
 
 private:
-    QByteArray m_out;
+    static constexpr qsizetype bufferSize = 64 * 1024;
+
+    void flush()
+    {
+        write(QByteArrayView(m_buffer.data(), qsizetype(m_buffer.size())));
+        m_buffer.clear();
+    }
+    void write(QByteArrayView bytes)
+    {
+        m_fingerprint.add(bytes);
+        m_ok = m_ok && m_device.write(bytes.data(), bytes.size()) == bytes.size();
+    }
+
+    QIODevice &m_device;
+    std::vector<char> m_buffer;
+    FingerprintStream m_fingerprint;
+    bool m_ok = true;
 };
 
 // Every read checks that the bytes are there: a torn file ends early, a damaged one may claim
@@ -90,23 +185,9 @@ std::string_view view(QByteArrayView bytes)
 
 quint64 contentFingerprint(QByteArrayView bytes)
 {
-    quint64 lanes[4] = { prime1, prime2, prime1 ^ prime2, ~prime1 };
-    const char *at = bytes.data();
-    const char *const blocksEnd = at + bytes.size() / 32 * 32;
-    for (; at != blocksEnd; at += 32) {
-        for (int lane = 0; lane < 4; ++lane)
-            lanes[lane] = std::rotl(lanes[lane] ^ (load64(at + 8 * lane) * prime2), 31) * prime1;
-    }
-    quint64 tail = 0;
-    const char *const end = bytes.data() + bytes.size();
-    for (int shift = 0; at != end; ++at, shift += 8)
-        tail ^= quint64(quint8(*at)) << (shift % 64);
-    quint64 hash = quint64(bytes.size()) * prime1 ^ tail * prime2;
-    for (const quint64 lane : lanes) {
-        hash = (hash ^ lane) * prime2;
-        hash ^= hash >> 29;
-    }
-    return hash ^ (hash >> 32);
+    FingerprintStream fingerprint;
+    fingerprint.add(bytes);
+    return fingerprint.result();
 }
 
 SearchFileIdentity identifySearchFile(const QString &path, QByteArrayView bytes)
@@ -117,25 +198,21 @@ SearchFileIdentity identifySearchFile(const QString &path, QByteArrayView bytes)
 namespace {
 
 // The recovery file of `count` codes, `codesSize` bytes with their line breaks, which
-// `writeCodes` appends. Sized before it is written: grown as it goes, the 1M-song copy took twice
-// its 9 MB (the array doubling), and the codes gathered on their own first as much again.
+// `writeCodes` writes; false when a write failed.
 template <typename WriteCodes>
-QByteArray encode(const SearchFileIdentity &file, qsizetype count, qsizetype codesSize,
+bool encode(QIODevice &device, const SearchFileIdentity &file, qsizetype count, qsizetype codesSize,
     const WriteCodes &writeCodes)
 {
-    const QByteArray path = file.path.toUtf8();
-    Writer out(magic.size() + qsizetype(sizeof(quint32)) + 6 * qsizetype(sizeof(quint64))
-        + path.size() + codesSize);
+    Writer out(device);
     out.bytes(magic);
     out.number(version);
-    out.text(path);
+    out.text(file.path.toUtf8());
     out.number(qint64(file.size));
     out.number(file.fingerprint);
     out.number(qint64(count));
     out.number(quint64(codesSize));
     writeCodes(out);
-    out.number(contentFingerprint(out.out()));
-    return std::move(out.out());
+    return out.finish();
 }
 
 } // namespace
@@ -170,14 +247,18 @@ RecoveredTicks::CodesSize RecoveredTicks::tickedCodes(
 
 QByteArray RecoveredTicks::encoded() const
 {
-    return encode(file, count, codes.size(), [this](Writer &out) { out.bytes(codes); });
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    encode(buffer, file, count, codes.size(), [this](Writer &out) { out.bytes(codes); });
+    return bytes;
 }
 
-QByteArray RecoveredTicks::encoded(
-    const SearchFileIdentity &file, const SongTable &table, const TickMarks &ticks)
+bool RecoveredTicks::write(QIODevice &device, const SearchFileIdentity &file,
+    const SongTable &table, const TickMarks &ticks)
 {
     const CodesSize codes = tickedCodes(table, ticks);
-    return encode(file, codes.count, codes.size, [&](Writer &out) {
+    return encode(device, file, codes.count, codes.size, [&](Writer &out) {
         ticks.forEachTicked([&](qsizetype row) {
             if (row >= table.rowCount())
                 return;

@@ -7,6 +7,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+class QIODevice;
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -40,9 +42,10 @@ struct RecoveredTicks
     // A file of its own version with a checksum over all of it, so a torn or damaged copy reads
     // as nothing rather than as other ticks.
     QByteArray encoded() const;
-    // The same as of(file, table, ticks).encoded(), without the codes held twice.
-    static QByteArray encoded(
-        const SearchFileIdentity &file, const SongTable &table, const TickMarks &ticks);
+    // The same as of(file, table, ticks).encoded(), written to `device` through a small buffer
+    // instead of held whole; false when a write failed.
+    static bool write(QIODevice &device, const SearchFileIdentity &file, const SongTable &table,
+        const TickMarks &ticks);
     // Nothing when the bytes are not a whole, undamaged recovery of this version.
     static std::optional<RecoveredTicks> decode(QByteArrayView bytes);
 

@@ -1,6 +1,7 @@
 #include "songs/recovered_ticks.h"
 #include "songs/search_file_analysis.h"
 
+#include <QBuffer>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,18 @@ QByteArray searchFile(std::initializer_list<const char *> codes)
     for (const char *code : codes)
         text += QByteArray("x||") + code + "||a\\1.mpg||Song||x||x||Pop||Mandarin||Singer\r\n";
     return text;
+}
+
+// What RecoveredTicks::write writes, or nothing when it reports a failure.
+std::optional<QByteArray> written(
+    const SearchFileIdentity &file, const SongTable &table, const TickMarks &ticks)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!RecoveredTicks::write(buffer, file, table, ticks))
+        return std::nullopt;
+    return bytes;
 }
 
 TickMarks ticked(qsizetype rowCount, std::initializer_list<qsizetype> rows)
@@ -46,8 +59,7 @@ TEST_F(RecoveredTicksFile, KeepsTheCodeOfEachTickedSongAndReadsBackWhole)
     EXPECT_EQ(read->count, 2);
 
     // Written straight from the ticks, the same file; marks past the table's rows are no songs.
-    EXPECT_EQ(
-        RecoveredTicks::encoded(m_file, m_table, ticked(7, { 1, 4, 6 })), m_recovered.encoded());
+    EXPECT_EQ(written(m_file, m_table, ticked(7, { 1, 4, 6 })), m_recovered.encoded());
 
     const RecoveredTicks none = RecoveredTicks::of(m_file, m_table, TickMarks(5));
     const std::optional<RecoveredTicks> readNone = RecoveredTicks::decode(none.encoded());
@@ -105,4 +117,35 @@ TEST_F(RecoveredTicksFile, RestoringTicksEveryRowOfAKeptCodeAndCountsTheCodesGon
     const RestoredTicks fewer = restoreTicks(changed, m_recovered);
     EXPECT_EQ(fewer.rows, std::vector<std::uint32_t> { 1 });
     EXPECT_EQ(fewer.missingCodes, 1) << "A-7 is gone";
+}
+
+TEST(RecoveredTicksWrite, ACopyLargerThanItsWriteBufferReadsBackWholeAndAFailedWriteIsReported)
+{
+    // 20,000 codes of 5 to 8 digits, 12,000 of them ticked: about 100 KB, written in pieces that
+    // end anywhere in a block of the checksum.
+    QByteArray text;
+    for (int row = 0; row < 20000; ++row)
+        text += "x||" + QByteArray::number(10000 + row * 7919 % 99990000)
+            + "||a\\1.mpg||Song||x||x||Pop||Mandarin||Singer\n";
+    const SongTable table = analyseSearchFile(text).table;
+    ASSERT_EQ(table.rowCount(), 20000);
+    TickMarks ticks(table.rowCount());
+    for (qsizetype row = 0; row < table.rowCount(); row += row % 5 == 0 ? 1 : 2)
+        ticks.set(row, true);
+    const SearchFileIdentity file = identifySearchFile(u"/歌/大.txt"_qs, text);
+
+    const std::optional<QByteArray> bytes = written(file, table, ticks);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_GT(bytes->size(), 64 * 1024);
+    const std::optional<RecoveredTicks> read = RecoveredTicks::decode(*bytes);
+    ASSERT_TRUE(read.has_value()) << "its checksum, taken in pieces, is the checksum of the whole";
+    const RecoveredTicks expected = RecoveredTicks::of(file, table, ticks);
+    EXPECT_EQ(read->codes, expected.codes);
+    EXPECT_EQ(read->count, ticks.count());
+    EXPECT_EQ(expected.encoded(), *bytes);
+
+    QByteArray readOnly;
+    QBuffer refusing(&readOnly);
+    refusing.open(QIODevice::ReadOnly);
+    EXPECT_FALSE(RecoveredTicks::write(refusing, file, table, ticks));
 }

@@ -31,7 +31,7 @@ void SerialFileWriter::write(Make make)
 {
     request([path = m_path, make = std::move(make)] {
         QDir().mkpath(QFileInfo(path).absolutePath());
-        return writeFileAtomically(path, make());
+        return writeFileAtomically(path, make);
     });
 }
 

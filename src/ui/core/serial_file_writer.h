@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 
+class QIODevice;
+
 // Keeps one file up to date from the background: writes (atomically) and removals run one at a
 // time in Qt's thread pool, and a request made while one runs replaces any other still waiting,
 // so the newest always lands last and none is written twice over. Destroying the writer finishes
@@ -16,8 +18,8 @@ class SerialFileWriter : public QObject
     Q_OBJECT
 
 public:
-    // Makes the bytes, in the background.
-    using Make = std::function<QByteArray()>;
+    // Writes the file's bytes, in the background; false when a write failed.
+    using Make = std::function<bool(QIODevice &)>;
 
     explicit SerialFileWriter(QString path, QObject *parent = nullptr);
     ~SerialFileWriter() override;

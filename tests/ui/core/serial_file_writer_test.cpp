@@ -11,6 +11,15 @@
 #include <cstdlib>
 #include <memory>
 
+namespace {
+
+bool put(QIODevice &device, QByteArrayView bytes)
+{
+    return device.write(bytes.data(), bytes.size()) == bytes.size();
+}
+
+} // namespace
+
 // One file kept up to date from the background.
 class SerialFileWriting : public testing::Test
 {
@@ -26,18 +35,18 @@ TEST_F(SerialFileWriting, RequestsWhileOneRunsLeaveOnlyTheNewestToFollowIt)
     // The first write runs until the test lets it go; two more wait meanwhile.
     const auto released = std::make_shared<std::atomic<bool>>(false);
     const auto made = std::make_shared<std::atomic<int>>(0);
-    writer.write([released, made] {
+    writer.write([released, made](QIODevice &device) {
         released->wait(false);
         ++*made;
-        return QByteArray("first");
+        return put(device, "first");
     });
-    writer.write([made] {
+    writer.write([made](QIODevice &device) {
         ++*made;
-        return QByteArray("second");
+        return put(device, "second");
     });
-    writer.write([made] {
+    writer.write([made](QIODevice &device) {
         ++*made;
-        return QByteArray("third");
+        return put(device, "third");
     });
     EXPECT_FALSE(writer.isIdle());
     released->store(true);
@@ -63,8 +72,8 @@ TEST_F(SerialFileWriting, DestroyingTheWriterFinishesWhatWasAskedFor)
 {
     {
         SerialFileWriter writer(m_path);
-        writer.write([] { return QByteArray("old"); });
-        writer.write([] { return QByteArray("newest"); });
+        writer.write([](QIODevice &device) { return put(device, "old"); });
+        writer.write([](QIODevice &device) { return put(device, "newest"); });
     }
     EXPECT_EQ(readWholeFile(m_path).bytes, "newest");
 }
@@ -73,12 +82,12 @@ TEST_F(SerialFileWriting, AWriteThatFailsSaysWhyAndLeavesTheOldFile)
 {
     SerialFileWriter writer(m_path);
     QSignalSpy done(&writer, &SerialFileWriter::done);
-    writer.write([] { return QByteArray("kept"); });
+    writer.write([](QIODevice &device) { return put(device, "kept"); });
     ASSERT_TRUE(done.wait());
     const QByteArray folder = QFile::encodeName(QFileInfo(m_path).absolutePath());
     if (std::system(("chattr +i '" + folder + "' 2>/dev/null").constData()) != 0)
         GTEST_SKIP() << "chattr +i is not available here";
-    writer.write([] { return QByteArray("lost"); });
+    writer.write([](QIODevice &device) { return put(device, "lost"); });
     const bool finished = done.wait();
     EXPECT_EQ(std::system(("chattr -i '" + folder + "'").constData()), 0);
     ASSERT_TRUE(finished);
