@@ -37,7 +37,8 @@ void ShownSongsModel::onSongsReset()
     m_sortOrder = Qt::AscendingOrder;
     m_sortedRows.reset();
     m_orders.reset();
-    m_rows = {};
+    m_rows.reset();
+    m_reversed = false;
     m_showsAll = true;
     endResetModel();
 }
@@ -109,19 +110,19 @@ void ShownSongsModel::showSongs()
 {
     beginResetModel();
     std::optional<std::vector<std::uint32_t>> rows = m_filters->passingRows();
-    if (!rows && !m_sortedRows) {
-        m_rows = {}; // no vector of rows at all
-        m_showsAll = true;
+    m_reversed = false;
+    m_showsAll = !rows && !m_sortedRows;
+    if (m_showsAll) {
+        m_rows.reset(); // no vector of rows at all
+    } else if (!rows) {
+        // Every song, sorted: the sort's order itself, not a copy of its 4 bytes a song.
+        m_rows = m_sortedRows;
+        m_reversed = m_sortOrder == Qt::DescendingOrder;
     } else {
-        if (!rows) {
-            rows.emplace(static_cast<std::size_t>(m_songs->rowCount()));
-            std::iota(rows->begin(), rows->end(), 0u);
-        }
         if (m_sortedRows)
             rows = inSortedOrder(
                 std::move(*rows), *m_sortedRows, m_sortOrder == Qt::DescendingOrder);
-        m_rows = std::move(*rows);
-        m_showsAll = false;
+        m_rows = std::make_shared<const std::vector<std::uint32_t>>(std::move(*rows));
     }
     endResetModel();
 }
@@ -130,8 +131,11 @@ int ShownSongsModel::shownRow(std::uint32_t tableRow) const
 {
     if (m_showsAll)
         return tableRow < std::uint32_t(m_songs->rowCount()) ? int(tableRow) : -1;
-    const auto found = std::find(m_rows.begin(), m_rows.end(), tableRow);
-    return found == m_rows.end() ? -1 : static_cast<int>(found - m_rows.begin());
+    const auto found = std::find(m_rows->begin(), m_rows->end(), tableRow);
+    if (found == m_rows->end())
+        return -1;
+    const auto at = found - m_rows->begin();
+    return static_cast<int>(m_reversed ? qsizetype(m_rows->size()) - 1 - at : at);
 }
 
 std::vector<std::uint32_t> ShownSongsModel::shownSongs() const
@@ -139,7 +143,7 @@ std::vector<std::uint32_t> ShownSongsModel::shownSongs() const
     if (!m_songs->hasSongs())
         return {};
     if (!m_showsAll)
-        return m_rows;
+        return m_reversed ? std::vector<std::uint32_t>(m_rows->rbegin(), m_rows->rend()) : *m_rows;
     std::vector<std::uint32_t> rows(static_cast<std::size_t>(rowCount()));
     std::iota(rows.begin(), rows.end(), 0u);
     return rows;
@@ -149,7 +153,7 @@ Qt::CheckState ShownSongsModel::tickState() const
 {
     const qsizetype ticked = m_showsAll
         ? m_songs->ticks().count()
-        : std::count_if(m_rows.begin(), m_rows.end(),
+        : std::count_if(m_rows->begin(), m_rows->end(),
             [this](std::uint32_t row) { return m_songs->isTicked(row); });
     return ticked == 0 ? Qt::Unchecked : ticked == rowCount() ? Qt::Checked : Qt::PartiallyChecked;
 }
@@ -159,7 +163,7 @@ void ShownSongsModel::setShownTicked(bool ticked)
     if (m_showsAll)
         m_songs->setAllTicked(ticked);
     else
-        m_songs->setRowsTicked(m_rows, ticked);
+        m_songs->setRowsTicked(*m_rows, ticked);
 }
 
 QModelIndex ShownSongsModel::mapToSource(const QModelIndex &proxyIndex) const
@@ -191,7 +195,7 @@ int ShownSongsModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
         return 0;
-    return m_showsAll ? m_songs->rowCount() : static_cast<int>(m_rows.size());
+    return m_showsAll ? m_songs->rowCount() : static_cast<int>(m_rows->size());
 }
 
 int ShownSongsModel::columnCount(const QModelIndex &parent) const

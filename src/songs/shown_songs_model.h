@@ -15,7 +15,8 @@ class SongOrders;
 // filter state, sorted by a column or in their own order (file order, or duplicate groups
 // together). Sorting runs in the background, each newer sort superseding the one before. The
 // shown songs are a vector of table rows (4 bytes a song; none when every song shows in file
-// order), and a new set of them is a model reset. Ticks pass through to the song model, where
+// order, and every song sorted shows the sort's own order, read backwards when descending), and
+// a new set of them is a model reset. Ticks pass through to the song model, where
 // they belong to the songs.
 class ShownSongsModel : public QAbstractProxyModel
 {
@@ -37,7 +38,10 @@ public:
 
     std::uint32_t tableRow(int shownRow) const
     {
-        return m_showsAll ? std::uint32_t(shownRow) : m_rows[std::size_t(shownRow)];
+        if (m_showsAll)
+            return std::uint32_t(shownRow);
+        return (*m_rows)[m_reversed ? m_rows->size() - 1 - std::size_t(shownRow)
+                                    : std::size_t(shownRow)];
     }
     // Where a table row shows, or -1.
     int shownRow(std::uint32_t tableRow) const;
@@ -75,7 +79,8 @@ private:
 
     SongTableModel *m_songs;
     SongFilters *m_filters;
-    std::vector<std::uint32_t> m_rows;
+    SongTableModel::RowList m_rows;
+    bool m_reversed = false;
     bool m_showsAll = true;
 
     int m_sortColumn = -1;

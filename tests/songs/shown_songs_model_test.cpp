@@ -84,6 +84,11 @@ TEST_F(ShownSongs, QueryFiltersOnlyTickedAndSortCombine)
     m_filters.setSinger({});
     m_filters.setQuery(QString());
     EXPECT_EQ(shownRows(), (Rows { 3, 2, 0, 1 })) << "every song, still sorted";
+    EXPECT_EQ(m_shown.shownSongs(), (Rows { 3, 2, 0, 1 }));
+    EXPECT_EQ(m_shown.shownRow(0), 2) << "where a table row shows, read backwards";
+    EXPECT_EQ(m_shown.mapFromSource(m_songs.index(3, 1)), m_shown.index(0, 1));
+    m_shown.setShownTicked(true);
+    EXPECT_EQ(m_songs.tickedSongCount(), 4);
     m_shown.sortBy(-1, Qt::AscendingOrder);
     EXPECT_EQ(shownRows(), (Rows { 0, 1, 2, 3 }));
     EXPECT_EQ(m_shown.headerData(1, Qt::Horizontal).toString(), u"歌名"_qs);
