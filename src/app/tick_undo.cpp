@@ -13,7 +13,7 @@ namespace {
 class FlipTicks : public QUndoCommand
 {
 public:
-    FlipTicks(TickUndo *undo, SongTableModel *songs, SongTableModel::RowList rows)
+    FlipTicks(TickUndo *undo, SongTableModel *songs, std::shared_ptr<const FlippedRows> rows)
         : m_undo(undo)
         , m_songs(songs)
         , m_rows(std::move(rows))
@@ -24,7 +24,7 @@ public:
     {
         m_songs->flipTicks(*m_rows);
         // The rows of one change went the same way; undone, they went back.
-        emit m_undo->noted(m_songs->isTicked(m_rows->front())
+        emit m_undo->noted(m_songs->isTicked(m_rows->lowest())
                 ? TickUndo::tr("已撤销取消勾选 %1 首").arg(NumberText::grouped(count()))
                 : TickUndo::tr("已撤销勾选 %1 首").arg(NumberText::grouped(count())));
     }
@@ -33,17 +33,17 @@ public:
         if (!std::exchange(m_pushed, true))
             return;
         m_songs->flipTicks(*m_rows);
-        emit m_undo->noted(m_songs->isTicked(m_rows->front())
+        emit m_undo->noted(m_songs->isTicked(m_rows->lowest())
                 ? TickUndo::tr("已重做勾选 %1 首").arg(NumberText::grouped(count()))
                 : TickUndo::tr("已重做取消勾选 %1 首").arg(NumberText::grouped(count())));
     }
 
 private:
-    qsizetype count() const { return qsizetype(m_rows->size()); }
+    qsizetype count() const { return m_rows->count(); }
 
     TickUndo *m_undo;
     SongTableModel *m_songs;
-    SongTableModel::RowList m_rows;
+    std::shared_ptr<const FlippedRows> m_rows;
     bool m_pushed = false;
 };
 
@@ -68,7 +68,7 @@ TickUndo::TickUndo(SongTableModel *songs, QObject *parent)
     connect(m_stack, &QUndoStack::canRedoChanged, m_redo, &QAction::setEnabled);
 
     connect(songs, &SongTableModel::ticksEdited, m_stack,
-        [this, songs](const SongTableModel::RowList &rows) {
+        [this, songs](const std::shared_ptr<const FlippedRows> &rows) {
             m_stack->push(new FlipTicks(this, songs, rows));
         });
     connect(songs, &QAbstractItemModel::modelReset, m_stack, &QUndoStack::clear);

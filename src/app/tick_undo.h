@@ -7,7 +7,8 @@ class QUndoStack;
 class SongTableModel;
 
 // Undo and redo of tick changes: each change the user makes is one step, kept as the rows it
-// flipped (4 bytes a changed row, never a copy of every mark). A new table starts over.
+// flipped (4 bytes a changed row, or a bit a song for a larger change, never a copy of every
+// mark). A new table starts over.
 class TickUndo : public QObject
 {
     Q_OBJECT

@@ -40,25 +40,19 @@ TickedSongs SongTableModel::tickedSongs() const
 template <typename RowAt>
 void SongTableModel::applyTicks(std::size_t count, RowAt rowAt, bool ticked)
 {
-    std::vector<std::uint32_t> changed;
-    changed.reserve(count);
-    qsizetype firstRow = m_ticks.size();
-    qsizetype lastRow = -1;
+    FlippedRows changed(qsizetype(count), m_ticks.size());
     for (std::size_t index = 0; index < count; ++index) {
         const qsizetype row = rowAt(index);
         if (row < 0 || row >= m_ticks.size() || !m_ticks.set(row, ticked))
             continue;
-        changed.push_back(static_cast<std::uint32_t>(row));
-        firstRow = std::min(firstRow, row);
-        lastRow = std::max(lastRow, row);
+        changed.add(static_cast<std::uint32_t>(row));
     }
-    if (changed.empty())
+    if (changed.isEmpty())
         return;
-    if (changed.size() < changed.capacity() / 2)
-        changed.shrink_to_fit();
-    emitCheckStatesChanged(firstRow, lastRow);
+    changed.fit();
+    emitCheckStatesChanged(changed.lowest(), changed.highest());
     emit ticksChanged();
-    emit ticksEdited(std::make_shared<const std::vector<std::uint32_t>>(std::move(changed)));
+    emit ticksEdited(std::make_shared<const FlippedRows>(std::move(changed)));
 }
 
 void SongTableModel::setAllTicked(bool ticked)
@@ -73,14 +67,12 @@ void SongTableModel::setRowsTicked(std::span<const std::uint32_t> rows, bool tic
         rows.size(), [rows](std::size_t index) { return qsizetype(rows[index]); }, ticked);
 }
 
-void SongTableModel::flipTicks(std::span<const std::uint32_t> rows)
+void SongTableModel::flipTicks(const FlippedRows &rows)
 {
-    if (rows.empty())
+    if (rows.isEmpty())
         return;
-    for (const std::uint32_t row : rows)
-        m_ticks.flip(row);
-    const auto [first, last] = std::minmax_element(rows.begin(), rows.end());
-    emitCheckStatesChanged(*first, *last);
+    rows.forEach([this](std::uint32_t row) { m_ticks.flip(row); });
+    emitCheckStatesChanged(rows.lowest(), rows.highest());
     emit ticksChanged();
 }
 

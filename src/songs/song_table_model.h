@@ -1,5 +1,6 @@
 #pragma once
 
+#include "songs/flipped_rows.h"
 #include "songs/song_table.h"
 #include "songs/tick_marks.h"
 
@@ -59,7 +60,7 @@ public:
     void setAllTicked(bool ticked);
     void setRowsTicked(std::span<const std::uint32_t> rows, bool ticked);
     // Flips these rows back or again, as undo and redo do; no ticksEdited.
-    void flipTicks(std::span<const std::uint32_t> rows);
+    void flipTicks(const FlippedRows &rows);
 
     // The rows of the songs the venue already has, one flag a row of this table; null (or a mask
     // of another table's size) marks none. A new table drops it.
@@ -85,7 +86,7 @@ signals:
     // Any change of ticks, undo and redo included.
     void ticksChanged();
     // A change the user made, as the rows it flipped: one step to undo.
-    void ticksEdited(const SongTableModel::RowList &flippedRows);
+    void ticksEdited(const std::shared_ptr<const FlippedRows> &flippedRows);
 
 private:
     template <typename RowAt> void applyTicks(std::size_t count, RowAt rowAt, bool ticked);

@@ -63,6 +63,36 @@ TEST_F(TickUndoTest, UndoAndRedoEachKindOfChange)
     EXPECT_EQ(ticked(), (Rows { 1, 2, 3 }));
 }
 
+TEST_F(TickUndoTest, AFewRowsAndMostRowsOfALargerTableAreUndoneExactly)
+{
+    // A few rows are kept as a list, most of a table as a mark a row: both undo alike.
+    std::vector<QByteArray> codes;
+    for (int code = 0; code < 1000; ++code)
+        codes.push_back(QByteArray::number(code));
+    m_songs.setTable(songsWithCodes(codes));
+    const std::vector<std::uint32_t> few { 998, 7, 500 };
+    m_songs.setRowsTicked(few, true);
+    std::vector<std::uint32_t> most;
+    for (std::uint32_t row = 3; row < 1000; row += 2)
+        most.push_back(row);
+    m_songs.setRowsTicked(most, true);
+    EXPECT_EQ(m_songs.tickedSongCount(), 501) << "7 was ticked already";
+    m_songs.setAllTicked(false);
+
+    QStringList notes;
+    QObject::connect(&m_undo, &TickUndo::noted, [&notes](const QString &note) { notes << note; });
+    undo();
+    EXPECT_EQ(m_songs.tickedSongCount(), 501);
+    undo();
+    EXPECT_EQ(ticked(), (Rows { 7, 500, 998 }));
+    redo();
+    EXPECT_EQ(m_songs.tickedSongCount(), 501);
+    EXPECT_TRUE(m_songs.isTicked(3) && m_songs.isTicked(999) && !m_songs.isTicked(4));
+    EXPECT_EQ(notes,
+        (QStringList {
+            u"已撤销取消勾选 501 首"_qs, u"已撤销勾选 498 首"_qs, u"已重做勾选 498 首"_qs }));
+}
+
 TEST_F(TickUndoTest, TheActionsAreDisabledWithNothingToUndoOrRedo)
 {
     EXPECT_FALSE(m_undo.undoAction()->isEnabled());
