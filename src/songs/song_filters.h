@@ -128,6 +128,7 @@ signals:
 private:
     void onTableReplaced();
     void startSearch(FindQuery query);
+    void releaseMemoryIfSettled();
     void onFacetsMade(std::shared_ptr<const SongFacets> facets);
     void setFacetChoice(int &field, int choice);
     void applyFacetChoice();
@@ -180,6 +181,7 @@ private:
     QByteArray m_singer;
     std::shared_ptr<const SingerIndex> m_singerIndex;
     LatestJob<std::shared_ptr<const SingerIndex>> m_singerIndexJob { this };
+    LatestJob<bool> m_releaseJob { this };
     // The singer's rows once the index is in; a singer the table lacks has none.
     std::optional<SingerIndex::Filter> m_singerRows;
     bool m_singerAbsent = false;

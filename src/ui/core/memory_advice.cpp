@@ -33,3 +33,10 @@ void returnLargeBuffersWhenFreed()
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #endif
 }
+
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}

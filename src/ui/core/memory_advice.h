@@ -13,3 +13,7 @@ void adviseHugePages(void *data, std::size_t size);
 // passing buffers stay resident (1M songs in the real window: peak 198.5 MiB with it, 210.3
 // without, one run each). Once, at start.
 void returnLargeBuffersWhenFreed();
+
+// Gives the system back the free pages the allocator still holds (the small buffers of work done
+// on other threads). Milliseconds, so only once a burst of such work has ended.
+void releaseFreedMemory();
