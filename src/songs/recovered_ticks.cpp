@@ -29,6 +29,9 @@ class FingerprintStream
 public:
     void add(QByteArrayView bytes)
     {
+        // An empty view may have no data at all, which memcpy must not be given.
+        if (bytes.isEmpty())
+            return;
         m_size += bytes.size();
         const char *at = bytes.data();
         const char *const end = at + bytes.size();

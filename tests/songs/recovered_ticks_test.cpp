@@ -105,6 +105,7 @@ TEST_F(RecoveredTicksFile, AnotherFileOfTheSameNameAndSizeIsAnotherFile)
     }
     EXPECT_NE(contentFingerprint("ab"), contentFingerprint("ba"));
     EXPECT_NE(contentFingerprint(""), contentFingerprint(QByteArray(1, '\0')));
+    EXPECT_EQ(contentFingerprint(QByteArray()), contentFingerprint("")) << "a null text is empty";
 }
 
 TEST_F(RecoveredTicksFile, RestoringTicksEveryRowOfAKeptCodeAndCountsTheCodesGone)
