@@ -7,11 +7,11 @@
 #include <QByteArrayView>
 #include <QString>
 
-class QIODevice;
-
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+class QIODevice;
 
 // A search file as ticks are kept for it: the same path and size with other content is another
 // file.
