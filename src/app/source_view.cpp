@@ -1,16 +1,15 @@
 #include "app/source_view.h"
 
-#include "app/fixed_row_table.h"
-
 #include "songs/source_text_model.h"
 #include "ui/widgets/accessibility.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
-#include <QHeaderView>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QPointer>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -129,14 +128,16 @@ private:
 } // namespace
 
 SourceView::SourceView(QWidget *parent)
-    : QTableView(parent)
+    : QAbstractItemView(parent)
 {
     useAccessibleInterface<SourceView, SourceListAccessible>();
-    useFixedRowHeights(*this, 2);
-    setTextElideMode(Qt::ElideNone);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab moves on to the next control.
+    setTabKeyNavigation(false);
+    setTextElideMode(Qt::ElideNone);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    horizontalHeader()->hide();
 }
 
 void SourceView::setSourceModel(SourceTextModel *model)
@@ -147,15 +148,206 @@ void SourceView::setSourceModel(SourceTextModel *model)
     fitItemsToLongestLine();
 }
 
+int SourceView::lineHeight() const
+{
+    return fontMetrics().height() + 2;
+}
+
+int SourceView::linesInSight() const
+{
+    return std::max(1, viewport()->height() / lineHeight());
+}
+
+// The vertical scroll bar counts lines, so a million of them never overflow its range.
+int SourceView::firstLineInSight() const
+{
+    return verticalScrollBar()->value();
+}
+
+int SourceView::lineAt(int y) const
+{
+    const int height = lineHeight();
+    return firstLineInSight() + (y >= 0 ? y / height : (y - height + 1) / height);
+}
+
+int SourceView::horizontalOffset() const
+{
+    return horizontalScrollBar()->value();
+}
+
+int SourceView::verticalOffset() const
+{
+    return firstLineInSight() * lineHeight();
+}
+
+QRect SourceView::visualRect(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.model() != model() || index.parent() != rootIndex())
+        return {};
+    return QRect(-horizontalOffset(), (index.row() - firstLineInSight()) * lineHeight(),
+        std::max(m_lineWidth, viewport()->width()), lineHeight());
+}
+
+QModelIndex SourceView::indexAt(const QPoint &point) const
+{
+    const int row = lineAt(point.y());
+    if (!model() || point.y() < 0 || row >= model()->rowCount(rootIndex()))
+        return {};
+    return model()->index(row, 0, rootIndex());
+}
+
+void SourceView::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    if (!index.isValid())
+        return;
+    const int row = index.row();
+    const int first = firstLineInSight();
+    const int sight = linesInSight();
+    int top = first;
+    switch (hint) {
+    case EnsureVisible:
+        if (row < first)
+            top = row;
+        else if (row >= first + sight)
+            top = row - sight + 1;
+        break;
+    case PositionAtTop:
+        top = row;
+        break;
+    case PositionAtBottom:
+        top = row - sight + 1;
+        break;
+    case PositionAtCenter:
+        top = row - sight / 2;
+        break;
+    }
+    verticalScrollBar()->setValue(top);
+}
+
+QModelIndex SourceView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers)
+{
+    const int count = model() ? model()->rowCount(rootIndex()) : 0;
+    if (count == 0)
+        return {};
+    const QModelIndex current = currentIndex();
+    int row = current.isValid() ? current.row() : 0;
+    switch (cursorAction) {
+    case MoveUp:
+    case MovePrevious:
+        --row;
+        break;
+    case MoveDown:
+    case MoveNext:
+        ++row;
+        break;
+    case MovePageUp:
+        row -= linesInSight();
+        break;
+    case MovePageDown:
+        row += linesInSight();
+        break;
+    case MoveHome:
+        row = 0;
+        break;
+    case MoveEnd:
+        row = count - 1;
+        break;
+    case MoveLeft:
+    case MoveRight:
+        // A line wider than the view is read by scrolling it sideways.
+        horizontalScrollBar()->triggerAction(cursorAction == MoveLeft
+                ? QAbstractSlider::SliderSingleStepSub
+                : QAbstractSlider::SliderSingleStepAdd);
+        break;
+    }
+    return model()->index(std::clamp(row, 0, count - 1), 0, rootIndex());
+}
+
+void SourceView::setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command)
+{
+    const int count = model() ? model()->rowCount(rootIndex()) : 0;
+    if (count == 0)
+        return;
+    const QRect area = rect.normalized();
+    const int top = std::clamp(lineAt(area.top()), 0, count - 1);
+    const int bottom = std::clamp(lineAt(area.bottom()), 0, count - 1);
+    selectionModel()->select(
+        QItemSelection(model()->index(top, 0, rootIndex()), model()->index(bottom, 0, rootIndex())),
+        command);
+}
+
+QRegion SourceView::visualRegionForSelection(const QItemSelection &selection) const
+{
+    // Clipped to the viewport: a selection of a million lines is one rectangle in sight.
+    const QRect sight = viewport()->rect();
+    QRegion region;
+    for (const QItemSelectionRange &range : selection) {
+        if (range.parent() != rootIndex())
+            continue;
+        const QRect top = visualRect(model()->index(range.top(), 0, rootIndex()));
+        const QRect bottom = visualRect(model()->index(range.bottom(), 0, rootIndex()));
+        region += top.united(bottom).intersected(sight);
+    }
+    return region;
+}
+
+void SourceView::scrollContentsBy(int dx, int dy)
+{
+    QAbstractItemView::scrollContentsBy(dx, dy * lineHeight());
+}
+
+void SourceView::updateGeometries()
+{
+    const int count = model() ? model()->rowCount(rootIndex()) : 0;
+    const int sight = linesInSight();
+    verticalScrollBar()->setSingleStep(1);
+    verticalScrollBar()->setPageStep(sight);
+    verticalScrollBar()->setRange(0, std::max(0, count - sight));
+    horizontalScrollBar()->setSingleStep(2 * fontMetrics().averageCharWidth());
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setRange(0, std::max(0, m_lineWidth - viewport()->width()));
+    QAbstractItemView::updateGeometries();
+}
+
+void SourceView::paintEvent(QPaintEvent *event)
+{
+    if (!model())
+        return;
+    QPainter painter(viewport());
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QStyle::State state = option.state;
+    const int count = model()->rowCount(rootIndex());
+    const int from = std::max(firstLineInSight(), lineAt(event->rect().top()));
+    const int to = std::min(count - 1, lineAt(event->rect().bottom()));
+    const QModelIndex current = currentIndex();
+    // Lines are asked for in order, which the model finds quickest.
+    for (int row = from; row <= to; ++row) {
+        const QModelIndex index = model()->index(row, 0, rootIndex());
+        option.rect = visualRect(index);
+        option.state = state;
+        if (selectionModel()->isSelected(index))
+            option.state |= QStyle::State_Selected;
+        if (index == current && hasFocus())
+            option.state |= QStyle::State_HasFocus;
+        if (isEnabled()) {
+            option.palette.setCurrentColorGroup(
+                option.state & QStyle::State_Active ? QPalette::Normal : QPalette::Inactive);
+        }
+        itemDelegateForIndex(index)->paint(&painter, option, index);
+    }
+}
+
 void SourceView::fitItemsToLongestLine()
 {
     ++m_textGeneration;
-    int width = 0;
+    m_lineWidth = 0;
     if (m_model->rowCount() > 0) {
         const QString longest = m_model->text(m_model->longestRow());
-        width = fontMetrics().horizontalAdvance(longest) + 2 * fontMetrics().averageCharWidth();
+        m_lineWidth
+            = fontMetrics().horizontalAdvance(longest) + 2 * fontMetrics().averageCharWidth();
     }
-    setColumnWidth(0, std::max(width, viewport()->width()));
+    updateGeometries();
     scrollToTop();
     // A new text starts at its first line, for the keyboard and a screen reader alike.
     if (m_model->rowCount() > 0)
@@ -164,7 +356,7 @@ void SourceView::fitItemsToLongestLine()
 
 void SourceView::focusInEvent(QFocusEvent *event)
 {
-    QTableView::focusInEvent(event);
+    QAbstractItemView::focusInEvent(event);
     // The widget tells of its focus only once this returns; the current line follows.
     QMetaObject::invokeMethod(
         this,
@@ -206,7 +398,7 @@ void SourceView::keyPressEvent(QKeyEvent *event)
         copySelectedLines();
         return;
     }
-    QTableView::keyPressEvent(event);
+    QAbstractItemView::keyPressEvent(event);
 }
 
 void SourceView::copySelectedLines()
