@@ -120,6 +120,15 @@ TEST_P(SingerIndexEncodings, ASingerIsFoldedAndShownAsMostSongsWriteIt)
     EXPECT_EQ(suggestions(index, u"clz"_qs), (QStringList { u"蔡蓮志 4"_qs }));
 }
 
+TEST_P(SingerIndexEncodings, ASpellingSeenLaterWinsByItsSongsAndATieByItsBytes)
+{
+    const SingerIndex index = indexOf(
+        songsBy({ u"蔡莲志"_qs, u"蔡蓮志"_qs, u"Jay"_qs, u"蔡蓮志"_qs, u"JAY"_qs }), GetParam());
+    ASSERT_EQ(index.singers().size(), 2u);
+    EXPECT_EQ(index.singers()[*index.singerNamed(u"蔡莲志"_qs)].name, u"蔡蓮志"_qs);
+    EXPECT_EQ(index.singers()[*index.singerNamed(u"jay"_qs)].name, u"JAY"_qs);
+}
+
 TEST(SingerIndexUtf8, ASingerGbkCannotHoldIsOneSingerNamedByItsText)
 {
     const SingerIndex index
