@@ -1,7 +1,5 @@
 #include "app/song_table_view.h"
 
-#include "app/fixed_row_table.h"
-
 #include "songs/shown_songs_model.h"
 #include "songs/song_table_model.h"
 
@@ -109,9 +107,8 @@ protected:
 } // namespace
 
 SongTableView::SongTableView(QWidget *parent)
-    : QTableView(parent)
+    : UniformRowTable(6, parent)
 {
-    useFixedRowHeights(*this, 6);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setAlternatingRowColors(true);
     horizontalHeader()->setHighlightSections(false);
@@ -159,7 +156,7 @@ void SongTableView::showSortIndicator()
 
 void SongTableView::resizeEvent(QResizeEvent *event)
 {
-    QTableView::resizeEvent(event);
+    UniformRowTable::resizeEvent(event);
     fitColumnsToWidth();
 }
 
@@ -214,7 +211,7 @@ QString SongTableView::cutText(const QModelIndex &index) const
 bool SongTableView::viewportEvent(QEvent *event)
 {
     if (event->type() != QEvent::ToolTip)
-        return QTableView::viewportEvent(event);
+        return UniformRowTable::viewportEvent(event);
     const auto *help = static_cast<QHelpEvent *>(event);
     const QString text = cutText(indexAt(help->pos()));
     if (text.isEmpty())
@@ -257,14 +254,7 @@ void SongTableView::keyPressEvent(QKeyEvent *event)
         tickSelectedSongs();
         return;
     }
-    if ((event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)
-        && event->modifiers() == Qt::NoModifier) {
-        horizontalScrollBar()->triggerAction(event->key() == Qt::Key_Left
-                ? QAbstractSlider::SliderSingleStepSub
-                : QAbstractSlider::SliderSingleStepAdd);
-        return;
-    }
-    QTableView::keyPressEvent(event);
+    UniformRowTable::keyPressEvent(event);
 }
 
 void SongTableView::scrollTo(const QModelIndex &index, ScrollHint hint)
@@ -272,13 +262,13 @@ void SongTableView::scrollTo(const QModelIndex &index, ScrollHint hint)
     // Only rows scroll into sight: the current cell is always the first, and a click on a cell
     // further right must not scroll the columns back.
     const int columnsAt = horizontalScrollBar()->value();
-    QTableView::scrollTo(index, hint);
+    UniformRowTable::scrollTo(index, hint);
     horizontalScrollBar()->setValue(columnsAt);
 }
 
 void SongTableView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
-    QTableView::currentChanged(current, previous);
+    UniformRowTable::currentChanged(current, previous);
     m_currentTicked = isCurrentTicked();
 }
 
@@ -335,7 +325,7 @@ void SongTableView::tickSelectedSongs()
 
 void SongTableView::focusInEvent(QFocusEvent *event)
 {
-    QTableView::focusInEvent(event);
+    UniformRowTable::focusInEvent(event);
     // Tabbing in gives a current cell; make its row the selected one the menu plays.
     const bool byKeyboard = event->reason() == Qt::TabFocusReason
         || event->reason() == Qt::BacktabFocusReason || event->reason() == Qt::ShortcutFocusReason;
@@ -349,7 +339,7 @@ void SongTableView::focusInEvent(QFocusEvent *event)
 void SongTableView::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
-    QTableView::mouseDoubleClickEvent(event);
+    UniformRowTable::mouseDoubleClickEvent(event);
     // A quick second click on a check box only ticks.
     if (event->button() != Qt::LeftButton || !index.isValid()
         || isOnCheckBox(index, event->position().toPoint()))

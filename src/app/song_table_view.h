@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QTableView>
+#include "app/uniform_row_table.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,7 +14,7 @@ class ShownSongsModel;
 // The current cell is always the song's check box cell, whichever cell was clicked: it is the cell
 // a screen reader is told has the focus, so it hears the song and whether it is ticked, and a tick
 // is spoken as that cell's change of state. Left and Right scroll the columns.
-class SongTableView : public QTableView
+class SongTableView : public UniformRowTable
 {
     Q_OBJECT
 

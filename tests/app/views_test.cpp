@@ -152,6 +152,8 @@ TEST(SourceViewInput, TheMouseSelectsByDraggingAndWithShiftAndALongLineScrollsSi
     const int step = view.horizontalScrollBar()->value();
     EXPECT_GT(step, 0);
     EXPECT_EQ(view.visualRect(model.index(3)).left(), -step);
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(view.horizontalScrollBar()->value(), step);
     view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
     EXPECT_GE(view.visualRect(model.index(0)).right(), view.viewport()->width() - 1);
     EXPECT_LE(view.visualRect(model.index(0)).right(), view.viewport()->width() + 1);

@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLabel>
+#include <QPointer>
 
 class QMenu;
 
@@ -23,6 +24,35 @@ template <typename Widget, typename Interface> void useAccessibleInterface()
     }();
     Q_UNUSED(installed);
 }
+
+// A part of a Widget that a screen reader reads as an item of its own (a line, a cell): no
+// object, no children; its parent is the Widget's interface, which makes it and lets it go.
+template <typename Widget> class WidgetPartAccessible : public QAccessibleInterface
+{
+public:
+    explicit WidgetPartAccessible(Widget *widget)
+        : m_widget(widget)
+    {
+    }
+
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override
+    {
+        return m_widget ? m_widget->window()->windowHandle() : nullptr;
+    }
+    QAccessibleInterface *parent() const override
+    {
+        return m_widget ? QAccessible::queryAccessibleInterface(m_widget) : nullptr;
+    }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    void setText(QAccessible::Text, const QString &) override { }
+
+protected:
+    QPointer<Widget> m_widget;
+};
 
 // Reports a Widget with a role of its own, named by its spokenText(): what it is with what it
 // shows, where the plain text alone would say too little.
