@@ -103,7 +103,7 @@ std::uint32_t hashOf(std::string_view cell)
 class DistinctCells
 {
 public:
-    std::uint32_t size() const { return std::uint32_t(m_textStarts.size() - 1); }
+    std::uint32_t size() const { return m_size; }
 
     // The index of `cell`, whose hash is `hash`, added if it is new.
     std::uint32_t indexOf(std::string_view cell, std::uint32_t hash)
@@ -117,7 +117,7 @@ public:
             if (m_buckets[at] >> 32 == hash && text(index) == cell)
                 return index;
         }
-        const std::uint32_t index = size();
+        const std::uint32_t index = m_size++;
         m_texts.insert(m_texts.end(), cell.begin(), cell.end());
         m_textStarts.push_back(std::uint32_t(m_texts.size()));
         m_buckets[at] = std::uint64_t(hash) << 32 | (index + 1);
@@ -144,6 +144,9 @@ public:
         m_buckets = {};
         m_keyStarts.reserve(m_textStarts.size());
         m_keyStarts.push_back(0);
+        // Room for more than the keys take, reserved but not touched: growing would hold the
+        // keys twice while they are copied.
+        m_keys.reserve(8 * m_texts.size() + 16 * std::size_t(m_size));
         for (std::uint32_t index = 0; index < size(); ++index) {
             const std::string_view cell = text(index);
             appendKey(
@@ -151,6 +154,7 @@ public:
             m_keyStarts.push_back(std::uint32_t(m_keys.size()));
         }
         m_texts = {};
+        m_textStarts = {};
     }
     std::span<const std::uint8_t> key(std::uint32_t index) const
     {
@@ -158,6 +162,7 @@ public:
             m_keys.data() + m_keyStarts[index], m_keyStarts[index + 1] - m_keyStarts[index]);
     }
 
+    // Until the keys are made.
     std::string_view text(std::uint32_t index) const
     {
         return std::string_view(
@@ -171,6 +176,7 @@ private:
         return std::size_t(hash) * 0x9E3779B97F4A7C15ull >> 24;
     }
 
+    std::uint32_t m_size = 0;
     std::vector<std::uint64_t> m_buckets; // hash << 32 | (index + 1), or 0 for free
     std::vector<char> m_texts;
     std::vector<std::uint32_t> m_textStarts { 0 };
