@@ -18,6 +18,12 @@
 
 namespace {
 
+// Lets the vector's buffer go; assigning {} would only empty it, the capacity kept.
+template <typename T> void release(std::vector<T> &vector)
+{
+    std::vector<T>().swap(vector);
+}
+
 struct CollatorCloser
 {
     void operator()(UCollator *collator) const { ucol_close(collator); }
@@ -141,7 +147,7 @@ public:
     // Makes each text's collation key, and lets the texts go.
     void makeKeys(TextEncoding encoding, UCollator *collator)
     {
-        m_buckets = {};
+        release(m_buckets);
         m_keyStarts.reserve(m_textStarts.size());
         m_keyStarts.push_back(0);
         // Room for more than the keys take, reserved but not touched: growing would hold the
@@ -153,8 +159,8 @@ public:
                 QByteArrayView(cell.data(), qsizetype(cell.size())), encoding, collator, m_keys);
             m_keyStarts.push_back(std::uint32_t(m_keys.size()));
         }
-        m_texts = {};
-        m_textStarts = {};
+        release(m_texts);
+        release(m_textStarts);
     }
     std::span<const std::uint8_t> key(std::uint32_t index) const
     {
