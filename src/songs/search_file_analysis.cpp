@@ -167,6 +167,7 @@ std::optional<SearchFileAnalysis> analyse(const QByteArray &text, TextEncoding e
     if (stop && stop->load())
         return std::nullopt;
     SongTable table(text, {}, encoding);
+    analysis.lines = SongLines(text);
     std::size_t songCount = 0;
     std::size_t skippedCount = 0;
     for (const AnalysedPart &part : parts) {
@@ -177,7 +178,9 @@ std::optional<SearchFileAnalysis> analyse(const QByteArray &text, TextEncoding e
     analysis.skippedLines.reserve(skippedCount);
     qsizetype linesBefore = 0;
     for (AnalysedPart &part : parts) {
-        analysis.lines.insert(analysis.lines.end(), part.lines.begin(), part.lines.end());
+        analysis.lines.append(part.lines);
+        // Its buffer goes now, not with the parts: assigning {} would keep it.
+        std::vector<ByteSpan>().swap(part.lines);
         if (findForms == FindForms::Made && encoding == TextEncoding::Gbk)
             analysis.findForms.push_back(std::move(part.findForms));
         for (const std::uint32_t line : part.skippedLines)
@@ -224,11 +227,12 @@ std::optional<std::pair<QByteArrayView, QByteArrayView>> songNameAndSinger(QByte
     return std::pair { fieldView(fields[3]), fieldView(fields[8]) };
 }
 
-std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, std::span<const ByteSpan> lines)
+std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, const SongLines &lines)
 {
     std::vector<SongFindForm> forms;
     forms.reserve(lines.size());
-    for (const ByteSpan line : lines) {
+    for (std::size_t row = 0; row < lines.size(); ++row) {
+        const ByteSpan line = lines[row];
         const auto fields
             = songNameAndSinger(QByteArrayView(gbkText.constData() + line.offset, line.length));
         forms.push_back(fields ? SongFindForm::of(fields->first, fields->second) : SongFindForm {});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "songs/song_finder.h"
+#include "songs/song_lines.h"
 #include "songs/song_table.h"
 #include "ui/core/text_encoding.h"
 
@@ -19,7 +20,7 @@ struct SearchFileAnalysis
 {
     SongTable table;
     // The whole line of each row, for finding songs by any of their fields.
-    std::vector<ByteSpan> lines;
+    SongLines lines;
     // What pinyin finding needs of each row, for a GBK text; empty for UTF-8, whose lines the
     // finder re-encodes and measures itself.
     SongFindForms findForms;
@@ -55,4 +56,4 @@ int analysisPartCount(qsizetype textSize);
 // than nine fields.
 std::optional<std::pair<QByteArrayView, QByteArrayView>> songNameAndSinger(QByteArrayView line);
 // The find form of each line of a GBK text, from its fields.
-std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, std::span<const ByteSpan> lines);
+std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, const SongLines &lines);

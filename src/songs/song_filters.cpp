@@ -72,7 +72,7 @@ void SongFilters::onTableReplaced()
     emit changed();
 }
 
-void SongFilters::setSongLines(std::vector<ByteSpan> lines, SongFindForms findForms)
+void SongFilters::setSongLines(SongLines lines, SongFindForms findForms)
 {
     const std::shared_ptr<const SongTable> &table = m_songs->table();
     if (!table)

@@ -48,7 +48,7 @@ public:
 
     // After the song model took a new table: the whole line of each song, to find in, and what
     // pinyin finding needs of each, as the analysis made them (made here when empty).
-    void setSongLines(std::vector<ByteSpan> lines, SongFindForms findForms = {});
+    void setSongLines(SongLines lines, SongFindForms findForms = {});
 
     void setQuery(const QString &text);
     const QString &query() const { return m_query; }

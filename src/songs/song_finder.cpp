@@ -375,13 +375,14 @@ SongFindForm SongFindForm::of(QByteArrayView name, QByteArrayView singer)
     return form;
 }
 
-std::pair<QByteArray, std::vector<ByteSpan>> SongFinder::inGbk(
-    const QByteArray &utf8Text, std::span<const ByteSpan> lines)
+std::pair<QByteArray, SongLines> SongFinder::inGbk(
+    const QByteArray &utf8Text, const SongLines &lines)
 {
     QByteArray text;
     std::vector<ByteSpan> gbkLines;
     gbkLines.reserve(lines.size());
-    for (const ByteSpan line : lines) {
+    for (std::size_t row = 0; row < lines.size(); ++row) {
+        const ByteSpan line = lines[row];
         const QByteArray gbk = Gbk::encode(decodeText(
             QByteArrayView(utf8Text.constData() + line.offset, line.length), TextEncoding::Utf8));
         gbkLines.push_back(
@@ -389,15 +390,17 @@ std::pair<QByteArray, std::vector<ByteSpan>> SongFinder::inGbk(
         text += gbk;
         text += '\n';
     }
-    return { std::move(text), std::move(gbkLines) };
+    SongLines gbkSongLines(text);
+    gbkSongLines.append(gbkLines);
+    return { std::move(text), std::move(gbkSongLines) };
 }
 
-SongFinder::SongFinder(QByteArray text, std::vector<ByteSpan> lines)
+SongFinder::SongFinder(QByteArray text, SongLines lines)
     : SongFinder(std::move(text), std::move(lines), {})
 {
 }
 
-SongFinder::SongFinder(QByteArray text, std::vector<ByteSpan> lines, SongFindForms forms)
+SongFinder::SongFinder(QByteArray text, SongLines lines, SongFindForms forms)
     : m_text(std::move(text))
     , m_lines(std::move(lines))
     , m_forms(std::move(forms))

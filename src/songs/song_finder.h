@@ -1,5 +1,6 @@
 #pragma once
 
+#include "songs/song_lines.h"
 #include "songs/song_table.h"
 
 #include <QByteArray>
@@ -74,15 +75,15 @@ class SongFinder
 public:
     // The lines of a UTF-8 text re-encoded to GBK, each after the last, so the GBK folding and
     // matching serve UTF-8 files too.
-    static std::pair<QByteArray, std::vector<ByteSpan>> inGbk(
-        const QByteArray &utf8Text, std::span<const ByteSpan> lines);
+    static std::pair<QByteArray, SongLines> inGbk(
+        const QByteArray &utf8Text, const SongLines &lines);
 
     // Keeps `text` (shared, not copied) and the line of each row in it, in file order, and makes
     // each song's find form.
-    SongFinder(QByteArray text, std::vector<ByteSpan> lines);
+    SongFinder(QByteArray text, SongLines lines);
     // The same with the find forms the analysis made (SearchFileAnalysis::findForms); when
     // `forms` does not cover the lines (a UTF-8 file re-encoded by inGbk) they are made here.
-    SongFinder(QByteArray text, std::vector<ByteSpan> lines, SongFindForms forms);
+    SongFinder(QByteArray text, SongLines lines, SongFindForms forms);
 
     qsizetype rowCount() const { return qsizetype(m_lines.size()); }
 
@@ -99,7 +100,7 @@ private:
         const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const;
 
     QByteArray m_text;
-    std::vector<ByteSpan> m_lines;
+    SongLines m_lines;
     SongFindForms m_forms;
     // The first row of each run of m_forms.
     std::vector<std::uint32_t> m_formRunStarts;
