@@ -24,58 +24,47 @@ void SongTable::RowChunk::reserve(qsizetype count)
 void SongTable::RowChunk::append(const SongRowSpans &spans)
 {
     PackedRow &packed = m_rows.emplace_back();
-    packed.base = std::min_element(spans.begin(), spans.end(), [](ByteSpan a, ByteSpan b) {
-        return a.offset < b.offset;
-    })->offset;
-    for (int column = 0; column < songColumnCount; ++column) {
-        const std::uint32_t offset = spans[column].offset - packed.base;
-        const std::uint32_t length = spans[column].length;
-        if (offset >= unpackedMark || length > 0xFF) {
+    const auto spanAt
+        = [&](std::size_t place) { return spans[static_cast<std::size_t>(fileOrder[place])]; };
+    packed.base = spanAt(0).offset;
+    for (std::size_t place = 0; place < fileOrder.size(); ++place) {
+        const ByteSpan span = spanAt(place);
+        bool fits = span.length <= 0xFF;
+        if (fits && place + 1 < fileOrder.size()) {
+            const std::uint32_t end = span.offset + span.length;
+            const std::uint32_t next = spanAt(place + 1).offset;
+            if (next < end) {
+                fits = false;
+            } else if (next - end != separatorSize) {
+                fits = packed.wideGapAfter == noWideGap && next - end <= 0xFF;
+                packed.wideGap = static_cast<std::uint8_t>(next - end);
+                packed.wideGapAfter = static_cast<std::uint8_t>(place);
+            }
+        }
+        if (!fits) {
             packed.base = static_cast<std::uint32_t>(m_unpackedRows.size());
-            packed.offsets[0] = unpackedMark;
+            packed.wideGapAfter = unpackedMark;
             m_unpackedRows.push_back(spans);
             return;
         }
-        packed.offsets[column] = static_cast<std::uint8_t>(offset);
-        packed.lengths[column] = static_cast<std::uint8_t>(length);
+        packed.lengths[place] = static_cast<std::uint8_t>(span.length);
     }
 }
 
 void SongTable::appendChunk(RowChunk chunk)
 {
-    Q_ASSERT(std::all_of(chunk.m_rows.begin(), chunk.m_rows.end(), [&](const PackedRow &row) {
-        for (int column = 0; column < songColumnCount; ++column) {
-            const ByteSpan span = row.offsets[0] == unpackedMark
-                ? chunk.m_unpackedRows[row.base][static_cast<std::size_t>(column)]
-                : ByteSpan { row.base + row.offsets[column], row.lengths[column] };
-            if (quint64(span.offset) + span.length > quint64(m_bytes.size()))
-                return false;
+    Q_ASSERT([&] {
+        for (std::size_t row = 0; row < chunk.m_rows.size(); ++row) {
+            for (int column = 0; column < songColumnCount; ++column) {
+                const ByteSpan span = chunk.span(row, static_cast<SongColumn>(column));
+                if (quint64(span.offset) + span.length > quint64(m_bytes.size()))
+                    return false;
+            }
         }
         return true;
-    }));
+    }());
     if (chunk.m_rows.empty())
         return;
     m_chunkEnds.push_back(rowCount() + chunk.size());
     m_chunks.push_back(std::move(chunk));
-}
-
-QByteArrayView SongTable::field(qsizetype row, SongColumn column) const
-{
-    Q_ASSERT(row >= 0 && row < rowCount());
-    std::size_t chunkIndex = 0;
-    if (m_chunks.size() > 1) {
-        chunkIndex = static_cast<std::size_t>(
-            std::upper_bound(m_chunkEnds.begin(), m_chunkEnds.end(), row) - m_chunkEnds.begin());
-        if (chunkIndex > 0)
-            row -= m_chunkEnds[chunkIndex - 1];
-    }
-    const RowChunk &chunk = m_chunks[chunkIndex];
-    const PackedRow &packed = chunk.m_rows[static_cast<std::size_t>(row)];
-    const auto index = static_cast<std::size_t>(column);
-    if (packed.offsets[0] == unpackedMark) {
-        const ByteSpan span = chunk.m_unpackedRows[packed.base][index];
-        return QByteArrayView(m_bytes.constData() + span.offset, span.length);
-    }
-    return QByteArrayView(
-        m_bytes.constData() + packed.base + packed.offsets[index], packed.lengths[index]);
 }

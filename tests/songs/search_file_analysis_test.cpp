@@ -203,19 +203,36 @@ TEST(SearchFileAnalysis, FieldsLongerThanSixtyFourKilobytesAreKeptWhole)
     EXPECT_EQ(analysis.table.field(2, SongColumn::Singer), longTail);
 }
 
-TEST(SearchFileAnalysis, CellsAroundTwoHundredAndFiftyFiveBytesIntoALineAreKeptWhole)
+TEST(SearchFileAnalysis, CellsAndGapsAroundTwoHundredAndFiftyFiveBytesAreKeptWhole)
 {
-    // A row is kept in little space while its cells lie within 255 bytes of its first one.
-    for (const int length : { 245, 246, 254, 255, 256, 300 }) {
-        const QByteArray name(length, 'n');
+    // A row is kept in little space while each cell and the gap the two fields between name and
+    // category make stay within 255 bytes; a longer one is kept in full.
+    for (const int length : { 245, 250, 251, 254, 255, 256, 300 }) {
+        const QByteArray longField(length, 'n');
         const QByteArray singer = "s" + QByteArray::number(length);
-        const SearchFileAnalysis analysis
-            = analyseSearchFile(songLine("10000001", name, singer) + "\r\n");
-        ASSERT_EQ(analysis.table.rowCount(), 1);
-        EXPECT_EQ(analysis.table.field(0, SongColumn::Code), "10000001");
-        EXPECT_EQ(analysis.table.field(0, SongColumn::Name), name) << length;
-        EXPECT_EQ(analysis.table.field(0, SongColumn::Singer), singer) << length;
-        EXPECT_EQ(analysis.table.field(0, SongColumn::Language), "Mandarin") << length;
+        const QByteArrayList lines {
+            songLine("10000001", longField, singer),
+            QByteArrayList { "x", "10000002", "a\\10000002.mpg", "name", longField, "x", "Pop",
+                "Mandarin", singer }
+                .join("||"),
+            // Every field long: two wide gaps.
+            QByteArrayList {
+                "x", "10000003", "p", "name", longField, longField, "Pop", "Mandarin", singer }
+                .join("||"),
+        };
+        const SearchFileAnalysis analysis = analyseSearchFile(lines.join("\r\n") + "\r\n");
+        ASSERT_EQ(analysis.table.rowCount(), 3);
+        EXPECT_EQ(row(analysis, 0),
+            (std::vector<QByteArray> {
+                "10000001", longField, singer, "Pop", "Mandarin", "a\\10000001.mpg" }))
+            << length;
+        EXPECT_EQ(row(analysis, 1),
+            (std::vector<QByteArray> {
+                "10000002", "name", singer, "Pop", "Mandarin", "a\\10000002.mpg" }))
+            << length;
+        EXPECT_EQ(row(analysis, 2),
+            (std::vector<QByteArray> { "10000003", "name", singer, "Pop", "Mandarin", "p" }))
+            << length;
     }
 }
 
