@@ -50,6 +50,8 @@ protected:
     void selectionChanged(
         const QItemSelection &selected, const QItemSelection &deselected) override;
     void rowsInserted(const QModelIndex &parent, int start, int end) override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+        const QList<int> &roles = {}) override;
     // Tells a screen reader of an event on the cell.
     void reportCell(QAccessible::Event type, const QModelIndex &index);
     // The cell's child index in this view's accessible interface.

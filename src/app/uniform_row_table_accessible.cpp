@@ -354,9 +354,11 @@ bool UniformRowTableAccessible::unselectRow(int row)
     return true;
 }
 
-void UniformRowTableAccessible::modelChange(QAccessibleTableModelChangeEvent *)
+void UniformRowTableAccessible::modelChange(QAccessibleTableModelChangeEvent *event)
 {
-    forgetChildren();
+    // Cells stand for places, which changed data leaves where they were.
+    if (event->modelChangeType() != QAccessibleTableModelChangeEvent::DataChanged)
+        forgetChildren();
 }
 
 void UniformRowTableAccessible::forgetChildren() const

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QAccessible>
 #include <QHeaderView>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QTest>
 
@@ -19,6 +20,12 @@ public:
     explicit NumberedCells(int rows)
         : m_checked(std::size_t(rows), false)
     {
+    }
+
+    void checkAll()
+    {
+        m_checked.assign(m_checked.size(), true);
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), { Qt::CheckStateRole });
     }
 
     void resize(int rows)
@@ -66,6 +73,28 @@ public:
 
 private:
     std::vector<bool> m_checked;
+};
+
+// Collects the regions a widget paints.
+class PaintWatch : public QObject
+{
+public:
+    PaintWatch(QWidget *widget, QRegion &painted)
+        : m_painted(painted)
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+
+private:
+    QRegion &m_painted;
 };
 
 struct ShownTable
@@ -160,10 +189,18 @@ TEST(UniformRowTable, KeysAndTheMouseSelectWholeRows)
     EXPECT_EQ(table.currentIndex().row(), 0);
     EXPECT_TRUE(shown.inSight(0));
 
-    // A click on a check box ticks it.
+    // Every row ticked at once: the rows in sight are painted again, ticked.
+    QCoreApplication::processEvents();
+    QRegion painted;
+    PaintWatch watch(table.viewport(), painted);
+    shown.cells.checkAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return painted.contains(shown.cellCentre(2, 0)); }));
+    EXPECT_TRUE(painted.contains(shown.cellCentre(5, 1)));
+
+    // A click on a check box changes it.
     QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::NoModifier,
         table.visualRect(shown.cells.index(2, 0)).topLeft() + QPoint(10, table.rowHeight() / 2));
-    EXPECT_EQ(shown.cells.index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(shown.cells.index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
 }
 
 TEST(UniformRowTable, AScreenReaderReadsATableOfCellsUnderTheirHeaders)
