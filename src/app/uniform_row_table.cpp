@@ -30,6 +30,15 @@ UniformRowTable::UniformRowTable(int rowPadding, QWidget *parent)
     connect(m_header, &QHeaderView::sectionCountChanged, this, relayout);
 }
 
+UniformRowTable::~UniformRowTable()
+{
+    // The header and the model outlive this part of the view while its base parts are destroyed;
+    // what they signal then must not reach it.
+    disconnect(m_header, nullptr, this, nullptr);
+    for (const QMetaObject::Connection &connection : std::as_const(m_modelConnections))
+        disconnect(connection);
+}
+
 void UniformRowTable::setModel(QAbstractItemModel *model)
 {
     if (model == this->model())

@@ -17,6 +17,7 @@ class UniformRowTable : public QAbstractItemView
 public:
     // Rows are as high as a line of the font and `rowPadding` pixels.
     explicit UniformRowTable(int rowPadding, QWidget *parent = nullptr);
+    ~UniformRowTable() override;
 
     void setModel(QAbstractItemModel *model) override;
     QHeaderView *horizontalHeader() const { return m_header; }
