@@ -127,10 +127,15 @@ int UniformRowTable::firstRowInSight() const
     return verticalScrollBar()->value();
 }
 
-int UniformRowTable::rowAt(int y) const
+int UniformRowTable::rowUnder(int y) const
 {
     const int height = rowHeight();
-    const int row = firstRowInSight() + (y >= 0 ? y / height : (y - height + 1) / height);
+    return firstRowInSight() + (y >= 0 ? y / height : (y - height + 1) / height);
+}
+
+int UniformRowTable::rowAt(int y) const
+{
+    const int row = rowUnder(y);
     return y >= 0 && row < rowCount() ? row : -1;
 }
 
@@ -273,11 +278,7 @@ void UniformRowTable::setSelection(const QRect &rect, QItemSelectionModel::Selec
     if (rows == 0 || columns == 0)
         return;
     const QRect area = rect.normalized();
-    const int height = rowHeight();
-    const auto rowOf = [&](int y) {
-        const int row = firstRowInSight() + (y >= 0 ? y / height : (y - height + 1) / height);
-        return std::clamp(row, 0, rows - 1);
-    };
+    const auto rowOf = [&](int y) { return std::clamp(rowUnder(y), 0, rows - 1); };
     const auto columnOf = [&](int x, int beyond) {
         const int column = m_header->logicalIndexAt(x);
         return column >= 0 ? column : beyond;

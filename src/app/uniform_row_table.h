@@ -62,6 +62,8 @@ private:
     int rowCount() const;
     int rowsInSight() const;
     int firstRowInSight() const;
+    // The row a viewport coordinate falls on, counted on past either end.
+    int rowUnder(int y) const;
     void onLayoutChanged();
 
     QHeaderView *m_header;
