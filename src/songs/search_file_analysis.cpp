@@ -2,6 +2,7 @@
 
 #include "songs/line_reader.h"
 #include "ui/core/gbk_text.h"
+#include "ui/core/memory_advice.h"
 
 #include <QCoreApplication>
 #include <QtConcurrent/QtConcurrentRun>
@@ -179,8 +180,8 @@ std::optional<SearchFileAnalysis> analyse(const QByteArray &text, TextEncoding e
     qsizetype linesBefore = 0;
     for (AnalysedPart &part : parts) {
         analysis.lines.append(part.lines);
-        // Its buffer goes now, not with the parts: assigning {} would keep it.
-        std::vector<ByteSpan>().swap(part.lines);
+        // Its buffer goes now, not with the parts.
+        releaseBuffer(part.lines);
         if (findForms == FindForms::Made && encoding == TextEncoding::Gbk)
             analysis.findForms.push_back(std::move(part.findForms));
         for (const std::uint32_t line : part.skippedLines)

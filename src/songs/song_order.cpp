@@ -2,6 +2,7 @@
 
 #include "songs/gbk_folding.h"
 #include "ui/core/gbk_text.h"
+#include "ui/core/memory_advice.h"
 #include "ui/core/text_encoding.h"
 
 #include <unicode/ucol.h>
@@ -17,12 +18,6 @@
 #include <thread>
 
 namespace {
-
-// Lets the vector's buffer go; assigning {} would only empty it, the capacity kept.
-template <typename T> void release(std::vector<T> &vector)
-{
-    std::vector<T>().swap(vector);
-}
 
 struct CollatorCloser
 {
@@ -147,7 +142,7 @@ public:
     // Makes each text's collation key, and lets the texts go.
     void makeKeys(TextEncoding encoding, UCollator *collator)
     {
-        release(m_buckets);
+        releaseBuffer(m_buckets);
         m_keyStarts.reserve(m_textStarts.size());
         m_keyStarts.push_back(0);
         // Room for more than the keys take, reserved but not touched: growing would hold the
@@ -159,8 +154,8 @@ public:
                 QByteArrayView(cell.data(), qsizetype(cell.size())), encoding, collator, m_keys);
             m_keyStarts.push_back(std::uint32_t(m_keys.size()));
         }
-        release(m_texts);
-        release(m_textStarts);
+        releaseBuffer(m_texts);
+        releaseBuffer(m_textStarts);
     }
     std::span<const std::uint8_t> key(std::uint32_t index) const
     {
