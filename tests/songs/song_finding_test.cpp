@@ -1,3 +1,4 @@
+#include "songs/packed_numbers.h"
 #include "songs/search_file_analysis.h"
 #include "songs/song_finder.h"
 #include "songs/song_order.h"
@@ -196,6 +197,33 @@ TEST(SongOrder, RowsArePlacedByRankInFileOrderAmongEqualRanks)
             expected)
             << rankCount << " ranks";
     }
+}
+
+TEST(SongOrder, PackedNumbersReadBackAsSetInEveryWidth)
+{
+    // Widths that divide a word and widths whose numbers straddle two, up to the full 32 bits.
+    for (const std::uint32_t bound : { 0u, 2u, 13u, 45533u, 240836u, 0x80000000u, 0xFFFFFFFFu }) {
+        const std::size_t count = 1000;
+        PackedNumbers numbers(count, bound);
+        std::vector<std::uint32_t> expected(count);
+        for (std::size_t index = 0; index < count; ++index) {
+            // The largest number first, last and now and then; the rest spread over the range.
+            if (bound <= 1)
+                expected[index] = 0;
+            else if (index % 97 == 0 || index + 1 == count)
+                expected[index] = bound - 1;
+            else
+                expected[index] = std::uint32_t(std::uint64_t(index) * 2654435761u % bound);
+            numbers.set(index, expected[index]);
+        }
+        std::vector<std::uint32_t> read(count);
+        for (std::size_t index = 0; index < count; ++index)
+            read[index] = numbers[index];
+        EXPECT_EQ(read, expected) << bound;
+    }
+    EXPECT_EQ(PackedNumbers(10, 240836).bitsEach(), 18u);
+    EXPECT_EQ(PackedNumbers(10, 16).bitsEach(), 4u);
+    EXPECT_EQ(PackedNumbers(10, 17).bitsEach(), 5u);
 }
 
 TEST(SongOrder, OrdersFromTheRanksMadeAheadAreTheColumnsSortedRows)

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Numbers below a bound, each in as few bits as the bound needs: the ranks of a million songs
+// among 240,000 distinct names take 2.2 MB instead of 4. Each is set once, then read from any
+// thread.
+class PackedNumbers
+{
+public:
+    PackedNumbers() = default;
+    // `count` zeros, each to be set below `bound`.
+    PackedNumbers(std::size_t count, std::uint32_t bound)
+        : m_count(count)
+        , m_bits(bound <= 1 ? 1 : unsigned(std::bit_width(bound - 1)))
+        // A word more than the numbers fill, so a read never asks whether one is the last.
+        , m_words(count * m_bits / 64 + 2, 0)
+    {
+    }
+
+    std::size_t size() const { return m_count; }
+    unsigned bitsEach() const { return m_bits; }
+
+    std::uint32_t operator[](std::size_t index) const
+    {
+        const std::size_t bit = index * m_bits;
+        const std::size_t word = bit / 64;
+        const unsigned shift = bit % 64;
+        // The next word's bits, shifted in two steps so a shift of 64 never happens.
+        const std::uint64_t both
+            = m_words[word] >> shift | (m_words[word + 1] << 1) << (63 - shift);
+        return std::uint32_t(both & mask());
+    }
+
+    // Sets a number still zero; `value` must be below the bound.
+    void set(std::size_t index, std::uint32_t value)
+    {
+        const std::size_t bit = index * m_bits;
+        const std::size_t word = bit / 64;
+        const unsigned shift = bit % 64;
+        m_words[word] |= std::uint64_t(value) << shift;
+        if (shift + m_bits > 64)
+            m_words[word + 1] |= std::uint64_t(value) >> (64 - shift);
+    }
+
+private:
+    std::uint64_t mask() const { return (std::uint64_t(1) << m_bits) - 1; }
+
+    std::size_t m_count = 0;
+    unsigned m_bits = 1;
+    std::vector<std::uint64_t> m_words;
+};
