@@ -195,7 +195,7 @@ void printSingerRows(SongTableModel &songs, SongFilters &filters, ShownSongsMode
     for (std::uint32_t row = 0; row < std::uint32_t(songs.table()->rowCount()); ++row)
         duets += index->singersOfRow(row).size() > 1 ? 1 : 0;
     std::printf(
-        "| singer index memory per song (%zu singers, %lld duets) | %zu bytes | ≤ 4 bytes |\n",
+        "| singer index memory per song (%zu singers, %lld duets) | %.3g bytes | ≤ 4 bytes |\n",
         index->singers().size(), static_cast<long long>(duets), index->bytesPerRow());
 
     // Initials that fit several singers, typed a letter at a time, and the characters of the
@@ -346,7 +346,7 @@ int main(int argc, char **argv)
     };
 
     const Timing indexSeconds = secondsOf([&] {
-        filters.setSongLines(std::move(analysis.lines), std::move(analysis.findForms));
+        filters.prepareFinding(std::move(analysis.findForms));
         untilShown();
     });
 

@@ -106,9 +106,9 @@ void printVenueFilterRows(const SongTable &table, const TimedRow &timedRow)
         },
         "");
 
-    const double filterBytes = double(facets->bytesPerRow()) + 1.0 / 8
+    const double filterBytes = facets->bytesPerRow() + 1.0 / 8
         + double(duplicates->rows.size() + duplicates->groupStarts.size()) * 4 / rowCount;
-    std::printf("| memory per song for all filters together (choices %zu, songs the venue has "
+    std::printf("| memory per song for all filters together (choices %.3g, songs the venue has "
                 "1/8, duplicates %.2f) | %.2f bytes | ≤ 8 bytes |\n",
         facets->bytesPerRow(),
         double(duplicates->rows.size() + duplicates->groupStarts.size()) * 4 / rowCount,

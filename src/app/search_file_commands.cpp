@@ -120,7 +120,7 @@ void SearchFileCommands::onTableReplaced(const std::shared_ptr<SearchFileAnalysi
 {
     const qsizetype songCount = m_document->table()->rowCount();
     const TicksCarried carried = m_songs->setTable(m_document->table());
-    m_filters->setSongLines(std::move(analysis->lines), std::move(analysis->findForms));
+    m_filters->prepareFinding(std::move(analysis->findForms));
     m_controls.findBar->setEnabled(true);
     m_shown->setSongOrders(m_document->songOrders());
     m_controls.randomCountField->setText(NumberText::fromReal(static_cast<double>(songCount) / 2));

@@ -24,16 +24,35 @@ public:
     std::size_t size() const { return m_count; }
     unsigned bitsEach() const { return m_bits; }
 
-    std::uint32_t operator[](std::size_t index) const
+    // The numbers read without their owner: valid while its buffer lives, moves included.
+    class View
     {
-        const std::size_t bit = index * m_bits;
-        const std::size_t word = bit / 64;
-        const unsigned shift = bit % 64;
-        // The next word's bits, shifted in two steps so a shift of 64 never happens.
-        const std::uint64_t both
-            = m_words[word] >> shift | (m_words[word + 1] << 1) << (63 - shift);
-        return std::uint32_t(both & mask());
-    }
+    public:
+        View() = default;
+        std::uint32_t operator[](std::size_t index) const
+        {
+            const std::size_t bit = index * m_bits;
+            const std::size_t word = bit / 64;
+            const unsigned shift = bit % 64;
+            // The next word's bits, shifted in two steps so a shift of 64 never happens.
+            const std::uint64_t both
+                = m_words[word] >> shift | (m_words[word + 1] << 1) << (63 - shift);
+            return std::uint32_t(both & ((std::uint64_t(1) << m_bits) - 1));
+        }
+
+    private:
+        friend class PackedNumbers;
+        View(const std::uint64_t *words, unsigned bits)
+            : m_words(words)
+            , m_bits(bits)
+        {
+        }
+        const std::uint64_t *m_words = nullptr;
+        unsigned m_bits = 1;
+    };
+
+    View view() const { return View(m_words.data(), m_bits); }
+    std::uint32_t operator[](std::size_t index) const { return view()[index]; }
 
     // Sets a number still zero; `value` must be below the bound.
     void set(std::size_t index, std::uint32_t value)
@@ -47,8 +66,6 @@ public:
     }
 
 private:
-    std::uint64_t mask() const { return (std::uint64_t(1) << m_bits) - 1; }
-
     std::size_t m_count = 0;
     unsigned m_bits = 1;
     std::vector<std::uint64_t> m_words;

@@ -2,7 +2,6 @@
 
 #include "songs/line_reader.h"
 #include "ui/core/gbk_text.h"
-#include "ui/core/memory_advice.h"
 
 #include <QCoreApplication>
 #include <QtConcurrent/QtConcurrentRun>
@@ -63,7 +62,6 @@ QByteArrayView fieldView(FieldBounds bounds)
 struct AnalysedPart
 {
     SongTable::RowChunk rows;
-    std::vector<ByteSpan> lines;
     std::vector<SongFindForm> findForms;
     qsizetype lineCount = 0;
     std::vector<std::uint32_t> skippedLines;
@@ -81,7 +79,6 @@ AnalysedPart analysePart(
     const qsizetype estimate
         = std::min<qsizetype>(estimatedLineCount(begin, end), (end - begin) / 17 + 1);
     part.rows.reserve(estimate);
-    part.lines.reserve(std::size_t(estimate));
     if (makeFindForms)
         part.findForms.reserve(std::size_t(estimate));
 
@@ -103,9 +100,7 @@ AnalysedPart analysePart(
             spans[column] = { static_cast<std::uint32_t>(bounds.begin - data),
                 static_cast<std::uint32_t>(bounds.end - bounds.begin) };
         }
-        part.rows.append(spans);
-        part.lines.push_back({ static_cast<std::uint32_t>(line.begin - data),
-            static_cast<std::uint32_t>(line.end - line.begin) });
+        part.rows.append(spans, static_cast<std::uint32_t>(line.begin - data));
         if (makeFindForms)
             part.findForms.push_back(SongFindForm::of(fieldView(fields[3]), fieldView(fields[8])));
     }
@@ -168,20 +163,12 @@ std::optional<SearchFileAnalysis> analyse(const QByteArray &text, TextEncoding e
     if (stop && stop->load())
         return std::nullopt;
     SongTable table(text, {}, encoding);
-    analysis.lines = SongLines(text);
-    std::size_t songCount = 0;
     std::size_t skippedCount = 0;
-    for (const AnalysedPart &part : parts) {
-        songCount += part.lines.size();
+    for (const AnalysedPart &part : parts)
         skippedCount += part.skippedLines.size();
-    }
-    analysis.lines.reserve(songCount);
     analysis.skippedLines.reserve(skippedCount);
     qsizetype linesBefore = 0;
     for (AnalysedPart &part : parts) {
-        analysis.lines.append(part.lines);
-        // Its buffer goes now, not with the parts.
-        releaseBuffer(part.lines);
         if (findForms == FindForms::Made && encoding == TextEncoding::Gbk)
             analysis.findForms.push_back(std::move(part.findForms));
         for (const std::uint32_t line : part.skippedLines)
@@ -220,23 +207,12 @@ std::optional<SearchFileAnalysis> analyseSearchFile(
     return analyse(text, encoding, analysisPartCount(text.size()), FindForms::Made, &stop);
 }
 
-std::optional<std::pair<QByteArrayView, QByteArrayView>> songNameAndSinger(QByteArrayView line)
-{
-    LineFields fields;
-    if (!splitLine<TextEncoding::Gbk>(line.begin(), line.end(), fields))
-        return std::nullopt;
-    return std::pair { fieldView(fields[3]), fieldView(fields[8]) };
-}
-
-std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, const SongLines &lines)
+std::vector<SongFindForm> songFindForms(const SongTable &gbkTable)
 {
     std::vector<SongFindForm> forms;
-    forms.reserve(lines.size());
-    for (std::size_t row = 0; row < lines.size(); ++row) {
-        const ByteSpan line = lines[row];
-        const auto fields
-            = songNameAndSinger(QByteArrayView(gbkText.constData() + line.offset, line.length));
-        forms.push_back(fields ? SongFindForm::of(fields->first, fields->second) : SongFindForm {});
-    }
+    forms.reserve(std::size_t(gbkTable.rowCount()));
+    for (qsizetype row = 0; row < gbkTable.rowCount(); ++row)
+        forms.push_back(SongFindForm::of(
+            gbkTable.field(row, SongColumn::Name), gbkTable.field(row, SongColumn::Singer)));
     return forms;
 }

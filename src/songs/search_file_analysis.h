@@ -1,7 +1,6 @@
 #pragma once
 
 #include "songs/song_finder.h"
-#include "songs/song_lines.h"
 #include "songs/song_table.h"
 #include "ui/core/text_encoding.h"
 
@@ -19,8 +18,6 @@
 struct SearchFileAnalysis
 {
     SongTable table;
-    // The whole line of each row, for finding songs by any of their fields.
-    SongLines lines;
     // What pinyin finding needs of each row, for a GBK text; empty for UTF-8, whose lines the
     // finder re-encodes and measures itself.
     SongFindForms findForms;
@@ -52,8 +49,5 @@ std::optional<SearchFileAnalysis> analyseSearchFile(
 // The number of parts analyseSearchFile(text, encoding) takes.
 int analysisPartCount(qsizetype textSize);
 
-// The name (field 4) and singer (field 9) of a GBK song line, or nothing for a line with fewer
-// than nine fields.
-std::optional<std::pair<QByteArrayView, QByteArrayView>> songNameAndSinger(QByteArrayView line);
-// The find form of each line of a GBK text, from its fields.
-std::vector<SongFindForm> songFindForms(const QByteArray &gbkText, const SongLines &lines);
+// The find form of each row of a GBK table, from its name and singer.
+std::vector<SongFindForm> songFindForms(const SongTable &gbkTable);

@@ -2,6 +2,7 @@
 
 #include "songs/gbk_folding.h"
 #include "ui/core/gbk_text.h"
+#include "ui/core/memory_advice.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -145,7 +146,7 @@ std::optional<SingerIndex> SingerIndex::of(const SongTable &table, const std::at
     const auto rowCount = static_cast<std::uint32_t>(table.rowCount());
     std::unordered_map<QByteArrayView, std::uint32_t, ViewHash> fieldIds;
     std::vector<QByteArrayView> fields;
-    index.m_rowField.resize(rowCount);
+    std::vector<std::uint32_t> rowField(rowCount);
     for (std::uint32_t row = 0; row < rowCount; ++row) {
         if (row % rowsBetweenStopChecks == 0 && stop.load(std::memory_order_relaxed))
             return std::nullopt;
@@ -156,8 +157,12 @@ std::optional<SingerIndex> SingerIndex::of(const SongTable &table, const std::at
             index.m_fieldRowCounts.push_back(0);
         }
         ++index.m_fieldRowCounts[at->second];
-        index.m_rowField[row] = at->second;
+        rowField[row] = at->second;
     }
+    index.m_rowField = PackedNumbers(rowCount, std::uint32_t(fields.size()));
+    for (std::uint32_t row = 0; row < rowCount; ++row)
+        index.m_rowField.set(row, rowField[row]);
+    releaseBuffer(rowField);
 
     // How often each singer is spelled each way, by its songs. Most singers have one spelling,
     // kept beside them: a hash for each singer took 1.7 KB (1M songs: 13 MiB at the peak).
@@ -260,7 +265,7 @@ SingerIndex::Filter SingerIndex::filter(std::uint32_t singer) const
     filter.m_keptFields.assign(m_fieldRowCounts.size(), 0);
     for (std::uint32_t at = m_singerFieldStarts[singer]; at < m_singerFieldStarts[singer + 1]; ++at)
         filter.m_keptFields[m_singerFields[at]] = 1;
-    filter.m_rowField = m_rowField.data();
+    filter.m_rowField = m_rowField.view();
     return filter;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "songs/packed_numbers.h"
 #include "songs/song_finder.h"
 #include "songs/song_table.h"
 
@@ -25,7 +26,8 @@ QStringList singersOfField(QByteArrayView field, TextEncoding encoding);
 // The singers of a table, each with its songs, a duet counting for each of its singers. A singer
 // is its name folded as finding folds it (simplified = traditional, case ignored) without the
 // blanks around it, so 蔡蓮志 and 蔡莲志 are one singer, shown as most songs write it. Each row
-// keeps one number, the index of its distinct singer field: 4 bytes a song.
+// keeps one number, the index of its distinct singer field, in as few bits as their count needs
+// (2 bytes a song for up to 65,536 fields).
 class SingerIndex
 {
 public:
@@ -56,7 +58,7 @@ public:
     private:
         friend class SingerIndex;
         std::vector<std::uint8_t> m_keptFields;
-        const std::uint32_t *m_rowField = nullptr;
+        PackedNumbers::View m_rowField;
     };
 
     SingerIndex() = default;
@@ -81,13 +83,14 @@ public:
     std::optional<std::vector<Suggestion>> suggest(const FindQuery &query, const RowFilter &counted,
         const std::atomic<bool> &stop, std::size_t limit = 10) const;
 
-    std::size_t bytesPerRow() const { return sizeof(std::uint32_t); }
+    double bytesPerRow() const { return m_rowField.bitsEach() / 8.0; }
 
 private:
     std::vector<Singer> m_singers;
     QHash<QByteArray, std::uint32_t> m_singerOfKey;
-    // Each row's distinct singer field; each field's rows and singers, each singer's fields.
-    std::vector<std::uint32_t> m_rowField;
+    // Each row's distinct singer field, in the bits their count needs; each field's rows and
+    // singers, each singer's fields.
+    PackedNumbers m_rowField;
     std::vector<std::uint32_t> m_fieldRowCounts;
     std::vector<std::uint32_t> m_fieldSingerStarts;
     std::vector<std::uint32_t> m_fieldSingers;

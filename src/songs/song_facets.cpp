@@ -117,10 +117,9 @@ std::optional<SongFacets> SongFacets::of(
         facets.m_pairLanguage.push_back(languageOfRaw[pair >> 32]);
         facets.m_pairCategory.push_back(categoryOfRaw[pair & 0xFFFFFFFFu]);
     }
-    if (pairs.size() <= 65536)
-        facets.m_rowPairs.assign(rowPairs.begin(), rowPairs.end());
-    else
-        facets.m_wideRowPairs = std::move(rowPairs);
+    facets.m_rowPairs = PackedNumbers(rowPairs.size(), std::uint32_t(pairs.size()));
+    for (std::size_t row = 0; row < rowPairs.size(); ++row)
+        facets.m_rowPairs.set(row, rowPairs[row]);
     return facets;
 }
 
@@ -140,21 +139,16 @@ SongFacets::Filter SongFacets::filter(int language, int category) const
         filter.m_keptPairs[pair] = (!byLanguage || m_pairLanguage[pair] == std::uint32_t(language))
             && (!byCategory || m_pairCategory[pair] == std::uint32_t(category));
     }
-    if (m_wideRowPairs.empty())
-        filter.m_narrow = m_rowPairs.data();
-    else
-        filter.m_wide = m_wideRowPairs.data();
+    filter.m_rowPairs = m_rowPairs.view();
     return filter;
 }
 
 std::vector<qsizetype> SongFacets::languageCounts(const TickMarks &ticks) const
 {
     std::vector<qsizetype> pairCounts(m_pairLanguage.size());
-    const std::size_t rowCount = m_wideRowPairs.empty() ? m_rowPairs.size() : m_wideRowPairs.size();
     ticks.forEachTicked([&](qsizetype row) {
-        if (std::size_t(row) < rowCount)
-            ++pairCounts[m_wideRowPairs.empty() ? m_rowPairs[std::size_t(row)]
-                                                : m_wideRowPairs[std::size_t(row)]];
+        if (std::size_t(row) < m_rowPairs.size())
+            ++pairCounts[m_rowPairs[std::size_t(row)]];
     });
     std::vector<qsizetype> counts(m_languages.size());
     for (std::size_t pair = 0; pair < pairCounts.size(); ++pair)

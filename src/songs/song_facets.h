@@ -1,5 +1,6 @@
 #pragma once
 
+#include "songs/packed_numbers.h"
 #include "songs/song_table.h"
 #include "songs/tick_marks.h"
 
@@ -13,7 +14,7 @@
 // The distinct languages and categories of a table, for choosing songs by them. Values that fold
 // alike (粵語 and 粤语) are one value, spelled as the table writes it most often; the values come
 // most frequent first. Each row keeps one small number for its pair of values, so both filters
-// together cost 2 bytes a song and a filter test is one look-up.
+// together cost a byte a song in a table of up to 256 pairs, and a filter test is one look-up.
 class SongFacets
 {
 public:
@@ -32,15 +33,14 @@ public:
         bool keepsAll() const { return m_keepsAll; }
         bool accepts(std::uint32_t row) const
         {
-            return m_keepsAll || m_keptPairs[m_wide ? m_wide[row] : m_narrow[row]] != 0;
+            return m_keepsAll || m_keptPairs[m_rowPairs[row]] != 0;
         }
 
     private:
         friend class SongFacets;
         bool m_keepsAll = true;
         std::vector<std::uint8_t> m_keptPairs;
-        const std::uint16_t *m_narrow = nullptr;
-        const std::uint32_t *m_wide = nullptr;
+        PackedNumbers::View m_rowPairs;
     };
 
     SongFacets() = default;
@@ -64,22 +64,18 @@ public:
     std::vector<qsizetype> languageCounts(const TickMarks &ticks) const;
 
     // Bytes kept per row of the table.
-    std::size_t bytesPerRow() const { return m_wideRowPairs.empty() ? 2 : 4; }
+    double bytesPerRow() const { return m_rowPairs.bitsEach() / 8.0; }
 
 private:
-    std::uint32_t pairOf(std::uint32_t row) const
-    {
-        return m_wideRowPairs.empty() ? m_rowPairs[row] : m_wideRowPairs[row];
-    }
+    std::uint32_t pairOf(std::uint32_t row) const { return m_rowPairs[row]; }
 
     std::vector<Value> m_languages;
     std::vector<Value> m_categories;
     // Each distinct pair of raw values: the index of its language and of its category.
     std::vector<std::uint32_t> m_pairLanguage;
     std::vector<std::uint32_t> m_pairCategory;
-    // Each row's pair; wide only when a table has more than 65,536 distinct pairs.
-    std::vector<std::uint16_t> m_rowPairs;
-    std::vector<std::uint32_t> m_wideRowPairs;
+    // Each row's pair, in the bits the count of pairs needs (a byte for up to 256).
+    PackedNumbers m_rowPairs;
 };
 
 // The ticked songs by language, for checking a pick before it is written: "粵語 100　國語 208",

@@ -72,27 +72,25 @@ void SongFilters::onTableReplaced()
     emit changed();
 }
 
-void SongFilters::setSongLines(SongLines lines, SongFindForms findForms)
+void SongFilters::prepareFinding(SongFindForms findForms)
 {
-    const std::shared_ptr<const SongTable> &table = m_songs->table();
+    std::shared_ptr<const SongTable> table = m_songs->table();
     if (!table)
         return;
     m_finderJob.start(
-        [text = table->bytes(), encoding = table->encoding(), lines = std::move(lines),
-            findForms = std::move(findForms)](QPromise<std::shared_ptr<const SongFinder>> &promise,
+        [table = std::move(table), findForms = std::move(findForms)](
+            QPromise<std::shared_ptr<const SongFinder>> &promise,
             const std::atomic<bool> &) mutable {
             // Built here rather than at the first keystroke.
             GbkFolding::prepare();
             PinyinReadings::prepare();
-            if (encoding == TextEncoding::Utf8) {
-                // The finder reads GBK: a UTF-8 text is re-encoded and its forms made from that.
-                std::tie(text, lines) = SongFinder::inGbk(text, lines);
+            if (table->encoding() == TextEncoding::Utf8) {
+                // The finder reads GBK: a UTF-8 table is re-encoded and its forms made from that.
+                table = SongFinder::inGbk(*table);
                 findForms.clear();
             }
-            promise.addResult(findForms.empty()
-                    ? std::make_shared<const SongFinder>(std::move(text), std::move(lines))
-                    : std::make_shared<const SongFinder>(
-                        std::move(text), std::move(lines), std::move(findForms)));
+            promise.addResult(
+                std::make_shared<const SongFinder>(std::move(table), std::move(findForms)));
         },
         [this](std::shared_ptr<const SongFinder> finder) {
             m_finder = std::move(finder);

@@ -46,9 +46,9 @@ public:
     // back and keeps the songs the venue has, 只看新歌 and 只看已选.
     explicit SongFilters(SongTableModel *songs, QObject *parent = nullptr);
 
-    // After the song model took a new table: the whole line of each song, to find in, and what
-    // pinyin finding needs of each, as the analysis made them (made here when empty).
-    void setSongLines(SongLines lines, SongFindForms findForms = {});
+    // After the song model took a new table: makes ready to find in its songs' whole lines, with
+    // what pinyin finding needs of each as the analysis made it (made here when empty).
+    void prepareFinding(SongFindForms findForms = {});
 
     void setQuery(const QString &text);
     const QString &query() const { return m_query; }

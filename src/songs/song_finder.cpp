@@ -375,34 +375,32 @@ SongFindForm SongFindForm::of(QByteArrayView name, QByteArrayView singer)
     return form;
 }
 
-std::pair<QByteArray, SongLines> SongFinder::inGbk(
-    const QByteArray &utf8Text, const SongLines &lines)
+std::shared_ptr<const SongTable> SongFinder::inGbk(const SongTable &utf8Table)
 {
     QByteArray text;
-    std::vector<ByteSpan> gbkLines;
-    gbkLines.reserve(lines.size());
-    for (std::size_t row = 0; row < lines.size(); ++row) {
-        const ByteSpan line = lines[row];
-        const QByteArray gbk = Gbk::encode(decodeText(
-            QByteArrayView(utf8Text.constData() + line.offset, line.length), TextEncoding::Utf8));
-        gbkLines.push_back(
-            { static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(gbk.size()) });
-        text += gbk;
+    for (qsizetype row = 0; row < utf8Table.rowCount(); ++row) {
+        const ByteSpan line = utf8Table.line(row);
+        text += Gbk::encode(
+            decodeText(QByteArrayView(utf8Table.bytes().constData() + line.offset, line.length),
+                TextEncoding::Utf8));
         text += '\n';
     }
-    SongLines gbkSongLines(text);
-    gbkSongLines.append(gbkLines);
-    return { std::move(text), std::move(gbkSongLines) };
+    // Its "||" are the same ASCII bytes at character boundaries, so each line is a song again.
+    auto table = std::make_shared<const SongTable>(analyseSearchFile(
+        text, TextEncoding::Gbk, analysisPartCount(text.size()), FindForms::Skipped)
+                                                       .table);
+    Q_ASSERT(table->rowCount() == utf8Table.rowCount());
+    return table;
 }
 
-SongFinder::SongFinder(QByteArray text, SongLines lines)
-    : SongFinder(std::move(text), std::move(lines), {})
+SongFinder::SongFinder(std::shared_ptr<const SongTable> table)
+    : SongFinder(std::move(table), {})
 {
 }
 
-SongFinder::SongFinder(QByteArray text, SongLines lines, SongFindForms forms)
-    : m_text(std::move(text))
-    , m_lines(std::move(lines))
+SongFinder::SongFinder(std::shared_ptr<const SongTable> table, SongFindForms forms)
+    : m_table(std::move(table))
+    , m_text(m_table->bytes())
     , m_forms(std::move(forms))
 {
     std::size_t formCount = 0;
@@ -410,15 +408,16 @@ SongFinder::SongFinder(QByteArray text, SongLines lines, SongFindForms forms)
         m_formRunStarts.push_back(static_cast<std::uint32_t>(formCount));
         formCount += run.size();
     }
-    if (formCount != m_lines.size()) {
-        m_forms = { songFindForms(m_text, m_lines) };
+    const auto rowTotal = static_cast<std::uint32_t>(rowCount());
+    if (formCount != rowTotal) {
+        m_forms = { songFindForms(*m_table) };
         m_formRunStarts = { 0 };
     }
     // How often each byte occurs, from a sample of lines spread over the text.
     const char *const bytes = m_text.constData();
-    const std::size_t step = std::max<std::size_t>(1, m_lines.size() / 4096);
-    for (std::size_t row = 0; row < m_lines.size(); row += step) {
-        const ByteSpan line = m_lines[row];
+    const std::uint32_t step = std::max<std::uint32_t>(1, rowTotal / 4096);
+    for (std::uint32_t row = 0; row < rowTotal; row += step) {
+        const ByteSpan line = lineOf(row);
         for (std::uint32_t at = line.offset; at < line.offset + line.length; ++at)
             ++m_byteCounts[static_cast<unsigned char>(bytes[at])];
     }
@@ -530,12 +529,9 @@ bool SongFinder::isReadAs(const PinyinWord &word, std::uint32_t row, const SongF
 {
     if ((form.letters & word.requiredLetters()) != word.requiredLetters())
         return false;
-    const ByteSpan line = m_lines[row];
-    const std::optional<std::pair<QByteArrayView, QByteArrayView>> fields
-        = songNameAndSinger(QByteArrayView(m_text.constData() + line.offset, line.length));
-    return fields
-        && (word.matches(fields->first.begin(), fields->first.end())
-            || word.matches(fields->second.begin(), fields->second.end()));
+    const QByteArrayView name = m_table->field(row, SongColumn::Name);
+    const QByteArrayView singer = m_table->field(row, SongColumn::Singer);
+    return word.matches(name.begin(), name.end()) || word.matches(singer.begin(), singer.end());
 }
 
 std::optional<std::vector<std::uint32_t>> SongFinder::findAsPinyin(const PinyinWord &word,
@@ -630,7 +626,7 @@ std::optional<std::vector<std::uint32_t>> SongFinder::findAsText(
 
     // Among many candidates one pass of memchr through the whole text beats one per line
     // (`x` (367,038 of 1M) to `xq`: 9 ms instead of 22 ms).
-    if (candidates && candidates->size() > m_lines.size() / 4) {
+    if (candidates && candidates->size() > rowTotal / 4) {
         const std::optional<std::vector<std::uint32_t>> all = findAsText(words, nullptr, stop);
         if (!all)
             return std::nullopt;
@@ -642,7 +638,7 @@ std::optional<std::vector<std::uint32_t>> SongFinder::findAsText(
         for (std::size_t index = 0; index < candidates->size(); ++index) {
             if (index % rowsBetweenChecks == 0 && stop.load(std::memory_order_relaxed))
                 return std::nullopt;
-            const ByteSpan line = m_lines[(*candidates)[index]];
+            const ByteSpan line = lineOf((*candidates)[index]);
             if (holdsAnchorWord(line) && holdsOthers(line))
                 rows.push_back((*candidates)[index]);
         }
@@ -664,11 +660,11 @@ std::optional<std::vector<std::uint32_t>> SongFinder::findAsText(
                 break;
             // The row whose line holds the hit, if any: lines are in file order.
             const auto offset = static_cast<std::uint32_t>(hit - text);
-            while (row < rowTotal && m_lines[row].offset + m_lines[row].length <= offset)
+            ByteSpan line {};
+            while (row < rowTotal && (line = lineOf(row)).offset + line.length <= offset)
                 ++row;
             if (row == rowTotal)
                 break;
-            const ByteSpan line = m_lines[row];
             const char *lineBegin = text + line.offset;
             const char *lineEnd = lineBegin + line.length;
             if (hit < lineBegin) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "songs/song_lines.h"
 #include "songs/song_table.h"
 
 #include <QByteArray>
@@ -9,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <utility>
@@ -73,19 +73,18 @@ private:
 class SongFinder
 {
 public:
-    // The lines of a UTF-8 text re-encoded to GBK, each after the last, so the GBK folding and
-    // matching serve UTF-8 files too.
-    static std::pair<QByteArray, SongLines> inGbk(
-        const QByteArray &utf8Text, const SongLines &lines);
+    // The rows of a UTF-8 table with their lines re-encoded to GBK, each after the last, so the
+    // GBK folding and matching serve UTF-8 files too.
+    static std::shared_ptr<const SongTable> inGbk(const SongTable &utf8Table);
 
-    // Keeps `text` (shared, not copied) and the line of each row in it, in file order, and makes
-    // each song's find form.
-    SongFinder(QByteArray text, SongLines lines);
+    // Finds among the rows of a GBK table, shared, not copied, by their whole lines; makes each
+    // song's find form.
+    explicit SongFinder(std::shared_ptr<const SongTable> table);
     // The same with the find forms the analysis made (SearchFileAnalysis::findForms); when
-    // `forms` does not cover the lines (a UTF-8 file re-encoded by inGbk) they are made here.
-    SongFinder(QByteArray text, SongLines lines, SongFindForms forms);
+    // `forms` does not cover the rows (a UTF-8 file re-encoded by inGbk) they are made here.
+    SongFinder(std::shared_ptr<const SongTable> table, SongFindForms forms);
 
-    qsizetype rowCount() const { return qsizetype(m_lines.size()); }
+    qsizetype rowCount() const { return m_table->rowCount(); }
 
     // The rows, in file order, that match `query`: among all rows, or among `candidates` (in file
     // order) when given. Nothing when `stop` was set meanwhile.
@@ -99,8 +98,10 @@ private:
     std::optional<std::vector<std::uint32_t>> findAsPinyin(const PinyinWord &word,
         const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const;
 
-    QByteArray m_text;
-    SongLines m_lines;
+    ByteSpan lineOf(std::uint32_t row) const { return m_table->line(row); }
+
+    std::shared_ptr<const SongTable> m_table;
+    QByteArray m_text; // the table's
     SongFindForms m_forms;
     // The first row of each run of m_forms.
     std::vector<std::uint32_t> m_formRunStarts;

@@ -10,8 +10,11 @@ SongTable::SongTable(QByteArray bytes, std::vector<SongRowSpans> rows, TextEncod
 {
     RowChunk chunk;
     chunk.reserve(static_cast<qsizetype>(rows.size()));
-    for (const SongRowSpans &spans : rows)
-        chunk.append(spans);
+    for (const SongRowSpans &spans : rows) {
+        const auto first = std::min_element(
+            spans.begin(), spans.end(), [](ByteSpan a, ByteSpan b) { return a.offset < b.offset; });
+        chunk.append(spans, first->offset);
+    }
     appendChunk(std::move(chunk));
 }
 
@@ -21,15 +24,18 @@ void SongTable::RowChunk::reserve(qsizetype count)
     adviseHugePages(m_rows.data(), m_rows.capacity() * sizeof(PackedRow));
 }
 
-void SongTable::RowChunk::append(const SongRowSpans &spans)
+void SongTable::RowChunk::append(const SongRowSpans &spans, std::uint32_t lineStart)
 {
     PackedRow &packed = m_rows.emplace_back();
     const auto spanAt
         = [&](std::size_t place) { return spans[static_cast<std::size_t>(fileOrder[place])]; };
-    packed.base = spanAt(0).offset;
-    for (std::size_t place = 0; place < fileOrder.size(); ++place) {
+    packed.base = lineStart;
+    bool fits = spanAt(0).offset >= lineStart && spanAt(0).offset - lineStart <= maxLead;
+    if (fits)
+        packed.lead = static_cast<std::uint8_t>(spanAt(0).offset - lineStart);
+    for (std::size_t place = 0; fits && place < fileOrder.size(); ++place) {
         const ByteSpan span = spanAt(place);
-        bool fits = span.length <= 0xFF;
+        fits = span.length <= 0xFF;
         if (fits && place + 1 < fileOrder.size()) {
             const std::uint32_t end = span.offset + span.length;
             const std::uint32_t next = spanAt(place + 1).offset;
@@ -41,13 +47,13 @@ void SongTable::RowChunk::append(const SongRowSpans &spans)
                 packed.wideGapAfter = static_cast<std::uint8_t>(place);
             }
         }
-        if (!fits) {
-            packed.base = static_cast<std::uint32_t>(m_unpackedRows.size());
-            packed.wideGapAfter = unpackedMark;
-            m_unpackedRows.push_back(spans);
-            return;
-        }
         packed.lengths[place] = static_cast<std::uint8_t>(span.length);
+    }
+    if (!fits) {
+        packed = PackedRow {};
+        packed.base = static_cast<std::uint32_t>(m_unpackedRows.size());
+        packed.wideGapAfter = unpackedMark;
+        m_unpackedRows.push_back({ spans, lineStart });
     }
 }
 

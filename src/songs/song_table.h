@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 // The columns of the song table, in display order.
@@ -29,23 +30,31 @@ using SongRowSpans = std::array<ByteSpan, songColumnCount>;
 // A table does not change once analysed, so background jobs share it without a copy.
 class SongTable
 {
-    // A row in 12 bytes instead of 48, which a million rows feel in both time and memory
-    // (collecting a million codes: 0.008 s packed, 0.038 s with full spans): where its first cell
-    // starts, each cell's length, and the one gap between cells that is not the two bytes of a
-    // "||". It holds a row whose cells lie in the file's order of the columns (code, path, name,
-    // category, language, singer), each within 255 bytes, as every row of a search file does;
-    // any other keeps its full spans aside.
+    // A row in 12 bytes instead of 52, which a million rows feel in both time and memory
+    // (collecting a million codes: 0.008 s packed, 0.038 s with full spans): where its line
+    // starts, how far its first cell is from there, each cell's length, and the one gap between
+    // cells that is not the two bytes of a "||". It holds a row whose cells lie in the file's
+    // order of the columns (code, path, name, category, language, singer), each within 255 bytes,
+    // its first within 31 of the line's start, as every row of a search file does; any other
+    // keeps its full spans aside.
     struct PackedRow
     {
-        std::uint32_t base = 0; // offset of the first cell, or the index into unpackedRows
+        std::uint32_t base = 0; // where the line starts, or the index into unpackedRows
         std::array<std::uint8_t, songColumnCount> lengths {}; // in the file's order
         std::uint8_t wideGap = 0;
-        std::uint8_t wideGapAfter = noWideGap; // the place in file order it follows
+        std::uint8_t lead : 5 = 0; // from the line's start to the first cell
+        std::uint8_t wideGapAfter : 3 = noWideGap; // the place in file order it follows
     };
     static_assert(sizeof(PackedRow) == 12);
-    static constexpr std::uint8_t noWideGap = 0xFE;
-    static constexpr std::uint8_t unpackedMark = 0xFF;
+    static constexpr std::uint8_t noWideGap = 6;
+    static constexpr std::uint8_t unpackedMark = 7;
+    static constexpr std::uint32_t maxLead = 31;
     static constexpr std::uint32_t separatorSize = 2;
+    struct UnpackedRow
+    {
+        SongRowSpans spans;
+        std::uint32_t lineStart = 0;
+    };
     // The columns in the order their fields stand in a line, and each column's place in it.
     static constexpr std::array<SongColumn, songColumnCount> fileOrder { SongColumn::Code,
         SongColumn::FilePath, SongColumn::Name, SongColumn::Category, SongColumn::Language,
@@ -66,7 +75,8 @@ public:
     {
     public:
         void reserve(qsizetype count);
-        void append(const SongRowSpans &spans);
+        // A row's cells, and where its line starts, at or before every cell.
+        void append(const SongRowSpans &spans, std::uint32_t lineStart);
         qsizetype size() const { return static_cast<qsizetype>(m_rows.size()); }
 
     private:
@@ -74,25 +84,43 @@ public:
         {
             const PackedRow &packed = m_rows[row];
             if (packed.wideGapAfter == unpackedMark)
-                return m_unpackedRows[packed.base][static_cast<std::size_t>(column)];
+                return m_unpackedRows[packed.base].spans[static_cast<std::size_t>(column)];
             const std::uint8_t place = placeInFile[static_cast<std::size_t>(column)];
-            std::uint32_t offset = packed.base + separatorSize * place;
+            std::uint32_t offset = packed.base + packed.lead + separatorSize * place;
             for (std::uint8_t before = 0; before < place; ++before)
                 offset += packed.lengths[before];
             if (packed.wideGapAfter < place)
                 offset += packed.wideGap - separatorSize;
             return { offset, packed.lengths[place] };
         }
+        std::uint32_t lineStart(std::size_t row) const
+        {
+            const PackedRow &packed = m_rows[row];
+            return packed.wideGapAfter == unpackedMark ? m_unpackedRows[packed.base].lineStart
+                                                       : packed.base;
+        }
+        // Where the last of the row's cells ends.
+        std::uint32_t cellsEnd(std::size_t row) const
+        {
+            if (m_rows[row].wideGapAfter != unpackedMark) {
+                const ByteSpan last = span(row, fileOrder.back());
+                return last.offset + last.length;
+            }
+            std::uint32_t end = 0;
+            for (const ByteSpan cell : m_unpackedRows[m_rows[row].base].spans)
+                end = std::max(end, cell.offset + cell.length);
+            return end;
+        }
 
         friend class SongTable;
         std::vector<PackedRow> m_rows;
-        std::vector<SongRowSpans> m_unpackedRows;
+        std::vector<UnpackedRow> m_unpackedRows;
     };
 
     SongTable() = default;
 
     // Takes over `bytes` (shared, not copied) and one entry of spans per row; the cells are text
-    // in `encoding`.
+    // in `encoding`. Each row's line starts at its first cell.
     SongTable(QByteArray bytes, std::vector<SongRowSpans> rows,
         TextEncoding encoding = TextEncoding::Gbk);
 
@@ -107,17 +135,22 @@ public:
     // row that ask for one column.
     QByteArrayView field(qsizetype row, SongColumn column) const
     {
-        Q_ASSERT(row >= 0 && row < rowCount());
-        std::size_t chunkIndex = 0;
-        if (m_chunks.size() > 1) {
-            chunkIndex = static_cast<std::size_t>(
-                std::upper_bound(m_chunkEnds.begin(), m_chunkEnds.end(), row)
-                - m_chunkEnds.begin());
-            if (chunkIndex > 0)
-                row -= m_chunkEnds[chunkIndex - 1];
-        }
-        const ByteSpan span = m_chunks[chunkIndex].span(static_cast<std::size_t>(row), column);
+        const auto [chunk, rowInChunk] = locate(row);
+        const ByteSpan span = chunk.span(rowInChunk, column);
         return QByteArrayView(m_bytes.constData() + span.offset, span.length);
+    }
+    // The row's whole line, without its line break, for finding songs by any of their fields: it
+    // ends at the first break after the row's cells, so no end is kept for it.
+    ByteSpan line(qsizetype row) const
+    {
+        const auto [chunk, rowInChunk] = locate(row);
+        const std::uint32_t start = chunk.lineStart(rowInChunk);
+        const char *const text = m_bytes.constData();
+        const char *const textEnd = text + m_bytes.size();
+        const char *end = text + chunk.cellsEnd(rowInChunk);
+        while (end != textEnd && *end != '\n' && *end != '\r')
+            ++end;
+        return { start, std::uint32_t(end - text) - start };
     }
     // The field decoded for display.
     QString text(qsizetype row, SongColumn column) const
@@ -127,6 +160,20 @@ public:
     TextEncoding encoding() const { return m_encoding; }
 
 private:
+    std::pair<const RowChunk &, std::size_t> locate(qsizetype row) const
+    {
+        Q_ASSERT(row >= 0 && row < rowCount());
+        std::size_t chunkIndex = 0;
+        if (m_chunks.size() > 1) {
+            chunkIndex = static_cast<std::size_t>(
+                std::upper_bound(m_chunkEnds.begin(), m_chunkEnds.end(), row)
+                - m_chunkEnds.begin());
+            if (chunkIndex > 0)
+                row -= m_chunkEnds[chunkIndex - 1];
+        }
+        return { m_chunks[chunkIndex], static_cast<std::size_t>(row) };
+    }
+
     QByteArray m_bytes;
     std::vector<RowChunk> m_chunks;
     // The row count up to and including each chunk, for finding a row's chunk.

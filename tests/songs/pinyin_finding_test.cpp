@@ -101,7 +101,7 @@ protected:
         { u"长城"_qs, u"長城"_qs }, { u"重庆"_qs, u"广东"_qs }, { u"周杰"_qs, u"伦"_qs },
         { u"2002年的第一场雪"_qs, u"G.E.M."_qs }, { u"陳慧嫺"_qs, u"麪包樹"_qs },
         { u"€"_qs, u"王菲"_qs } }));
-    SongFinder m_finder { m_songs.table.bytes(), m_songs.lines, m_songs.findForms };
+    SongFinder m_finder { std::make_shared<const SongTable>(m_songs.table), m_songs.findForms };
     std::atomic<bool> m_stop { false };
 };
 
@@ -179,7 +179,8 @@ TEST(PinyinFindingCantonese, SongsWithCharactersOnlyTheOldDictionaryReadAreFound
 {
     const SearchFileAnalysis songsFound = analyseSearchFile(songs({ { u"咁就好"_qs, u"許冠傑"_qs },
         { u"我哋"_qs, u"謝安琪"_qs }, { u"好"_qs, u"黎明"_qs } }));
-    const SongFinder finder(songsFound.table.bytes(), songsFound.lines, songsFound.findForms);
+    const SongFinder finder(
+        std::make_shared<const SongTable>(songsFound.table), songsFound.findForms);
     const std::atomic<bool> stop { false };
     const auto rows
         = [&](const QString &query) { return finder.find(FindQuery::parse(query), nullptr, stop); };
@@ -206,21 +207,22 @@ TEST(PinyinFindingAnalysis, PartsGiveTheFindFormsOfOneRunAndTheFinderMakesTheSam
     };
     const std::vector<SongFindForm> one = joined(whole.findForms);
     const std::vector<SongFindForm> parts = joined(parted.findForms);
-    const std::vector<SongFindForm> made = songFindForms(whole.table.bytes(), whole.lines);
+    const std::vector<SongFindForm> made = songFindForms(whole.table);
+    const auto rowCount = std::size_t(whole.table.rowCount());
     ASSERT_EQ(parted.findForms.size(), 7u);
-    ASSERT_EQ(one.size(), whole.lines.size());
-    ASSERT_EQ(parts.size(), whole.lines.size());
-    for (std::size_t row = 0; row < whole.lines.size(); ++row) {
+    ASSERT_EQ(one.size(), rowCount);
+    ASSERT_EQ(parts.size(), rowCount);
+    for (std::size_t row = 0; row < rowCount; ++row) {
         for (const std::vector<SongFindForm> *forms : { &parts, &made }) {
             const SongFindForm &form = (*forms)[row];
             EXPECT_EQ(form.letters, one[row].letters) << row;
         }
     }
     // A finder over the runs of many parts finds what one over a single run finds.
-    const SongFinder finder(parted.table.bytes(), parted.lines, parted.findForms);
+    const SongFinder finder(std::make_shared<const SongTable>(parted.table), parted.findForms);
     const std::atomic<bool> stop { false };
     const Rows candidates = finder.find(FindQuery::parse(u"h"_qs), nullptr, stop).value();
-    const SongFinder oneRun(whole.table.bytes(), whole.lines, whole.findForms);
+    const SongFinder oneRun(std::make_shared<const SongTable>(whole.table), whole.findForms);
     const Rows found = finder.find(FindQuery::parse(u"hjj"_qs), &candidates, stop).value();
     EXPECT_EQ(found.size(), 5u);
     EXPECT_EQ(found, oneRun.find(FindQuery::parse(u"hjj"_qs), nullptr, stop).value());
@@ -233,7 +235,7 @@ TEST(ReadmeExamples, FindOnTheSampleWhatTheReadmeSays)
         = readWholeFile(QStringLiteral(LANSHAN_SOURCE_DIR "/data/sample_search_file.txt"));
     ASSERT_TRUE(read.ok());
     const SearchFileAnalysis sample = analyseSearchFile(read.bytes);
-    const SongFinder finder(sample.table.bytes(), sample.lines, sample.findForms);
+    const SongFinder finder(std::make_shared<const SongTable>(sample.table), sample.findForms);
     const std::atomic<bool> stop { false };
     const auto codes = [&](const QString &query) {
         QStringList found;

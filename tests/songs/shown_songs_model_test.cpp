@@ -27,7 +27,7 @@ protected:
         }
         SearchFileAnalysis analysis = analyseSearchFile(text);
         m_songs.setTable(std::make_shared<const SongTable>(std::move(analysis.table)));
-        m_filters.setSongLines(std::move(analysis.lines));
+        m_filters.prepareFinding();
     }
 
     void waitUntilIdle()

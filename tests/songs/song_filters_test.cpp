@@ -38,7 +38,7 @@ protected:
             text += searchFileLine(song);
         SearchFileAnalysis analysis = analyseSearchFile(text);
         m_songs.setTable(std::make_shared<const SongTable>(std::move(analysis.table)));
-        m_filters.setSongLines(std::move(analysis.lines), std::move(analysis.findForms));
+        m_filters.prepareFinding(std::move(analysis.findForms));
         settle();
         ASSERT_TRUE(QTest::qWaitFor([this] { return m_filters.facets() != nullptr; }));
     }
@@ -290,7 +290,7 @@ TEST(ShownSongsOfTheFilters, AQueryAndASortShowOnceWhenBothAreDone)
         + searchFileLine({ u"2"_qs, u"a"_qs, u"s"_qs })
         + searchFileLine({ u"3"_qs, u"c"_qs, u"t"_qs }));
     songs.setTable(std::make_shared<const SongTable>(std::move(analysis.table)));
-    filters.setSongLines(std::move(analysis.lines), std::move(analysis.findForms));
+    filters.prepareFinding(std::move(analysis.findForms));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.isBusy(); }));
 
     QSignalSpy resets(&shown, &QAbstractItemModel::modelReset);

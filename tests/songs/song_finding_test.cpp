@@ -46,7 +46,7 @@ protected:
     }
 
     SearchFileAnalysis m_songs = venueSongs();
-    SongFinder m_finder { m_songs.table.bytes(), m_songs.lines };
+    SongFinder m_finder { std::make_shared<const SongTable>(m_songs.table) };
     std::atomic<bool> m_stop { false };
 };
 
@@ -270,8 +270,7 @@ TEST(SongFindingInOtherFiles, Utf8SongsAreFoundByEitherFormAndSortInPinyinOrder)
                             u"1||101||b.mpg||爱你||AN||4||流行||粵語||王心凌\r\n"_qs.toUtf8();
     const SearchFileAnalysis songs = analyseSearchFile(file, TextEncoding::Utf8);
     ASSERT_EQ(songs.table.rowCount(), 2);
-    auto [text, lines] = SongFinder::inGbk(songs.table.bytes(), songs.lines);
-    const SongFinder finder(std::move(text), std::move(lines));
+    const SongFinder finder(SongFinder::inGbk(songs.table));
     const std::atomic<bool> stop { false };
     EXPECT_EQ(finder.find(FindQuery::parse(u"周杰伦 dx"_qs), nullptr, stop).value(), Rows { 0 });
     EXPECT_EQ(finder.find(FindQuery::parse(u"粤语"_qs), nullptr, stop).value(), Rows { 1 });
@@ -297,7 +296,7 @@ TEST(SongFindingInOtherFiles, ALoneCarriageReturnEndsASongsLine)
                             "1||102||b.mpg||Snow||x||4||Pop||Mandarin||Bob\r";
     const SearchFileAnalysis songs = analyseSearchFile(file);
     ASSERT_EQ(songs.table.rowCount(), 2);
-    const SongFinder finder(songs.table.bytes(), songs.lines);
+    const SongFinder finder(std::make_shared<const SongTable>(songs.table));
     const std::atomic<bool> stop { false };
     EXPECT_EQ(finder.find(FindQuery::parse(u"rain"_qs), nullptr, stop).value(), Rows { 0 });
     EXPECT_EQ(finder.find(FindQuery::parse(u"bob"_qs), nullptr, stop).value(), Rows { 1 });
