@@ -139,8 +139,8 @@ public:
         return index;
     }
 
-    // Makes each text's collation key, and lets the texts go.
-    void makeKeys(TextEncoding encoding, UCollator *collator)
+    // Makes each text's collation key, and lets the texts go; stops early once `stop` is set.
+    void makeKeys(TextEncoding encoding, UCollator *collator, const std::atomic<bool> &stop)
     {
         releaseBuffer(m_buckets);
         m_keyStarts.reserve(m_textStarts.size());
@@ -149,6 +149,8 @@ public:
         // keys twice while they are copied.
         m_keys.reserve(8 * m_texts.size() + 16 * std::size_t(m_size));
         for (std::uint32_t index = 0; index < size(); ++index) {
+            if (index % 4096 == 0 && stop.load(std::memory_order_relaxed))
+                return;
             const std::string_view cell = text(index);
             appendKey(
                 QByteArrayView(cell.data(), qsizetype(cell.size())), encoding, collator, m_keys);
@@ -218,7 +220,9 @@ std::optional<RowRanks> ranksOfDistinct(std::vector<DistinctCells> &parts, TextE
             return;
         }
         DistinctCells &cells = parts[part];
-        cells.makeKeys(encoding, collator.get());
+        cells.makeKeys(encoding, collator.get(), stop);
+        if (stop.load())
+            return;
         std::vector<KeyEntry> &entries = sortedParts[part];
         entries.resize(cells.size());
         for (std::uint32_t index = 0; index < cells.size(); ++index) {

@@ -3,6 +3,7 @@
 #include "songs/packed_numbers.h"
 #include "songs/song_order.h"
 
+#include <QCoreApplication>
 #include <QPromise>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
@@ -33,8 +34,12 @@ std::optional<std::size_t> indexOf(SongColumn column)
 QThreadPool &rankPool()
 {
     static QThreadPool *const pool = [] {
-        auto *made = new QThreadPool; // lives as long as the process: a job may outlast main()
+        auto *made = new QThreadPool; // lives as long as the process
         made->setMaxThreadCount(std::max(2, QThread::idealThreadCount()) + 1);
+        // Work still running when the application ends is waited for (it stops soon once its
+        // orders are gone): left running into the process's exit, it read tables already freed
+        // (a crash in the GBK folding, now and then, when a window closed while ranking).
+        qAddPostRoutine([] { rankPool().waitForDone(); });
         return made;
     }();
     return *pool;
