@@ -1,9 +1,12 @@
-// Loads the engine module as the installed program does, from the folder it runs in, and given a
-// clip plays it to its end. Copied into an installed tree, it shows that the install finds and
-// runs its own module; the program itself takes no command-line options.
+// Loads the modules as the installed program does, from the folder it runs in: writes a small
+// workbook through the workbook module and, given a clip, plays it to its end with the engine
+// module. Copied into an installed tree, it shows that the install finds and runs its own
+// modules; the program itself takes no command-line options.
+#include "export/workbook_writer.h"
 #include "preview/mpv_engine_loader.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
@@ -12,6 +15,17 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
+
+    const QTemporaryDir folder;
+    WorkbookWriter workbook(folder.filePath(QStringLiteral("check.xlsx")));
+    const QByteArrayView cells[] { "10000001", "Song" };
+    workbook.appendRow(cells);
+    if (const QString failure = workbook.finish(); !failure.isEmpty()) {
+        err << failure << '\n';
+        return 1;
+    }
+    out << "workbook module wrote a workbook\n";
+
     const std::unique_ptr<PlaybackEngine> engine = loadMpvEngine();
     if (!engine->isReady()) {
         err << engine->startupError() << '\n';

@@ -1,6 +1,7 @@
 #include "export/workbook_writer.h"
 
 #include "export/workbook_check.h"
+#include "export/xlsx_functions.h"
 #include "ui/core/file_io.h"
 
 #include <QCoreApplication>
@@ -10,8 +11,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStorageInfo>
-
-#include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -106,6 +105,10 @@ WorkbookWriter::WorkbookWriter(const QString &path, WorkbookWriterOptions option
     m_targetPath = target.isSymLink() && target.exists() ? target.canonicalFilePath()
                                                          : target.absoluteFilePath();
 
+    m_xlsx = xlsxFunctions(&m_error);
+    if (!m_xlsx)
+        return;
+
     const QFileInfo resolved(m_targetPath);
     const QDir folder = resolved.absoluteDir();
     removeStaleTemporaryFolders(folder);
@@ -131,7 +134,7 @@ WorkbookWriter::WorkbookWriter(const QString &path, WorkbookWriterOptions option
     workbookOptions.constant_memory = LXW_TRUE;
     workbookOptions.tmpdir = m_tempFolderName.data();
     workbookOptions.use_zip64 = m_options.largeParts ? LXW_TRUE : LXW_FALSE;
-    m_workbook = workbook_new_opt(QFile::encodeName(m_tempPath).constData(), &workbookOptions);
+    m_workbook = m_xlsx->newWorkbook(QFile::encodeName(m_tempPath).constData(), &workbookOptions);
     if (!m_workbook) {
         m_error = tr("无法创建工作簿：内存不足");
         discard();
@@ -148,7 +151,7 @@ WorkbookWriter::~WorkbookWriter()
 bool WorkbookWriter::startSheet()
 {
     fitColumns();
-    m_sheet = workbook_add_worksheet(m_workbook, nullptr);
+    m_sheet = m_xlsx->addWorksheet(m_workbook, nullptr);
     m_rowsInSheet = 0;
     if (!m_sheet) {
         m_error = failureReason(tr("无法为工作表创建临时文件"));
@@ -174,9 +177,8 @@ bool WorkbookWriter::appendRow(std::span<const QByteArrayView> cells)
         if (cells[column].size() > m_textWidths[column])
             m_textWidths[column] = std::max(m_textWidths[column], textWidth(cells[column]));
         copyCellText(cells[column], m_cellBuffer);
-        const lxw_error result
-            = worksheet_write_string(m_sheet, static_cast<lxw_row_t>(m_rowsInSheet),
-                static_cast<lxw_col_t>(column), m_cellBuffer.constData(), nullptr);
+        const lxw_error result = m_xlsx->writeString(m_sheet, static_cast<lxw_row_t>(m_rowsInSheet),
+            static_cast<lxw_col_t>(column), m_cellBuffer.constData(), nullptr);
         if (result == LXW_NO_ERROR)
             continue;
         if (result == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED) {
@@ -187,7 +189,7 @@ bool WorkbookWriter::appendRow(std::span<const QByteArrayView> cells)
         } else {
             m_error = failureReason(tr("无法写入第 %1 行：%2")
                                         .arg(m_rowsWritten + 1)
-                                        .arg(QString::fromUtf8(lxw_strerror(result))));
+                                        .arg(QString::fromUtf8(m_xlsx->errorText(result))));
         }
         discard();
         return false;
@@ -203,13 +205,13 @@ QString WorkbookWriter::finish()
     if (!m_workbook)
         return m_error.isEmpty() ? tr("工作簿已经保存过") : m_error;
     fitColumns();
-    // workbook_close() frees the workbook whatever its outcome.
-    const lxw_error result = workbook_close(m_workbook);
+    // Closing frees the workbook whatever its outcome.
+    const lxw_error result = m_xlsx->closeWorkbook(m_workbook);
     m_workbook = nullptr;
     m_sheet = nullptr;
     if (result != LXW_NO_ERROR) {
-        m_error
-            = failureReason(tr("无法保存工作簿：%1").arg(QString::fromUtf8(lxw_strerror(result))));
+        m_error = failureReason(
+            tr("无法保存工作簿：%1").arg(QString::fromUtf8(m_xlsx->errorText(result))));
         discard();
         return m_error;
     }
@@ -240,7 +242,7 @@ void WorkbookWriter::fitColumns()
     for (std::size_t column = 0; m_sheet && column < m_textWidths.size(); ++column) {
         // A digit's width more than the text: the padding spreadsheet programs draw.
         if (m_textWidths[column] > 0)
-            worksheet_set_column(m_sheet, static_cast<lxw_col_t>(column),
+            m_xlsx->setColumn(m_sheet, static_cast<lxw_col_t>(column),
                 static_cast<lxw_col_t>(column), std::min(m_textWidths[column], maxColumnWidth) + 1,
                 nullptr);
     }
@@ -250,7 +252,7 @@ void WorkbookWriter::fitColumns()
 void WorkbookWriter::discard()
 {
     if (m_workbook) {
-        lxw_workbook_free(m_workbook);
+        m_xlsx->freeWorkbook(m_workbook);
         m_workbook = nullptr;
         m_sheet = nullptr;
     }

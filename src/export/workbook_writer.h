@@ -11,6 +11,7 @@ class QDir;
 
 struct lxw_workbook;
 struct lxw_worksheet;
+struct XlsxFunctions;
 
 struct WorkbookWriterOptions
 {
@@ -65,6 +66,7 @@ private:
     QString m_tempPath;
     QByteArray m_tempFolderName;
     WorkbookWriterOptions m_options;
+    const XlsxFunctions *m_xlsx = nullptr;
     lxw_workbook *m_workbook = nullptr;
     lxw_worksheet *m_sheet = nullptr;
     qsizetype m_rowsWritten = 0;

@@ -1,0 +1,6 @@
+#include "export/xlsx_functions.h"
+
+const XlsxFunctions *xlsxFunctions(QString *)
+{
+    return &linkedXlsxFunctions();
+}

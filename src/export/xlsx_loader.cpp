@@ -1,0 +1,48 @@
+#include "export/xlsx_functions.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+
+const XlsxFunctions *loadXlsxFunctions(const QStringList &modulePaths, QString *error)
+{
+    QStringList failures;
+    for (const QString &path : modulePaths) {
+        if (!QFileInfo::exists(path))
+            continue;
+        // The module stays loaded for the rest of the run; the table's functions live in it.
+        QLibrary module(path);
+        using Table = const XlsxFunctions *(*)();
+        if (const auto table = reinterpret_cast<Table>(module.resolve("lanshanXlsxFunctions")))
+            return table();
+        failures << module.errorString();
+    }
+    if (failures.isEmpty())
+        failures << QCoreApplication::translate("WorkbookWriter", "找不到 %1")
+                        .arg(modulePaths.join(QCoreApplication::translate("WorkbookWriter", "、")));
+    if (error)
+        *error = QCoreApplication::translate("WorkbookWriter", "无法加载工作簿组件：%1")
+                     .arg(failures.join(u'\n'));
+    return nullptr;
+}
+
+const XlsxFunctions *xlsxFunctions(QString *error)
+{
+    // Where an install puts it as seen from the program (so any prefix works), then beside the
+    // program (a build tree). Looked for once: a missing module stays missing for the run.
+    static const auto loaded = [] {
+        const QDir programDir(QCoreApplication::applicationDirPath());
+        const QString name = u"liblanshan_xlsx.so"_qs;
+        QString reason;
+        const XlsxFunctions *functions = loadXlsxFunctions(
+            { QDir::cleanPath(
+                  programDir.filePath(QStringLiteral(LANSHAN_MODULE_RELATIVE_DIR "/") + name)),
+                programDir.filePath(name) },
+            &reason);
+        return std::pair { functions, reason };
+    }();
+    if (!loaded.first && error)
+        *error = loaded.second;
+    return loaded.first;
+}
