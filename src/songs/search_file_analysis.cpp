@@ -100,7 +100,9 @@ AnalysedPart analysePart(
             spans[column] = { static_cast<std::uint32_t>(bounds.begin - data),
                 static_cast<std::uint32_t>(bounds.end - bounds.begin) };
         }
-        part.rows.append(spans, static_cast<std::uint32_t>(line.begin - data));
+        part.rows.append(spans,
+            { static_cast<std::uint32_t>(line.begin - data),
+                static_cast<std::uint32_t>(line.end - line.begin) });
         if (makeFindForms)
             part.findForms.push_back(SongFindForm::of(fieldView(fields[3]), fieldView(fields[8])));
     }

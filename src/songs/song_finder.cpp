@@ -635,10 +635,11 @@ std::optional<std::vector<std::uint32_t>> SongFinder::findAsText(
         return rows;
     }
     if (candidates) {
+        SongTable::LineWalk walk(*m_table);
         for (std::size_t index = 0; index < candidates->size(); ++index) {
             if (index % rowsBetweenChecks == 0 && stop.load(std::memory_order_relaxed))
                 return std::nullopt;
-            const ByteSpan line = lineOf((*candidates)[index]);
+            const ByteSpan line = walk.lineOfRow((*candidates)[index]);
             if (holdsAnchorWord(line) && holdsOthers(line))
                 rows.push_back((*candidates)[index]);
         }
@@ -651,20 +652,20 @@ std::optional<std::vector<std::uint32_t>> SongFinder::findAsText(
         if (stop.load(std::memory_order_relaxed))
             return std::nullopt;
         std::vector<std::uint32_t> found;
-        std::uint32_t row = 0;
+        SongTable::LineWalk walk(*m_table);
         std::uint32_t sinceCheck = 0;
-        for (const char *at = text; row < rowTotal && at < textEnd;) {
+        for (const char *at = text; at < textEnd;) {
             const auto *hit = static_cast<const char *>(
                 std::memchr(at, byte.byte, static_cast<std::size_t>(textEnd - at)));
             if (!hit)
                 break;
             // The row whose line holds the hit, if any: lines are in file order.
-            const auto offset = static_cast<std::uint32_t>(hit - text);
-            ByteSpan line {};
-            while (row < rowTotal && (line = lineOf(row)).offset + line.length <= offset)
-                ++row;
-            if (row == rowTotal)
+            const std::optional<SongTable::LineWalk::Found> holder
+                = walk.lineEndingAfter(static_cast<std::uint32_t>(hit - text));
+            if (!holder)
                 break;
+            const auto row = static_cast<std::uint32_t>(holder->row);
+            const ByteSpan line = holder->line;
             const char *lineBegin = text + line.offset;
             const char *lineEnd = lineBegin + line.length;
             if (hit < lineBegin) {
@@ -678,7 +679,6 @@ std::optional<std::vector<std::uint32_t>> SongFinder::findAsText(
             if (holdsOthers(line))
                 found.push_back(row);
             at = lineEnd;
-            ++row;
             if (++sinceCheck == rowsBetweenChecks) {
                 sinceCheck = 0;
                 if (stop.load(std::memory_order_relaxed))

@@ -11,9 +11,13 @@ SongTable::SongTable(QByteArray bytes, std::vector<SongRowSpans> rows, TextEncod
     RowChunk chunk;
     chunk.reserve(static_cast<qsizetype>(rows.size()));
     for (const SongRowSpans &spans : rows) {
-        const auto first = std::min_element(
-            spans.begin(), spans.end(), [](ByteSpan a, ByteSpan b) { return a.offset < b.offset; });
-        chunk.append(spans, first->offset);
+        std::uint32_t start = spans[0].offset;
+        std::uint32_t end = 0;
+        for (const ByteSpan cell : spans) {
+            start = std::min(start, cell.offset);
+            end = std::max(end, cell.offset + cell.length);
+        }
+        chunk.append(spans, { start, end - start });
     }
     appendChunk(std::move(chunk));
 }
@@ -22,10 +26,12 @@ void SongTable::RowChunk::reserve(qsizetype count)
 {
     m_rows.reserve(static_cast<std::size_t>(count));
     adviseHugePages(m_rows.data(), m_rows.capacity() * sizeof(PackedRow));
+    m_tails.reserve(static_cast<std::size_t>(count));
 }
 
-void SongTable::RowChunk::append(const SongRowSpans &spans, std::uint32_t lineStart)
+void SongTable::RowChunk::append(const SongRowSpans &spans, ByteSpan line)
 {
+    const std::uint32_t lineStart = line.offset;
     PackedRow &packed = m_rows.emplace_back();
     const auto spanAt
         = [&](std::size_t place) { return spans[static_cast<std::size_t>(fileOrder[place])]; };
@@ -53,8 +59,13 @@ void SongTable::RowChunk::append(const SongRowSpans &spans, std::uint32_t lineSt
         packed = PackedRow {};
         packed.base = static_cast<std::uint32_t>(m_unpackedRows.size());
         packed.wideGapAfter = unpackedMark;
-        m_unpackedRows.push_back({ spans, lineStart });
+        m_unpackedRows.push_back({ spans, line });
+        m_tails.push_back(0);
+        return;
     }
+    const ByteSpan last = spanAt(fileOrder.size() - 1);
+    m_tails.push_back(static_cast<std::uint8_t>(std::min<std::uint32_t>(
+        line.offset + line.length - (last.offset + last.length), longTail)));
 }
 
 void SongTable::appendChunk(RowChunk chunk)
@@ -73,4 +84,57 @@ void SongTable::appendChunk(RowChunk chunk)
         return;
     m_chunkEnds.push_back(rowCount() + chunk.size());
     m_chunks.push_back(std::move(chunk));
+}
+
+std::optional<SongTable::LineWalk::Found> SongTable::LineWalk::lineEndingAfter(std::uint32_t offset)
+{
+    const std::vector<RowChunk> &chunks = m_table->m_chunks;
+    while (m_chunk < chunks.size()) {
+        const RowChunk &chunk = chunks[m_chunk];
+        const std::size_t count = chunk.m_rows.size();
+        // On to the last row that starts at or before the offset; lines are in file order.
+        while (m_rowInChunk + 1 < count && chunk.lineStart(m_rowInChunk + 1) <= offset) {
+            ++m_rowInChunk;
+            ++m_row;
+        }
+        if (m_rowInChunk + 1 == count && m_chunk + 1 < chunks.size()
+            && chunks[m_chunk + 1].lineStart(0) <= offset) {
+            ++m_chunk;
+            m_rowInChunk = 0;
+            ++m_row;
+            continue;
+        }
+        if (m_measuredRow != m_row) {
+            m_line = m_table->lineIn(chunk, m_rowInChunk);
+            m_measuredRow = m_row;
+        }
+        if (offset < m_line.offset + m_line.length)
+            return Found { m_row, m_line };
+        // Between this line and the next: the next row, which starts after the offset.
+        ++m_row;
+        if (++m_rowInChunk == count) {
+            ++m_chunk;
+            m_rowInChunk = 0;
+        }
+        if (m_chunk == chunks.size())
+            return std::nullopt;
+        m_line = m_table->lineIn(chunks[m_chunk], m_rowInChunk);
+        m_measuredRow = m_row;
+        return Found { m_row, m_line };
+    }
+    return std::nullopt;
+}
+
+ByteSpan SongTable::LineWalk::lineOfRow(qsizetype row)
+{
+    Q_ASSERT(row >= m_row && row < m_table->rowCount());
+    while (row >= m_table->m_chunkEnds[m_chunk])
+        ++m_chunk;
+    m_row = row;
+    m_rowInChunk = std::size_t(row - (m_chunk == 0 ? 0 : m_table->m_chunkEnds[m_chunk - 1]));
+    if (m_measuredRow != row) {
+        m_line = m_table->lineIn(m_table->m_chunks[m_chunk], m_rowInChunk);
+        m_measuredRow = row;
+    }
+    return m_line;
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -53,8 +54,12 @@ class SongTable
     struct UnpackedRow
     {
         SongRowSpans spans;
-        std::uint32_t lineStart = 0;
+        ByteSpan line;
     };
+    // What a packed row's line holds after its last cell, so finding reads no text to measure it
+    // (1M songs, 85 % of them with fields after the ninth: a narrowing find over 180,000 rows in
+    // 19 ms instead of 27 looking for each break); this or more is looked for.
+    static constexpr std::uint8_t longTail = 0xFF;
     // The columns in the order their fields stand in a line, and each column's place in it.
     static constexpr std::array<SongColumn, songColumnCount> fileOrder { SongColumn::Code,
         SongColumn::FilePath, SongColumn::Name, SongColumn::Category, SongColumn::Language,
@@ -75,8 +80,8 @@ public:
     {
     public:
         void reserve(qsizetype count);
-        // A row's cells, and where its line starts, at or before every cell.
-        void append(const SongRowSpans &spans, std::uint32_t lineStart);
+        // A row's cells and its whole line, which holds every cell.
+        void append(const SongRowSpans &spans, ByteSpan line);
         qsizetype size() const { return static_cast<qsizetype>(m_rows.size()); }
 
     private:
@@ -96,31 +101,21 @@ public:
         std::uint32_t lineStart(std::size_t row) const
         {
             const PackedRow &packed = m_rows[row];
-            return packed.wideGapAfter == unpackedMark ? m_unpackedRows[packed.base].lineStart
+            return packed.wideGapAfter == unpackedMark ? m_unpackedRows[packed.base].line.offset
                                                        : packed.base;
-        }
-        // Where the last of the row's cells ends.
-        std::uint32_t cellsEnd(std::size_t row) const
-        {
-            if (m_rows[row].wideGapAfter != unpackedMark) {
-                const ByteSpan last = span(row, fileOrder.back());
-                return last.offset + last.length;
-            }
-            std::uint32_t end = 0;
-            for (const ByteSpan cell : m_unpackedRows[m_rows[row].base].spans)
-                end = std::max(end, cell.offset + cell.length);
-            return end;
         }
 
         friend class SongTable;
         std::vector<PackedRow> m_rows;
+        // Each row's bytes of line after its last cell, up to longTail.
+        std::vector<std::uint8_t> m_tails;
         std::vector<UnpackedRow> m_unpackedRows;
     };
 
     SongTable() = default;
 
     // Takes over `bytes` (shared, not copied) and one entry of spans per row; the cells are text
-    // in `encoding`. Each row's line starts at its first cell.
+    // in `encoding`. Each row's line runs from its first cell to the end of its last.
     SongTable(QByteArray bytes, std::vector<SongRowSpans> rows,
         TextEncoding encoding = TextEncoding::Gbk);
 
@@ -144,14 +139,39 @@ public:
     ByteSpan line(qsizetype row) const
     {
         const auto [chunk, rowInChunk] = locate(row);
-        const std::uint32_t start = chunk.lineStart(rowInChunk);
-        const char *const text = m_bytes.constData();
-        const char *const textEnd = text + m_bytes.size();
-        const char *end = text + chunk.cellsEnd(rowInChunk);
-        while (end != textEnd && *end != '\n' && *end != '\r')
-            ++end;
-        return { start, std::uint32_t(end - text) - start };
+        return lineIn(chunk, rowInChunk);
     }
+
+    // The lines of a pass's rows, taken in file order, by the rows or by offsets in their text:
+    // the rows are walked once, each line measured once (1M songs: `粤语` found in the whole text
+    // in 32 ms, against 67 ms looking up the row of each hit).
+    class LineWalk
+    {
+    public:
+        explicit LineWalk(const SongTable &table)
+            : m_table(&table)
+        {
+        }
+
+        struct Found
+        {
+            qsizetype row = 0;
+            ByteSpan line;
+        };
+        // The first row, from the last one found on, whose line ends after `offset`; nothing
+        // past the last line. Offsets must not decrease from call to call.
+        std::optional<Found> lineEndingAfter(std::uint32_t offset);
+        // The line of `row`, a row at or after the last one found.
+        ByteSpan lineOfRow(qsizetype row);
+
+    private:
+        const SongTable *m_table;
+        std::size_t m_chunk = 0;
+        std::size_t m_rowInChunk = 0;
+        qsizetype m_row = 0;
+        qsizetype m_measuredRow = -1;
+        ByteSpan m_line;
+    };
     // The field decoded for display.
     QString text(qsizetype row, SongColumn column) const
     {
@@ -160,6 +180,21 @@ public:
     TextEncoding encoding() const { return m_encoding; }
 
 private:
+    ByteSpan lineIn(const RowChunk &chunk, std::size_t rowInChunk) const
+    {
+        const PackedRow &packed = chunk.m_rows[rowInChunk];
+        if (packed.wideGapAfter == unpackedMark)
+            return chunk.m_unpackedRows[packed.base].line;
+        const ByteSpan last = chunk.span(rowInChunk, fileOrder.back());
+        const std::uint8_t tail = chunk.m_tails[rowInChunk];
+        std::uint32_t end = last.offset + last.length + tail;
+        if (tail == longTail) {
+            const char *const text = m_bytes.constData();
+            while (end < std::uint32_t(m_bytes.size()) && text[end] != '\n' && text[end] != '\r')
+                ++end;
+        }
+        return { packed.base, end - packed.base };
+    }
     std::pair<const RowChunk &, std::size_t> locate(qsizetype row) const
     {
         Q_ASSERT(row >= 0 && row < rowCount());
