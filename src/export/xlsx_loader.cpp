@@ -1,7 +1,8 @@
 #include "export/xlsx_functions.h"
 
+#include "ui/core/program_modules.h"
+
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 
@@ -29,17 +30,11 @@ const XlsxFunctions *loadXlsxFunctions(const QStringList &modulePaths, QString *
 
 const XlsxFunctions *xlsxFunctions(QString *error)
 {
-    // Where an install puts it as seen from the program (so any prefix works), then beside the
-    // program (a build tree). Looked for once: a missing module stays missing for the run.
+    // Looked for once: a missing module stays missing for the run.
     static const auto loaded = [] {
-        const QDir programDir(QCoreApplication::applicationDirPath());
-        const QString name = u"liblanshan_xlsx.so"_qs;
         QString reason;
-        const XlsxFunctions *functions = loadXlsxFunctions(
-            { QDir::cleanPath(
-                  programDir.filePath(QStringLiteral(LANSHAN_MODULE_RELATIVE_DIR "/") + name)),
-                programDir.filePath(name) },
-            &reason);
+        const XlsxFunctions *functions
+            = loadXlsxFunctions(programModulePaths(u"liblanshan_xlsx.so"), &reason);
         return std::pair { functions, reason };
     }();
     if (!loaded.first && error)

@@ -1,7 +1,8 @@
 #include "preview/mpv_engine_loader.h"
 
+#include "ui/core/program_modules.h"
+
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 
@@ -59,9 +60,5 @@ std::unique_ptr<PlaybackEngine> loadMpvEngine(const QStringList &modulePaths)
 
 std::unique_ptr<PlaybackEngine> loadMpvEngine()
 {
-    const QDir programDir(QCoreApplication::applicationDirPath());
-    const QString name = u"liblanshan_mpv.so"_qs;
-    return loadMpvEngine({ QDir::cleanPath(programDir.filePath(
-                               QStringLiteral(LANSHAN_ENGINE_RELATIVE_DIR "/") + name)),
-        programDir.filePath(name) });
+    return loadMpvEngine(programModulePaths(u"liblanshan_mpv.so"));
 }
