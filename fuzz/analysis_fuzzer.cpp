@@ -72,6 +72,9 @@ void checkAnalysis(const QByteArray &text, TextEncoding encoding, int partCount)
             if (field.data() < text.constData() || field.data() + field.size() > text.constEnd())
                 fail("a cell lies outside the text", lineNumber);
         }
+        const ByteSpan whole = analysis.table.line(row);
+        if (text.constData() + whole.offset != line.data() || whole.length != line.size())
+            fail("a song's line differs", lineNumber);
         ++row;
     }
     if (row != analysis.table.rowCount())
