@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // Numbers below a bound, each in as few bits as the bound needs: the ranks of a million songs
@@ -12,13 +13,15 @@ class PackedNumbers
 {
 public:
     PackedNumbers() = default;
-    // `count` zeros, each to be set below `bound`.
-    PackedNumbers(std::size_t count, std::uint32_t bound)
-        : m_count(count)
+    // `numbers`, each below `bound`.
+    PackedNumbers(std::span<const std::uint32_t> numbers, std::uint32_t bound)
+        : m_count(numbers.size())
         , m_bits(bound <= 1 ? 1 : unsigned(std::bit_width(bound - 1)))
         // A word more than the numbers fill, so a read never asks whether one is the last.
-        , m_words(count * m_bits / 64 + 2, 0)
+        , m_words(m_count * m_bits / 64 + 2, 0)
     {
+        for (std::size_t index = 0; index < numbers.size(); ++index)
+            set(index, numbers[index]);
     }
 
     std::size_t size() const { return m_count; }
@@ -54,7 +57,8 @@ public:
     View view() const { return View(m_words.data(), m_bits); }
     std::uint32_t operator[](std::size_t index) const { return view()[index]; }
 
-    // Sets a number still zero; `value` must be below the bound.
+private:
+    // Sets a number still zero.
     void set(std::size_t index, std::uint32_t value)
     {
         const std::size_t bit = index * m_bits;
@@ -65,7 +69,6 @@ public:
             m_words[word + 1] |= std::uint64_t(value) >> (64 - shift);
     }
 
-private:
     std::size_t m_count = 0;
     unsigned m_bits = 1;
     std::vector<std::uint64_t> m_words;

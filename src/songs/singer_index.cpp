@@ -159,9 +159,7 @@ std::optional<SingerIndex> SingerIndex::of(const SongTable &table, const std::at
         ++index.m_fieldRowCounts[at->second];
         rowField[row] = at->second;
     }
-    index.m_rowField = PackedNumbers(rowCount, std::uint32_t(fields.size()));
-    for (std::uint32_t row = 0; row < rowCount; ++row)
-        index.m_rowField.set(row, rowField[row]);
+    index.m_rowField = PackedNumbers(rowField, std::uint32_t(fields.size()));
     releaseBuffer(rowField);
 
     // How often each singer is spelled each way, by its songs. Most singers have one spelling,

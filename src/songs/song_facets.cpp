@@ -117,9 +117,7 @@ std::optional<SongFacets> SongFacets::of(
         facets.m_pairLanguage.push_back(languageOfRaw[pair >> 32]);
         facets.m_pairCategory.push_back(categoryOfRaw[pair & 0xFFFFFFFFu]);
     }
-    facets.m_rowPairs = PackedNumbers(rowPairs.size(), std::uint32_t(pairs.size()));
-    for (std::size_t row = 0; row < rowPairs.size(); ++row)
-        facets.m_rowPairs.set(row, rowPairs[row]);
+    facets.m_rowPairs = PackedNumbers(rowPairs, std::uint32_t(pairs.size()));
     return facets;
 }
 

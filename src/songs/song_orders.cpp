@@ -119,9 +119,7 @@ void makeRanks(
             }
             return;
         }
-        PackedNumbers ranks(column->ofRow.size(), column->count);
-        for (std::size_t row = 0; row < column->ofRow.size(); ++row)
-            ranks.set(row, column->ofRow[row]);
+        PackedNumbers ranks(column->ofRow, column->count);
         const std::uint32_t count = column->count;
         column.reset();
         const std::lock_guard lock(state->mutex);
