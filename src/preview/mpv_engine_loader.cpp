@@ -3,8 +3,6 @@
 #include "ui/core/program_modules.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QLibrary>
 
 namespace {
 
@@ -40,22 +38,13 @@ private:
 
 std::unique_ptr<PlaybackEngine> loadMpvEngine(const QStringList &modulePaths)
 {
-    QStringList failures;
-    for (const QString &path : modulePaths) {
-        if (!QFileInfo::exists(path))
-            continue;
-        // The module stays loaded for the rest of the run; the engine's code lives in it.
-        QLibrary module(path);
-        using Create = PlaybackEngine *(*)();
-        if (const auto create = reinterpret_cast<Create>(module.resolve("lanshanCreateMpvEngine")))
-            return std::unique_ptr<PlaybackEngine>(create());
-        failures << module.errorString();
-    }
-    if (failures.isEmpty())
-        failures << QCoreApplication::translate("MpvEngine", "找不到 %1")
-                        .arg(modulePaths.join(QCoreApplication::translate("MpvEngine", "、")));
+    QString failure;
+    using Create = PlaybackEngine *(*)();
+    if (const auto create = reinterpret_cast<Create>(
+            resolveModuleEntry(modulePaths, "lanshanCreateMpvEngine", &failure)))
+        return std::unique_ptr<PlaybackEngine>(create());
     return std::make_unique<UnavailableEngine>(
-        QCoreApplication::translate("MpvEngine", "无法加载播放组件：%1").arg(failures.join(u'\n')));
+        QCoreApplication::translate("MpvEngine", "无法加载播放组件：%1").arg(failure));
 }
 
 std::unique_ptr<PlaybackEngine> loadMpvEngine()
