@@ -393,11 +393,6 @@ std::shared_ptr<const SongTable> SongFinder::inGbk(const SongTable &utf8Table)
     return table;
 }
 
-SongFinder::SongFinder(std::shared_ptr<const SongTable> table)
-    : SongFinder(std::move(table), {})
-{
-}
-
 SongFinder::SongFinder(std::shared_ptr<const SongTable> table, SongFindForms forms)
     : m_table(std::move(table))
     , m_text(m_table->bytes())
@@ -417,7 +412,7 @@ SongFinder::SongFinder(std::shared_ptr<const SongTable> table, SongFindForms for
     const char *const bytes = m_text.constData();
     const std::uint32_t step = std::max<std::uint32_t>(1, rowTotal / 4096);
     for (std::uint32_t row = 0; row < rowTotal; row += step) {
-        const ByteSpan line = lineOf(row);
+        const ByteSpan line = m_table->line(row);
         for (std::uint32_t at = line.offset; at < line.offset + line.length; ++at)
             ++m_byteCounts[static_cast<unsigned char>(bytes[at])];
     }

@@ -77,12 +77,10 @@ public:
     // GBK folding and matching serve UTF-8 files too.
     static std::shared_ptr<const SongTable> inGbk(const SongTable &utf8Table);
 
-    // Finds among the rows of a GBK table, shared, not copied, by their whole lines; makes each
-    // song's find form.
-    explicit SongFinder(std::shared_ptr<const SongTable> table);
-    // The same with the find forms the analysis made (SearchFileAnalysis::findForms); when
-    // `forms` does not cover the rows (a UTF-8 file re-encoded by inGbk) they are made here.
-    SongFinder(std::shared_ptr<const SongTable> table, SongFindForms forms);
+    // Finds among the rows of a GBK table, shared, not copied, by their whole lines, with the
+    // find forms the analysis made (SearchFileAnalysis::findForms); when `forms` does not cover
+    // the rows (none given, or a UTF-8 file re-encoded by inGbk) they are made here.
+    explicit SongFinder(std::shared_ptr<const SongTable> table, SongFindForms forms = {});
 
     qsizetype rowCount() const { return m_table->rowCount(); }
 
@@ -97,8 +95,6 @@ private:
     bool isReadAs(const PinyinWord &word, std::uint32_t row, const SongFindForm &form) const;
     std::optional<std::vector<std::uint32_t>> findAsPinyin(const PinyinWord &word,
         const std::vector<std::uint32_t> *candidates, const std::atomic<bool> &stop) const;
-
-    ByteSpan lineOf(std::uint32_t row) const { return m_table->line(row); }
 
     std::shared_ptr<const SongTable> m_table;
     QByteArray m_text; // the table's

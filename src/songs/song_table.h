@@ -134,8 +134,7 @@ public:
         const ByteSpan span = chunk.span(rowInChunk, column);
         return QByteArrayView(m_bytes.constData() + span.offset, span.length);
     }
-    // The row's whole line, without its line break, for finding songs by any of their fields: it
-    // ends at the first break after the row's cells, so no end is kept for it.
+    // The row's whole line, without its line break, for finding songs by any of their fields.
     ByteSpan line(qsizetype row) const
     {
         const auto [chunk, rowInChunk] = locate(row);
@@ -144,7 +143,7 @@ public:
 
     // The lines of a pass's rows, taken in file order, by the rows or by offsets in their text:
     // the rows are walked once, each line measured once (1M songs: `粤语` found in the whole text
-    // in 32 ms, against 67 ms looking up the row of each hit).
+    // in 26.5 ms, against 67 ms looking up the row of each hit).
     class LineWalk
     {
     public:
